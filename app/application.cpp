@@ -1,0 +1,30 @@
+#include "app/application.h"
+
+#include "app/settings_files.h"
+#include "ui/main_window.h"
+#include "ui/window.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <memory>
+
+namespace melodrift {
+
+int runApplication() {
+    CoInitialize(nullptr);
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_COOL_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    loadSettingsFiles();
+
+    auto window = std::make_unique<MainWindow>();
+    window->restoreSettings();
+    const int exitCode = runMessageLoop();
+    saveSettingsFiles();
+    window.reset();
+    return exitCode;
+}
+
+}  // namespace melodrift

@@ -1,0 +1,128 @@
+#include "app/settings_store.h"
+
+#include "app/unique_handle.h"
+
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <vector>
+
+namespace melodrift {
+
+namespace {
+
+// Files this large are not settings files; they are left alone rather than read.
+constexpr LONGLONG kMaxFileBytes = 100000000;
+
+bool writeAll(HANDLE file, const void* data, DWORD bytes) {
+    DWORD written = 0;
+    return WriteFile(file, data, bytes, &written, nullptr) && written == bytes;
+}
+
+}  // namespace
+
+bool CodeUnitLess::operator()(const std::wstring& a, const std::wstring& b) const {
+    const size_t common = a.size() < b.size() ? a.size() : b.size();
+    for (size_t i = 0; i < common; ++i) {
+        const auto ua = static_cast<unsigned short>(a[i]);
+        const auto ub = static_cast<unsigned short>(b[i]);
+        if (ua != ub) return ua < ub;
+    }
+    return a.size() < b.size();
+}
+
+void SettingsStore::load(const std::wstring& path) {
+    map_.clear();
+    fileName_ = path;
+    dirty_ = false;
+
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return;
+
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart >= kMaxFileBytes) return;
+
+    const DWORD bytes = static_cast<DWORD>(size.QuadPart);
+    std::vector<wchar_t> text((bytes + 1) / 2 + 1);
+    DWORD bytesRead = 0;
+    ReadFile(file.get(), text.data(), bytes, &bytesRead, nullptr);
+    parse(text.data(), bytesRead / 2);  // a trailing odd byte is dropped
+}
+
+void SettingsStore::parse(const wchar_t* text, size_t length) {
+    size_t pos = 0;
+    if (length > 0 && text[0] == 0xFEFF) pos = 1;
+
+    while (pos < length) {
+        size_t end = pos;
+        while (end < length && text[end] != L'\r' && text[end] != L'\n') ++end;
+
+        for (size_t eq = pos; eq < end; ++eq) {
+            if (text[eq] == L'=') {
+                map_[std::wstring(text + pos, eq - pos)].assign(text + eq + 1, end - eq - 1);
+                break;
+            }
+        }
+        pos = end + 1;
+    }
+}
+
+bool SettingsStore::save() {
+    if (!dirty_) return true;
+
+    std::wstring content(1, wchar_t(0xFEFF));
+    for (const auto& [key, value] : map_) {
+        content += key;
+        content += L'=';
+        content += value;
+        content += L"\r\n";
+    }
+
+    // Write a sibling file and swap it in only when complete, so that a full disk or
+    // a failing write never leaves a truncated settings file behind.
+    const std::wstring temporary = fileName_ + L".saving";
+    FileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    bool complete = writeAll(file.get(), content.data(), static_cast<DWORD>(content.size() * sizeof(wchar_t))) &&
+                    FlushFileBuffers(file.get());
+    complete = CloseHandle(file.release()) && complete;  // closed before any delete: it is not shared
+    if (!complete) {
+        DeleteFileW(temporary.c_str());
+        return false;
+    }
+    if (!MoveFileExW(temporary.c_str(), fileName_.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileW(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+const std::wstring& SettingsStore::getString(const std::wstring& key, const wchar_t* defaultText) {
+    auto found = map_.find(key);
+    if (found != map_.end()) return found->second;
+    dirty_ = true;
+    return map_.emplace(key, defaultText ? defaultText : L"").first->second;
+}
+
+int SettingsStore::getInt(const std::wstring& key, int defaultValue) {
+    auto found = map_.find(key);
+    if (found != map_.end()) return StrToIntW(found->second.c_str());
+    setInt(key, defaultValue);
+    return defaultValue;
+}
+
+void SettingsStore::setInt(const std::wstring& key, int value) {
+    wchar_t text[64];
+    wnsprintfW(text, 64, L"%d", value);
+    map_[key] = text;
+    dirty_ = true;
+}
+
+std::wstring& SettingsStore::entry(const std::wstring& key) {
+    return map_[key];
+}
+
+}  // namespace melodrift

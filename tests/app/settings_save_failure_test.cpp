@@ -1,0 +1,93 @@
+// A save that cannot complete must leave the previous settings file as it was.
+#include "app/settings_store.h"
+#include "support/files.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace melodrift {
+namespace {
+
+using test::TempDir;
+
+std::vector<std::wstring> namesIn(const std::wstring& dir) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (wcscmp(data.cFileName, L".") && wcscmp(data.cFileName, L"..")) names.push_back(data.cFileName);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Writes until the file system refuses; returns how many bytes went in.
+size_t fillDisk(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    std::string chunk(512, 'x');
+    size_t total = 0;
+    DWORD written = 0;
+    while (WriteFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &written, nullptr) && written > 0)
+        total += written;
+    CloseHandle(file);
+    return total;
+}
+
+TEST(SettingsSaveFailure, FullDiskKeepsTheOldFileAndLeavesNoScraps) {
+    const std::wstring tinyFs = test::environmentVariable(L"MELODRIFT_TINY_FS");
+    if (tinyFs.empty() || !test::fileExists(tinyFs + L"\\.tiny-fs"))
+        GTEST_SKIP() << "no small file system was mounted for this run";
+
+    TempDir dir(tinyFs);
+    const std::wstring path = dir.file(L"melodrift-state.txt");
+    SettingsStore store;
+    store.load(path);
+    store.setInt(L"Volume", -300);
+    store.getString(L"LastFolder", L"C:\\Music");
+    ASSERT_TRUE(store.save());
+    const std::string before = test::readBytes(path);
+
+    ASSERT_GT(fillDisk(dir.file(L"filler")), 0u);
+    for (int i = 0; i < 400; ++i) store.setInt(L"Key" + std::to_wstring(i), i);  // far more than is free
+    EXPECT_FALSE(store.save());
+
+    EXPECT_EQ(test::readBytes(path), before);
+    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::wstring>{L"filler", L"melodrift-state.txt"}));
+
+    // With room again the same store saves whole.
+    ASSERT_TRUE(DeleteFileW(dir.file(L"filler").c_str()));
+    ASSERT_TRUE(store.save());
+    SettingsStore reread;
+    reread.load(path);
+    EXPECT_EQ(reread.entries().size(), 402u);
+    EXPECT_EQ(reread.getInt(L"Key399", 0), 399);
+}
+
+TEST(SettingsSaveFailure, MissingFolderFailsWithoutCreatingAnything) {
+    TempDir dir;
+    SettingsStore store;
+    store.load(dir.file(L"gone\\melodrift-config.txt"));
+    store.setInt(L"Volume", 0);
+    EXPECT_FALSE(store.save());
+    EXPECT_TRUE(namesIn(dir.path()).empty());
+}
+
+TEST(SettingsSaveFailure, TargetThatCannotBeReplacedStaysAndTheScrapIsRemoved) {
+    TempDir dir;
+    const std::wstring path = dir.file(L"melodrift-config.txt");
+    ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr));
+    SettingsStore store;
+    store.load(path);
+    store.setInt(L"Volume", 0);
+    EXPECT_FALSE(store.save());
+    EXPECT_EQ(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY, DWORD(FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::wstring>{L"melodrift-config.txt"}));
+}
+
+}  // namespace
+}  // namespace melodrift

