@@ -1,0 +1,55 @@
+#include "library/paths.h"
+
+#include <windows.h>
+#include <shlwapi.h>
+
+namespace melodrift {
+
+std::wstring joinPath(const std::wstring& dir, const std::wstring& name) {
+    if (dir.empty()) return name;
+    if (dir.back() == L'\\') return dir + name;
+    return dir + L'\\' + name;
+}
+
+std::vector<std::wstring> splitString(const std::wstring& text, wchar_t separator) {
+    std::vector<std::wstring> pieces;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find(separator, start);
+        if (end == std::wstring::npos) end = text.size();
+        if (end > start) pieces.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return pieces;
+}
+
+std::wstring parentDirectory(const std::wstring& path) {
+    // PathRemoveFileSpecW works in place on a writable, terminated buffer.
+    std::wstring buffer = path;
+    buffer.push_back(L'\0');
+    if (!PathRemoveFileSpecW(&buffer[0])) return std::wstring();
+    buffer.resize(wcslen(buffer.c_str()));
+    return buffer;
+}
+
+std::wstring fullPath(const std::wstring& path) {
+    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return path;
+    std::wstring buffer(needed, L'\0');
+    const DWORD length = GetFullPathNameW(path.c_str(), needed, &buffer[0], nullptr);
+    if (length == 0 || length >= needed) return path;
+    buffer.resize(length);
+    return buffer;
+}
+
+std::wstring pathFileName(const std::wstring& path) {
+    return PathFindFileNameW(path.c_str());
+}
+
+bool matchesAnyPattern(const wchar_t* name, const std::vector<std::wstring>& patterns) {
+    for (const std::wstring& pattern : patterns)
+        if (PathMatchSpecW(name, pattern.c_str())) return true;
+    return false;
+}
+
+}  // namespace melodrift

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace melodrift {
+
+// dir + "\" + name, without doubling a trailing backslash; an empty dir gives name alone.
+std::wstring joinPath(const std::wstring& dir, const std::wstring& name);
+
+// The pieces of text between separators, in order; empty pieces are dropped, nothing is trimmed.
+std::vector<std::wstring> splitString(const std::wstring& text, wchar_t separator);
+
+// The path without its last component (PathRemoveFileSpecW), or empty when nothing
+// would be removed, as for a drive root.
+std::wstring parentDirectory(const std::wstring& path);
+
+// The path made absolute against the current directory.
+std::wstring fullPath(const std::wstring& path);
+
+// The last component of the path, empty when the path ends in a separator.
+std::wstring pathFileName(const std::wstring& path);
+
+// True when PathMatchSpecW accepts name for at least one pattern; an empty list matches nothing.
+bool matchesAnyPattern(const wchar_t* name, const std::vector<std::wstring>& patterns);
+
+}  // namespace melodrift
