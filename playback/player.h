@@ -1,11 +1,8 @@
 #pragma once
 
 #include "app/com_ptr.h"
+#include "playback/dshow_interfaces.h"
 #include "playback/source_renderer.h"
-
-#include <windows.h>
-#include <control.h>
-#include <strmif.h>
 
 #include <cstdint>
 #include <string>

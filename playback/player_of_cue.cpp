@@ -1,0 +1,52 @@
+#include "playback/player_of_cue.h"
+
+namespace melodrift {
+
+namespace {
+
+// The renderer is a temporary that lives until the base constructor has returned.
+SourceRenderer& lvalue(FileSourceRenderer&& renderer) {
+    return renderer;
+}
+
+}  // namespace
+
+PlayerOfCue::PlayerOfCue(const std::wstring& audioPath, const std::wstring& folderPath,
+                         const std::wstring& itemName, int64_t trackStart, int64_t trackStop, HWND notifyWindow,
+                         UINT graphEventMessage, UINT completionMessage)
+    : Player(lvalue(FileSourceRenderer(audioPath)), folderPath, itemName, notifyWindow, graphEventMessage,
+             completionMessage),
+      trackStart_(trackStart),
+      trackStop_(trackStop) {
+    // The graph covers the whole audio file; the track's range is set on it here.
+    if (state() == NotReady) return;
+    if (trackStop_ == -1) mediaSeeking()->GetDuration(&trackStop_);
+    // The graph itself stops at the track's end and reports EC_COMPLETE there.
+    LONGLONG start = trackStart_;
+    LONGLONG stop = trackStop_;
+    const DWORD stopFlags = trackStop_ == -1 ? AM_SEEKING_NoPositioning : AM_SEEKING_AbsolutePositioning;
+    mediaSeeking()->SetPositions(&start, AM_SEEKING_AbsolutePositioning, &stop, stopFlags);
+}
+
+int32_t PlayerOfCue::seek(int32_t seconds) {
+    if (state() == NotReady) return 0;
+    LONGLONG current = seconds * kMediaTimePerSecond + trackStart_;
+    mediaSeeking()->SetPositions(&current, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
+    return position();
+}
+
+int32_t PlayerOfCue::position() {
+    if (state() == NotReady) return 0;
+    LONGLONG current = trackStart_;
+    mediaSeeking()->GetCurrentPosition(&current);
+    return static_cast<int32_t>((current - trackStart_) / kMediaTimePerSecond);
+}
+
+int32_t PlayerOfCue::duration() {
+    if (state() == NotReady) return 0;
+    // A stop that could not be learnt (-1), or one before the start, has no length to show.
+    if (trackStop_ == -1 || trackStop_ < trackStart_) return 0;
+    return static_cast<int32_t>((trackStop_ - trackStart_) / kMediaTimePerSecond);
+}
+
+}  // namespace melodrift

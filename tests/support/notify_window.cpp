@@ -1,0 +1,34 @@
+#include "support/notify_window.h"
+
+#include "playback/player.h"
+#include "support/wait.h"
+
+namespace melodrift::test {
+
+NotifyWindow::NotifyWindow() {
+    static const ATOM atom = registerWindowClass(0, nullptr, nullptr, nullptr, L"melodrift-TestNotify", nullptr);
+    CreateWindowExW(0, MAKEINTATOM(atom), L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr),
+                    this);
+}
+
+NotifyWindow::~NotifyWindow() {
+    if (IsWindow(hwnd)) DestroyWindow(hwnd);
+}
+
+LRESULT NotifyWindow::handleMessage(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kGraphEvent) {
+        ++graphEvents;
+        return reinterpret_cast<Player*>(lParam)->handleGraphEvents();
+    }
+    if (message == kTrackEnd) {
+        ++completions;
+        return 0;
+    }
+    return DefWindowProcW(h, message, wParam, lParam);
+}
+
+bool NotifyWindow::waitForCompletion(int seen, unsigned timeoutMs) {
+    return waitUntil([&] { return completions > seen; }, timeoutMs);
+}
+
+}  // namespace melodrift::test
