@@ -1,9 +1,16 @@
 #include "library/archive_names.h"
 
+#include "library/archive_engine.h"
+#include "library/paths.h"
+
 namespace melodrift {
 
-// Archives are not opened yet: no name is an archive's.
-bool isArchiveName(const std::wstring&) {
+bool isArchiveName(const std::wstring& path) {
+    // Without an engine the table is empty and no name is an archive's.
+    ensureEngineLoaded();
+    for (const ArchiveFormat& format : formatTable()) {
+        if (matchesAnyPattern(path.c_str(), format.patterns)) return true;
+    }
     return false;
 }
 

@@ -5,25 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 namespace melodrift {
 namespace {
 
 using test::TempDir;
-
-std::vector<std::wstring> namesIn(const std::wstring& dir) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (wcscmp(data.cFileName, L".") && wcscmp(data.cFileName, L"..")) names.push_back(data.cFileName);
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // Writes until the file system refuses; returns how many bytes went in.
 size_t fillDisk(const std::wstring& path) {
@@ -57,7 +42,7 @@ TEST(SettingsSaveFailure, FullDiskKeepsTheOldFileAndLeavesNoScraps) {
     EXPECT_FALSE(store.save());
 
     EXPECT_EQ(test::readBytes(path), before);
-    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::wstring>{L"filler", L"melodrift-state.txt"}));
+    EXPECT_EQ(test::fileNamesIn(dir.path()), (std::vector<std::wstring>{L"filler", L"melodrift-state.txt"}));
 
     // With room again the same store saves whole.
     ASSERT_TRUE(DeleteFileW(dir.file(L"filler").c_str()));
@@ -74,7 +59,7 @@ TEST(SettingsSaveFailure, MissingFolderFailsWithoutCreatingAnything) {
     store.load(dir.file(L"gone\\melodrift-config.txt"));
     store.setInt(L"Volume", 0);
     EXPECT_FALSE(store.save());
-    EXPECT_TRUE(namesIn(dir.path()).empty());
+    EXPECT_TRUE(test::fileNamesIn(dir.path()).empty());
 }
 
 TEST(SettingsSaveFailure, TargetThatCannotBeReplacedStaysAndTheScrapIsRemoved) {
@@ -86,7 +71,7 @@ TEST(SettingsSaveFailure, TargetThatCannotBeReplacedStaysAndTheScrapIsRemoved) {
     store.setInt(L"Volume", 0);
     EXPECT_FALSE(store.save());
     EXPECT_EQ(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY, DWORD(FILE_ATTRIBUTE_DIRECTORY));
-    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::wstring>{L"melodrift-config.txt"}));
+    EXPECT_EQ(test::fileNamesIn(dir.path()), (std::vector<std::wstring>{L"melodrift-config.txt"}));
 }
 
 }  // namespace

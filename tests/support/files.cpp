@@ -1,5 +1,6 @@
 #include "support/files.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <vector>
 
@@ -61,6 +62,52 @@ void ageFile(const std::wstring& path) {
     FILETIME old{t.LowPart, t.HighPart};
     SetFileTime(file, &old, nullptr, &old);
     CloseHandle(file);
+}
+
+namespace {
+
+// Calls visit for every entry of dir but "." and "..".
+template <typename Visit>
+void forEachEntry(const std::wstring& dir, Visit visit) {
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((dir + L"\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        if (wcscmp(entry.cFileName, L".") != 0 && wcscmp(entry.cFileName, L"..") != 0) visit(entry);
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+}
+
+void snapshotInto(const std::wstring& dir, TreeSnapshot& snapshot) {
+    forEachEntry(dir, [&](const WIN32_FIND_DATAW& entry) {
+        const std::wstring path = dir + L"\\" + entry.cFileName;
+        snapshot.emplace(path, (uint64_t(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow,
+                         (uint64_t(entry.ftLastWriteTime.dwHighDateTime) << 32) | entry.ftLastWriteTime.dwLowDateTime);
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) snapshotInto(path, snapshot);
+    });
+}
+
+}  // namespace
+
+std::vector<std::wstring> fileNamesIn(const std::wstring& dir) {
+    std::vector<std::wstring> names;
+    forEachEntry(dir, [&](const WIN32_FIND_DATAW& entry) { names.push_back(entry.cFileName); });
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TreeSnapshot snapshotTree(const std::wstring& dir) {
+    TreeSnapshot snapshot;
+    snapshotInto(dir, snapshot);
+    return snapshot;
+}
+
+std::wstring systemTempFolder() {
+    wchar_t buffer[MAX_PATH + 1];
+    const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
+    std::wstring path(buffer, length);
+    while (!path.empty() && path.back() == L'\\') path.pop_back();
+    return path;
 }
 
 std::wstring environmentVariable(const wchar_t* name) {

@@ -1,5 +1,7 @@
 #include "support/temp_dir.h"
 
+#include "support/files.h"
+
 #include <windows.h>
 
 #include <stdexcept>
@@ -7,14 +9,6 @@
 namespace melodrift::test {
 
 namespace {
-
-std::wstring systemTempFolder() {
-    wchar_t buffer[MAX_PATH + 1];
-    const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
-    std::wstring path(buffer, length);
-    while (!path.empty() && path.back() == L'\\') path.pop_back();
-    return path;
-}
 
 std::wstring createUniqueDirectory(const std::wstring& parent) {
     static unsigned counter = 0;

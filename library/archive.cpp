@@ -1,0 +1,97 @@
+#include "library/archive.h"
+
+#include "library/archive_engine.h"
+#include "library/archive_streams.h"
+#include "library/paths.h"
+#include "library/prop_variant.h"
+
+#include <shlwapi.h>
+
+#include <cstring>
+#include <new>
+
+namespace melodrift {
+
+Archive::Archive(const std::wstring& path) {
+    if (!ensureEngineLoaded()) return;
+    auto stream = ComPtr<FileInStream>::attach(new (std::nothrow) FileInStream(path));
+    auto callback = ComPtr<CArchiveOpenCallback>::attach(new (std::nothrow) CArchiveOpenCallback());
+    if (!stream || !callback || !stream->isOpen()) return;
+
+    // Every format whose patterns match is tried in table order: a .zip may be a 7z.
+    const std::vector<ArchiveFormat>& formats = formatTable();
+    for (UINT32 i = 0; i < formats.size(); ++i) {
+        if (!matchesAnyPattern(path.c_str(), formats[i].patterns)) continue;
+        if (openAs(i, stream.get(), callback.get())) {
+            readItems();
+            return;
+        }
+    }
+}
+
+bool Archive::openAs(UINT32 formatIndex, IInStream* stream, IArchiveOpenCallback* callback) {
+    PropVariant classId;
+    if (FAILED(engineHandlerProperty(formatIndex, kHandlerClassId, classId.out()))) return false;
+    // The id comes as the 16 bytes of a BSTR; anything shorter is no id.
+    if (!classId.isString() || SysStringByteLen(classId.get().bstrVal) < sizeof(GUID)) return false;
+    GUID id;
+    std::memcpy(&id, classId.get().bstrVal, sizeof id);
+
+    ComPtr<IInArchive> handler;
+    if (FAILED(createEngineObject(id, __uuidof(IInArchive), handler.putVoid())) || !handler) return false;
+    stream->Seek(0, FILE_BEGIN, nullptr);
+    // No limit on where the archive may start inside the file.
+    if (handler->Open(stream, nullptr, callback) != S_OK) return false;
+    handler_ = handler;
+    return true;
+}
+
+void Archive::readItems() {
+    UINT32 count = 0;
+    handler_->GetNumberOfItems(&count);
+    for (UINT32 index = 0; index < count; ++index) {
+        PropVariant isDir;
+        if (FAILED(handler_->GetProperty(index, kpidIsDir, isDir.out()))) continue;
+        if (isDir.get().vt == VT_BOOL && isDir.get().boolVal != VARIANT_FALSE) continue;
+
+        PropVariant path;
+        std::wstring key = L"<名前なし 1>";
+        if (SUCCEEDED(handler_->GetProperty(index, kpidPath, path.out())) && path.isString()) key = path.string();
+        items_.emplace(std::move(key), index);  // a path already present keeps its first entry
+    }
+}
+
+uint64_t Archive::itemSize(UINT32 index) const {
+    PropVariant size;
+    if (!handler_ || FAILED(handler_->GetProperty(index, kpidSize, size.out()))) return 0;
+    return propVariantToUInt64(size.get());
+}
+
+FILETIME Archive::itemModified(UINT32 index) const {
+    PropVariant time;
+    if (!handler_ || FAILED(handler_->GetProperty(index, kpidMTime, time.out()))) return FILETIME{};
+    // Only a real time: the value bytes of other types are no time at all.
+    if (time.get().vt != VT_FILETIME) return FILETIME{};
+    return time.get().filetime;
+}
+
+std::vector<uint8_t> Archive::extract(const std::wstring& name) const {
+    std::vector<uint8_t> bytes;
+    const auto found = items_.find(name);
+    if (found == items_.end()) return bytes;
+    const UINT32 index = found->second;
+
+    auto callback = ComPtr<CMemArchiveExtractCallback>::attach(new (std::nothrow) CMemArchiveExtractCallback(&bytes));
+    if (!callback) return bytes;
+    // The declared size is only a hint, and may be a lie: without room for it the
+    // vector simply grows as the engine writes.
+    try {
+        bytes.reserve(size_t(uint32_t(itemSize(index))));
+    } catch (...) {
+    }
+    // Partial output of a failed extraction is dropped.
+    if (handler_->Extract(&index, 1, 0, callback.get()) != S_OK) return std::vector<uint8_t>();
+    return bytes;
+}
+
+}  // namespace melodrift

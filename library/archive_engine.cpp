@@ -1,0 +1,112 @@
+#include "library/archive_engine.h"
+
+#include "app/module_paths.h"
+#include "app/settings_files.h"
+#include "app/unique_handle.h"
+#include "library/paths.h"
+#include "library/prop_variant.h"
+
+#include <shlwapi.h>
+
+namespace melodrift {
+
+namespace {
+
+struct Engine {
+    HMODULE module = nullptr;  // kept until the process ends: handlers may outlive any owner
+    bool attempted = false;
+    CreateObjectFunc createObject = nullptr;
+    GetHandlerProperty2Func handlerProperty = nullptr;
+    GetNumberOfFormatsFunc numberOfFormats = nullptr;
+    std::vector<ArchiveFormat> formats;
+};
+
+Engine& engine() {
+    static Engine instance;
+    return instance;
+}
+
+// A relative name is taken beside the executable, never from the current directory
+// or PATH, where any file of that name could be planted.
+HMODULE loadLibrary(const std::wstring& name) {
+    std::wstring path = name;
+    if (PathIsRelativeW(name.c_str())) path = joinPath(parentDirectory(modulePath()), name);
+    // The engine's own dependencies are looked up beside it.
+    return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+template <typename Function>
+Function exportOf(HMODULE module, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+std::vector<std::wstring> patternsOf(UINT32 index, const std::wstring& setting) {
+    // An empty value switches the format off; any other than DEFAULT is a pattern list.
+    if (setting != L"DEFAULT") return splitString(setting, L';');
+    PropVariant extensions;
+    if (FAILED(engine().handlerProperty(index, kHandlerExtension, extensions.out()))) return {};
+    std::vector<std::wstring> patterns = splitString(extensions.string(), L' ');
+    for (std::wstring& pattern : patterns) pattern.insert(0, L"*.");
+    return patterns;
+}
+
+void buildFormatTable(Engine& state) {
+    UINT32 count = 0;
+    state.numberOfFormats(&count);
+    state.formats.assign(count, ArchiveFormat());
+    for (UINT32 i = 0; i < count; ++i) {
+        ArchiveFormat& format = state.formats[i];
+        PropVariant name;
+        if (SUCCEEDED(state.handlerProperty(i, kHandlerName, name.out()))) format.name = name.string();
+        const std::wstring setting = configStore.getString(L"Archive[" + format.name + L"]", L"DEFAULT");
+        format.patterns = patternsOf(i, setting);
+    }
+}
+
+}  // namespace
+
+bool ensureEngineLoaded() {
+    Engine& state = engine();
+    if (state.module) return true;
+    if (state.attempted) return false;
+    state.attempted = true;
+    state.formats.clear();
+
+    ModuleHandle module(loadLibrary(configStore.getString(L"7zDLL", L"7z.dll")));
+    if (!module) return false;
+    state.createObject = exportOf<CreateObjectFunc>(module.get(), "CreateObject");
+    state.handlerProperty = exportOf<GetHandlerProperty2Func>(module.get(), "GetHandlerProperty2");
+    state.numberOfFormats = exportOf<GetNumberOfFormatsFunc>(module.get(), "GetNumberOfFormats");
+    if (!state.createObject || !state.handlerProperty || !state.numberOfFormats) {
+        state.createObject = nullptr;
+        state.handlerProperty = nullptr;
+        state.numberOfFormats = nullptr;
+        module.reset();
+        MessageBoxW(nullptr, L"7z.dll が予期していたものではありません。無視します。", L"melodrift",
+                    MB_ICONWARNING | MB_OK);
+        return false;
+    }
+    state.module = module.release();
+    buildFormatTable(state);
+    return true;
+}
+
+const std::vector<ArchiveFormat>& formatTable() { return engine().formats; }
+
+HRESULT createEngineObject(const GUID& classId, const GUID& interfaceId, void** object) {
+    if (!engine().createObject) return E_UNEXPECTED;
+    return engine().createObject(&classId, &interfaceId, object);
+}
+
+HRESULT engineHandlerProperty(UINT32 formatIndex, PROPID propId, PROPVARIANT* value) {
+    if (!engine().handlerProperty) return E_UNEXPECTED;
+    return engine().handlerProperty(formatIndex, propId, value);
+}
+
+void resetEngineForTests() {
+    Engine& state = engine();
+    if (state.module) FreeLibrary(state.module);
+    state = Engine();
+}
+
+}  // namespace melodrift

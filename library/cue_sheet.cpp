@@ -1,0 +1,278 @@
+#include "library/cue_sheet.h"
+
+#include "app/unique_handle.h"
+#include "library/paths.h"
+
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <climits>
+#include <cwchar>
+#include <optional>
+
+namespace melodrift {
+
+// --- decoding ----------------------------------------------------------------------
+
+namespace {
+
+bool startsWithMark(const std::string& bytes, const char* mark, size_t length) {
+    return bytes.compare(0, length, mark, length) == 0;
+}
+
+// Empty when the bytes do not convert (with MB_ERR_INVALID_CHARS: are not valid text).
+std::wstring fromCodePage(UINT codePage, DWORD flags, const char* bytes, size_t count) {
+    if (count == 0) return {};
+    const int length = MultiByteToWideChar(codePage, flags, bytes, static_cast<int>(count), nullptr, 0);
+    if (length <= 0) return {};
+    std::wstring text(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(codePage, flags, bytes, static_cast<int>(count), &text[0], length);
+    return text;
+}
+
+std::wstring fromUtf16(const std::string& bytes, size_t offset, bool bigEndian) {
+    std::wstring text((bytes.size() - offset) / 2, L'\0');  // an odd last byte is dropped
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned first = static_cast<unsigned char>(bytes[offset + 2 * i]);
+        const unsigned second = static_cast<unsigned char>(bytes[offset + 2 * i + 1]);
+        text[i] = static_cast<wchar_t>(bigEndian ? (first << 8 | second) : (second << 8 | first));
+    }
+    return text;
+}
+
+std::wstring beforeNul(std::wstring text) {
+    text.resize(wcslen(text.c_str()));
+    return text;
+}
+
+}  // namespace
+
+std::wstring decodeCueText(const std::string& bytes) {
+    if (startsWithMark(bytes, "\xFF\xFE", 2)) return beforeNul(fromUtf16(bytes, 2, false));
+    if (startsWithMark(bytes, "\xFE\xFF", 2)) return beforeNul(fromUtf16(bytes, 2, true));
+
+    // In UTF-8 and in the ANSI code pages a zero byte is always NUL, never part of a character.
+    const bool utf8Mark = startsWithMark(bytes, "\xEF\xBB\xBF", 3);
+    const size_t begin = utf8Mark ? 3 : 0;
+    const size_t end = std::min(bytes.find('\0', begin), bytes.size());
+    const char* text = bytes.data() + begin;
+    const size_t count = end - begin;
+    if (utf8Mark) return fromCodePage(CP_UTF8, 0, text, count);
+
+    // ANSI text with characters beyond ASCII is almost never valid UTF-8 as well.
+    if (std::any_of(text, text + count, [](char c) { return (c & 0x80) != 0; })) {
+        std::wstring utf8 = fromCodePage(CP_UTF8, MB_ERR_INVALID_CHARS, text, count);
+        if (!utf8.empty()) return utf8;
+    }
+    return fromCodePage(CP_ACP, 0, text, count);
+}
+
+// --- parsing -----------------------------------------------------------------------
+
+namespace {
+
+constexpr int64_t kUnitsPerSecond = 10000000;
+constexpr int64_t kFramesPerSecond = 75;
+
+const wchar_t* skipBlanks(const wchar_t* p) {
+    while (*p == L' ' || *p == L'\t') ++p;
+    return p;
+}
+
+bool isDigit(wchar_t c) {
+    return c >= L'0' && c <= L'9';
+}
+
+// Case-insensitive; never compares beyond the end of text, however StrCmpNIW reads.
+bool beginsWith(const wchar_t* text, const wchar_t* keyword) {
+    const size_t length = wcslen(keyword);
+    return wcslen(text) >= length && StrCmpNIW(text, keyword, static_cast<int>(length)) == 0;
+}
+
+// The number at p after blanks; p then points past the number and the blanks after it.
+bool readNumber(const wchar_t*& p, int& number) {
+    p = skipBlanks(p);
+    if (!isDigit(*p)) return false;
+    number = StrToIntW(p);
+    while (isDigit(*p)) ++p;
+    p = skipBlanks(p);
+    return true;
+}
+
+// m:s:f (frames of 1/75 s) in 100-ns units, rounded to the nearest unit. Seconds and
+// frames may exceed 59 and 74. A total outside 0..INT_MAX frames is refused rather than
+// left to wrap.
+bool readTime(const wchar_t* p, int64_t& time) {
+    const wchar_t* firstColon = wcschr(p, L':');
+    if (!firstColon) return false;
+    const wchar_t* secondColon = wcschr(firstColon + 1, L':');
+    if (!secondColon) return false;
+    const int64_t seconds = int64_t(StrToIntW(p)) * 60 + StrToIntW(firstColon + 1);
+    const int64_t frames = seconds * kFramesPerSecond + StrToIntW(secondColon + 1);
+    if (frames < 0 || frames > INT_MAX) return false;
+    time = (frames * kUnitsPerSecond + kFramesPerSecond / 2) / kFramesPerSecond;
+    return true;
+}
+
+// The text between the first double quote at or after p and the next one.
+std::optional<std::wstring> quotedText(const wchar_t* p) {
+    const wchar_t* open = wcschr(p, L'"');
+    if (!open) return std::nullopt;
+    const wchar_t* close = wcschr(open + 1, L'"');
+    if (!close) return std::nullopt;
+    return std::wstring(open + 1, close);
+}
+
+class CueParser {
+public:
+    explicit CueParser(const std::wstring& sheetPath) : sheetDirectory_(parentDirectory(sheetPath)) {}
+
+    std::vector<CueTrack> parse(const std::wstring& text);
+
+private:
+    enum class Step { Continue, Stop };
+
+    Step parseLine(const std::wstring& line);
+    Step file(const wchar_t* rest);
+    Step text(const wchar_t* rest, std::optional<std::wstring>& album, std::optional<std::wstring>& track);
+    Step track(const wchar_t* rest);
+    Step index(const wchar_t* rest);
+    Step makeTrack(int64_t time);
+    std::wstring trackTitle() const;
+
+    std::wstring sheetDirectory_;
+    std::vector<CueTrack> tracks_;
+    // FILE lines are told apart by their order, not by the names they give: 0 is none.
+    int fileLines_ = 0;
+    int currentFileLine_ = 0;
+    int lastTrackFileLine_ = 0;
+    std::wstring currentFile_;
+    std::optional<std::wstring> albumTitle_, albumPerformer_, trackTitle_, trackPerformer_;
+    bool betweenTracks_ = true;
+};
+
+std::vector<CueTrack> CueParser::parse(const std::wstring& text) {
+    const auto isLineEnd = [](wchar_t c) { return c == L'\r' || c == L'\n'; };
+    // Text ends at the first NUL; lines are copied out, so every scan stops at their end.
+    const auto end = text.begin() + static_cast<std::ptrdiff_t>(wcslen(text.c_str()));
+    auto p = text.begin();
+    for (;;) {
+        p = std::find_if(p, end, [](wchar_t c) { return c != L' ' && c != L'\t'; });
+        if (p == end) break;
+        const auto lineEnd = std::find_if(p, end, isLineEnd);
+        if (parseLine(std::wstring(p, lineEnd)) == Step::Stop || lineEnd == end) break;
+        p = lineEnd + 1;
+    }
+    return std::move(tracks_);
+}
+
+CueParser::Step CueParser::parseLine(const std::wstring& line) {
+    const wchar_t* p = line.c_str();
+    if (beginsWith(p, L"FILE")) return file(p + 4);
+    if (beginsWith(p, L"TITLE")) return text(p + 5, albumTitle_, trackTitle_);
+    if (beginsWith(p, L"PERFORMER")) return text(p + 9, albumPerformer_, trackPerformer_);
+    if (beginsWith(p, L"TRACK")) return track(p + 5);
+    if (beginsWith(p, L"INDEX")) return index(p + 5);
+    return Step::Continue;
+}
+
+CueParser::Step CueParser::file(const wchar_t* rest) {
+    std::optional<std::wstring> name = quotedText(rest);
+    if (!name) return Step::Stop;
+    lastTrackFileLine_ = currentFileLine_;
+    currentFileLine_ = ++fileLines_;
+    currentFile_ = std::move(*name);
+    return Step::Continue;
+}
+
+CueParser::Step CueParser::text(const wchar_t* rest, std::optional<std::wstring>& album,
+                                std::optional<std::wstring>& track) {
+    std::optional<std::wstring> value = quotedText(rest);
+    if (!value) return Step::Stop;
+    (betweenTracks_ ? album : track) = std::move(value);
+    return Step::Continue;
+}
+
+CueParser::Step CueParser::track(const wchar_t* rest) {
+    int number = 0;
+    if (!readNumber(rest, number) || !betweenTracks_ || currentFileLine_ == 0) return Step::Stop;
+    if (!beginsWith(rest, L"AUDIO")) return Step::Stop;
+    betweenTracks_ = false;
+    return Step::Continue;
+}
+
+CueParser::Step CueParser::index(const wchar_t* rest) {
+    int number = 0;
+    if (!readNumber(rest, number) || betweenTracks_) return Step::Stop;
+    int64_t time = 0;
+    if (number > 2 || !readTime(rest, time)) return Step::Stop;
+    if (number != 0) return makeTrack(time);
+    // Index 00 starts the pre-gap, which ends the previous track of the same file.
+    if (lastTrackFileLine_ == currentFileLine_ && !tracks_.empty()) tracks_.back().stop = time;
+    return Step::Continue;
+}
+
+CueParser::Step CueParser::makeTrack(int64_t time) {
+    // A stop set by an index 00 is kept: the pre-gap belongs to neither track.
+    if (lastTrackFileLine_ == currentFileLine_ && !tracks_.empty() && tracks_.back().stop == -1)
+        tracks_.back().stop = time;
+
+    CueTrack track;
+    track.start = time;
+    track.filePath = PathIsRelativeW(currentFile_.c_str()) ? joinPath(sheetDirectory_, currentFile_) : currentFile_;
+    tracks_.push_back(std::move(track));
+    tracks_.back().title = trackTitle();
+
+    lastTrackFileLine_ = currentFileLine_;
+    trackTitle_.reset();
+    trackPerformer_.reset();
+    betweenTracks_ = true;
+    return tracks_.size() >= kMaxCueTracks ? Step::Stop : Step::Continue;
+}
+
+// "NN Title - Performer" for the newest track; the track's own title and performer win
+// over the album's, and either part is left out when neither is given.
+std::wstring CueParser::trackTitle() const {
+    wchar_t number[16];
+    wnsprintfW(number, 16, L"%02d", static_cast<int>(tracks_.size()));
+    std::wstring title = number;
+    if (const auto& name = trackTitle_ ? trackTitle_ : albumTitle_) title += L" " + *name;
+    if (const auto& performer = trackPerformer_ ? trackPerformer_ : albumPerformer_) title += L" - " + *performer;
+    return title;
+}
+
+}  // namespace
+
+std::vector<CueTrack> parseCueText(const std::wstring& text, const std::wstring& sheetPath) {
+    return CueParser(sheetPath).parse(text);
+}
+
+// --- reading -----------------------------------------------------------------------
+
+namespace {
+
+// The whole file, or nothing when it cannot be opened, is too large or reads short.
+std::optional<std::string> readSheetBytes(const std::wstring& sheetPath) {
+    FileHandle file(CreateFileW(sheetPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return std::nullopt;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size) || static_cast<uint64_t>(size.QuadPart) >= kMaxCueSheetBytes)
+        return std::nullopt;
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD got = 0;
+    if (!bytes.empty() && !ReadFile(file.get(), &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr))
+        return std::nullopt;
+    if (got != bytes.size()) return std::nullopt;
+    return bytes;
+}
+
+}  // namespace
+
+std::vector<CueTrack> readCueSheet(const std::wstring& sheetPath) {
+    const std::optional<std::string> bytes = readSheetBytes(sheetPath);
+    if (!bytes) return {};
+    return parseCueText(decodeCueText(*bytes), sheetPath);
+}
+
+}  // namespace melodrift

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "library/cue_sheet.h"
+#include "library/folder.h"
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace melodrift {
+
+// A CUE sheet as a folder: its tracks are the items, named by their titles.
+class FolderCue : public Folder {
+public:
+    // Reads the sheet now; a sheet that cannot be read gives a folder without items.
+    explicit FolderCue(const std::wstring& sheetPath);
+    // Over tracks already read from the sheet at sheetPath.
+    FolderCue(const std::wstring& sheetPath, std::vector<CueTrack> tracks);
+
+    // Every track in sheet order; patterns and keepGoing do not apply to a sheet.
+    bool nextItem(const std::vector<std::wstring>& patterns, FolderItem& out, const bool& keepGoing) override;
+    void rewind() override;
+    const std::wstring& path() const override;
+    // A player for the first track titled itemName exactly; empty when none is.
+    std::shared_ptr<Player> createPlayer(const std::wstring& itemName, HWND notifyWindow, UINT graphEventMessage,
+                                         UINT completionMessage) override;
+
+private:
+    std::wstring path_;
+    std::vector<CueTrack> tracks_;
+    size_t cursor_ = 0;
+};
+
+}  // namespace melodrift

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "app/unique_handle.h"
+#include "playback/dshow_interfaces.h"
+
+#include <cstdint>
+#include <deque>
+#include <utility>
+#include <vector>
+
+namespace melodrift {
+
+class MemSourceFilter;
+
+// The output pin's IAsyncReader: serves the bytes it owns to the downstream parser.
+// A member of MemSourceFilter, whose reference count it shares. It has no thread of its
+// own: a queued request is carried out by the WaitForNext call that collects it.
+// Sample times are byte positions times 10 000 000 unless the pin's
+// IAMAsyncReaderTimestampScaling has been switched to raw byte positions.
+class MemAsyncReader final : public IAsyncReader {
+public:
+    explicit MemAsyncReader(MemSourceFilter& filter);
+    virtual ~MemAsyncReader();
+    MemAsyncReader(const MemAsyncReader&) = delete;
+    MemAsyncReader& operator=(const MemAsyncReader&) = delete;
+
+    // Takes over the stream's bytes; call once, before the pin is rendered.
+    void setData(std::vector<uint8_t>&& bytes) { data_ = std::move(bytes); }
+    const std::vector<uint8_t>& data() const { return data_; }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+
+    HRESULT STDMETHODCALLTYPE RequestAllocator(IMemAllocator* preferred, ALLOCATOR_PROPERTIES* properties,
+                                               IMemAllocator** actual) override;
+    HRESULT STDMETHODCALLTYPE Request(IMediaSample* sample, DWORD_PTR user) override;
+    HRESULT STDMETHODCALLTYPE WaitForNext(DWORD timeoutMs, IMediaSample** sample, DWORD_PTR* user) override;
+    HRESULT STDMETHODCALLTYPE SyncReadAligned(IMediaSample* sample) override;
+    HRESULT STDMETHODCALLTYPE SyncRead(LONGLONG position, LONG length, BYTE* buffer) override;
+    HRESULT STDMETHODCALLTYPE Length(LONGLONG* total, LONGLONG* available) override;
+    HRESULT STDMETHODCALLTYPE BeginFlush() override;
+    HRESULT STDMETHODCALLTYPE EndFlush() override;
+
+private:
+    bool flushing() const;
+    LONGLONG toBytes(LONGLONG time) const;
+    LONGLONG toTime(LONGLONG bytes) const;
+
+    MemSourceFilter& filter_;
+    std::vector<uint8_t> data_;
+    // One count per queued request: the count always equals requests_.size() while
+    // queueLock_ is free, so a wake-up on it always finds a request.
+    KernelHandle requestSignal_;
+    KernelHandle flushEvent_;  // signalled between BeginFlush and EndFlush
+    CRITICAL_SECTION queueLock_;  // requests_ and the test of flushEvent_
+    CRITICAL_SECTION waitLock_;   // one WaitForNext (or EndFlush) at a time; taken before queueLock_
+    std::deque<std::pair<IMediaSample*, DWORD_PTR>> requests_;  // samples not counted
+};
+
+}  // namespace melodrift

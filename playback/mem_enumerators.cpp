@@ -1,0 +1,139 @@
+#include "playback/mem_enumerators.h"
+
+#include "playback/media_type_copy.h"
+#include "playback/mem_output_pin.h"
+#include "playback/mem_source_filter.h"
+
+#include <new>
+
+namespace melodrift {
+
+// The counts are atomic: an enumerator handed to the graph may be released on another
+// thread than the one that cloned it.
+
+MemEnumPins::MemEnumPins(MemSourceFilter& filter, ULONG cursor) : filter_(filter), cursor_(cursor) {
+    filter_.AddRef();
+}
+
+MemEnumPins::~MemEnumPins() { filter_.Release(); }
+
+HRESULT MemEnumPins::QueryInterface(REFIID iid, void** object) {
+    if (!object) return E_POINTER;
+    if (iid == IID_IUnknown || iid == IID_IEnumPins) {
+        *object = static_cast<IEnumPins*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+ULONG MemEnumPins::AddRef() { return ++refCount_; }
+
+ULONG MemEnumPins::Release() {
+    const ULONG count = --refCount_;
+    if (count == 0) delete this;
+    return count;
+}
+
+HRESULT MemEnumPins::Next(ULONG count, IPin** pins, ULONG* fetched) {
+    if (!pins) return E_POINTER;
+    if (!fetched && count > 1) return E_INVALIDARG;
+    ULONG served = 0;
+    if (cursor_ == 0 && count >= 1) {
+        pins[0] = filter_.outputPin();
+        pins[0]->AddRef();
+        served = 1;
+        cursor_ = 1;
+    }
+    if (fetched) *fetched = served;
+    return served == count ? S_OK : S_FALSE;
+}
+
+HRESULT MemEnumPins::Skip(ULONG count) {
+    ULONG left = count;
+    if (cursor_ == 0 && left >= 1) {
+        cursor_ = 1;
+        --left;
+    }
+    return left == 0 ? S_OK : S_FALSE;
+}
+
+HRESULT MemEnumPins::Reset() {
+    cursor_ = 0;
+    return S_OK;
+}
+
+HRESULT MemEnumPins::Clone(IEnumPins** clone) {
+    if (!clone) return E_POINTER;
+    *clone = new (std::nothrow) MemEnumPins(filter_, cursor_);
+    return *clone ? S_OK : E_OUTOFMEMORY;
+}
+
+MemEnumMediaTypes::MemEnumMediaTypes(MemOutputPin& pin, ULONG cursor) : pin_(pin), cursor_(cursor) {
+    pin_.AddRef();
+}
+
+MemEnumMediaTypes::~MemEnumMediaTypes() { pin_.Release(); }
+
+HRESULT MemEnumMediaTypes::QueryInterface(REFIID iid, void** object) {
+    if (!object) return E_POINTER;
+    if (iid == IID_IUnknown || iid == IID_IEnumMediaTypes) {
+        *object = static_cast<IEnumMediaTypes*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+ULONG MemEnumMediaTypes::AddRef() { return ++refCount_; }
+
+ULONG MemEnumMediaTypes::Release() {
+    const ULONG count = --refCount_;
+    if (count == 0) delete this;
+    return count;
+}
+
+HRESULT MemEnumMediaTypes::Next(ULONG count, AM_MEDIA_TYPE** types, ULONG* fetched) {
+    if (!types) return E_POINTER;
+    if (!fetched && count > 1) return E_INVALIDARG;
+    ULONG served = 0;
+    while (served < count && cursor_ < pin_.typeCount()) {
+        AM_MEDIA_TYPE* copy = createMediaTypeCopy(pin_.offeredType(cursor_));
+        if (!copy) {
+            // Never hand out a null entry: undo this call and fail it as a whole.
+            for (ULONG i = 0; i < served; ++i) {
+                deleteMediaType(types[i]);
+                types[i] = nullptr;
+            }
+            cursor_ -= served;
+            if (fetched) *fetched = 0;
+            return E_OUTOFMEMORY;
+        }
+        types[served++] = copy;
+        ++cursor_;
+    }
+    if (fetched) *fetched = served;
+    return served == count ? S_OK : S_FALSE;
+}
+
+HRESULT MemEnumMediaTypes::Skip(ULONG count) {
+    const ULONG left = cursor_ < pin_.typeCount() ? pin_.typeCount() - cursor_ : 0;
+    const ULONG skipped = count < left ? count : left;
+    cursor_ += skipped;
+    return skipped == count ? S_OK : S_FALSE;
+}
+
+HRESULT MemEnumMediaTypes::Reset() {
+    cursor_ = 0;
+    return S_OK;
+}
+
+HRESULT MemEnumMediaTypes::Clone(IEnumMediaTypes** clone) {
+    if (!clone) return E_POINTER;
+    *clone = new (std::nothrow) MemEnumMediaTypes(pin_, cursor_);
+    return *clone ? S_OK : E_OUTOFMEMORY;
+}
+
+}  // namespace melodrift
