@@ -1,6 +1,10 @@
 // Archive entries played from memory through Wine's graph, judged by the recording.
 #include "library/folder.h"
+#include "library/archive.h"
 #include "playback/player.h"
+#include "playback/zip_source_renderer.h"
+
+#include <uuids.h>
 #include "support/audio_test.h"
 #include "support/wait.h"
 #include "archive_fixtures.h"
@@ -93,6 +97,34 @@ TEST_F(ArchiveEntryPlayback, EntriesThatCannotPlayGiveNotReadyPlayers) {
         EXPECT_EQ(player->state(), NotReady);
         EXPECT_FALSE(player->play());
     }
+}
+
+TEST_F(ArchiveEntryPlayback, EntryWithAPathLongerThanAnyWindowsPathPlays) {
+    folder = openFolder(test::archiveFixture(L"long_name.zip"));
+    ASSERT_TRUE(folder);
+    FolderItem item;
+    const bool keepGoing = true;
+    ASSERT_TRUE(folder->nextItem({L"*.wav"}, item, keepGoing));
+    ASSERT_GT(item.name.size(), 300u);
+    auto player = folder->createPlayer(item.name, window.hwnd, NotifyWindow::kGraphEvent, NotifyWindow::kTrackEnd);
+    ASSERT_TRUE(player);
+    ASSERT_EQ(player->state(), Stopped);
+    EXPECT_EQ(player->itemName(), item.name);
+    const auto heard = playToEnd(*player, 440);
+    EXPECT_GT(heard.toneSeconds, 1.7) << heard.describe();
+}
+
+TEST_F(ArchiveEntryPlayback, TheGraphListsTheMemorySourceByName) {
+    auto archive = std::make_shared<Archive>(test::archiveFixture(L"music.7z"));
+    const std::wstring entry = L"tone440.wav";
+    ComPtr<IGraphBuilder> graph;
+    ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                                              graph.putVoid()));
+    ZipSourceRenderer renderer(archive, entry);
+    ASSERT_HRESULT_SUCCEEDED(renderer.render(graph.get()));
+    ComPtr<IBaseFilter> source;
+    EXPECT_HRESULT_SUCCEEDED(graph->FindFilterByName(L"MemSource", source.put()));
+    EXPECT_TRUE(source);
 }
 
 }  // namespace
