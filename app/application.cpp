@@ -13,6 +13,8 @@
 namespace melodrift {
 
 int runApplication() {
+    // An empty removable drive is a folder with nothing in it, not a "no disk" dialog.
+    SetErrorMode(SEM_FAILCRITICALERRORS);
     CoInitialize(nullptr);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_COOL_CLASSES};
     InitCommonControlsEx(&controls);

@@ -18,7 +18,7 @@ std::wstring parentDirectory(const std::wstring& path);
 // The path made absolute against the current directory.
 std::wstring fullPath(const std::wstring& path);
 
-// The last component of the path, empty when the path ends in a separator.
+// The text from where PathFindFileNameW points: the last component (dir\ for C:\dir\).
 std::wstring pathFileName(const std::wstring& path);
 
 // True when PathMatchSpecW accepts name for at least one pattern; an empty list matches nothing.

@@ -42,11 +42,20 @@ build_project() {
 }
 
 create_wine_prefix() {
-  [ -f "$WINEPREFIX/system.reg" ] && return 0
-  say "Creating the Wine prefix (32-bit, Japanese locale)"
-  mkdir -p "$WINEPREFIX"
-  wineboot -i >/dev/null 2>&1
-  wineserver -w
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    say "Creating the Wine prefix (32-bit, Japanese locale)"
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+  fi
+  # A crash debugger that cannot start lets a crash end the process with its exception
+  # code at once, instead of winedbg, which waits for a user or exits with 0.
+  if [ ! -f "$WINEPREFIX/.no-crash-debugger" ]; then
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /t REG_SZ \
+      /d no-crash-debugger.exe /f >/dev/null 2>&1 || true
+    wineserver -w
+    touch "$WINEPREFIX/.no-crash-debugger"
+  fi
 }
 
 SERVICE_PIDS=()
