@@ -103,7 +103,7 @@ start_services() {  # start_services own-display|user-display
   trap stop_services EXIT
   if [ "$1" = own-display ] || [ -z "${DISPLAY:-}" ]; then start_xvfb; fi
   start_pulseaudio
-  wineserver -p
+  wineserver -p 2>/dev/null || true  # one may already be running for this prefix
   # Start Wine's own services now, detached from any output a caller waits on.
   wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
 }

@@ -1,7 +1,9 @@
 // A small console helper for the scripts: waits for a top-level window of a class,
 // or asks every such window to close.
-//   window_probe wait CLASS SECONDS   exit 0 once a window of CLASS exists
-//   window_probe close CLASS          posts WM_CLOSE to each window of CLASS
+//   window_probe wait CLASS SECONDS [MARKER]   exit 0 once a window of CLASS exists,
+//                                             and create the file MARKER then
+//   window_probe close CLASS                  posts WM_CLOSE to each window of CLASS
+// Windows are found on the probe's own desktop: run it in the program's desktop.
 #include <windows.h>
 
 #include <cstdio>
@@ -16,6 +18,7 @@ int wmain(int argc, wchar_t** argv) {
             if (GetTickCount() - start > timeoutMs) return 1;
             Sleep(100);
         }
+        if (argc >= 5) CloseHandle(CreateFileW(argv[4], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         return 0;
     }
     if (argc >= 3 && wcscmp(argv[1], L"close") == 0) {
@@ -26,6 +29,6 @@ int wmain(int argc, wchar_t** argv) {
         }
         return closed ? 0 : 1;
     }
-    std::fputs("usage: window_probe wait CLASS SECONDS | close CLASS\n", stderr);
+    std::fputs("usage: window_probe wait CLASS SECONDS [MARKER] | close CLASS\n", stderr);
     return 2;
 }

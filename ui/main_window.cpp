@@ -1,72 +1,186 @@
 #include "ui/main_window.h"
 
-#include "app/settings_files.h"
+#include "library/folder.h"
+#include "playback/player.h"
+#include "ui/commands.h"
+#include "ui/views/file_list.h"
+#include "ui/views/folder_tree.h"
+#include "ui/views/splitter.h"
+#include "ui/views/status_bar.h"
+#include "ui/views/tool_bar.h"
+#include "ui/views/track_bar.h"
+#include "ui/views/volume_bar.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
 
 namespace melodrift {
 
 namespace {
 constexpr int kIconResource = 10;
-}
-
-DWORD driveMaskFromLetters(const std::wstring& text) {
-    DWORD mask = 0;
-    for (wchar_t c : text) {
-        if (c >= L'A' && c <= L'Z') mask |= 1u << (c - L'A');
-        else if (c >= L'a' && c <= L'z') mask |= 1u << (c - L'a');
-    }
-    return mask;
-}
-
-std::wstring favoriteKey(int index) {
-    wchar_t key[32];
-    wsprintfW(key, L"Favorite[%02d]", index);
-    return key;
-}
+constexpr int kLastButton = 10;
+constexpr int kTimePartWidth = 200;
+}  // namespace
 
 MainWindow::MainWindow() {
     const HINSTANCE module = GetModuleHandleW(nullptr);
     const HICON icon = LoadIconW(module, MAKEINTRESOURCEW(kIconResource));
-    const ATOM atom = registerWindowClass(0, icon, LoadCursorW(nullptr, IDC_ARROW),
-                                          static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)),
-                                          L"melodrift-MainWindow", icon);
-    CreateWindowExW(WS_EX_WINDOWEDGE | WS_EX_ACCEPTFILES, reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(atom)),
-                    L"melodrift", WS_OVERLAPPEDWINDOW, 0, 0, 0, 0, nullptr, nullptr, module, this);
+    // Registered once per process, so that a second window (in tests) finds the class.
+    static const ATOM atom = registerWindowClass(0, icon, LoadCursorW(nullptr, IDC_ARROW),
+                                                 static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)),
+                                                 L"melodrift-MainWindow", icon);
+    CreateWindowExW(WS_EX_WINDOWEDGE | WS_EX_ACCEPTFILES, MAKEINTATOM(atom), L"melodrift", WS_OVERLAPPEDWINDOW, 0, 0,
+                    0, 0, nullptr, nullptr, module, this);
     rethrowPendingException();
 }
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::restoreSettings() {
-    hiddenDrives_ = driveMaskFromLetters(configStore.getString(L"Hidden", L""));
-    // The list ends at the first empty or missing key.
-    for (int n = 0;; ++n) {
-        const std::wstring& path = configStore.getString(favoriteKey(n), L"");
-        if (path.empty()) break;
-        favorites_.push_back(path);
-    }
+void MainWindow::createChildren() {
+    tree = std::make_unique<FolderTree>(hwnd);
+    fileList = std::make_unique<FileList>(hwnd);
+    splitter = std::make_unique<CSplitter>(hwnd, tree->hwnd(), fileList->hwnd());
+    rebar = CreateWindowExW(WS_EX_TOOLWINDOW, REBARCLASSNAMEW, nullptr, 0x56800C00, 0, 0, 0, 0, hwnd, nullptr,
+                            GetModuleHandleW(nullptr), nullptr);
+    toolbar = std::make_unique<ToolBar>(hwnd);
+    seekBar = std::make_unique<SeekBar>(hwnd);
+    volumeBar = std::make_unique<VolumeBar>(hwnd);
+    insertRebarBands();
+    statusBar = std::make_unique<StatusBar>(hwnd);
 }
 
-void MainWindow::saveSettings() {
-    for (size_t k = 0; k < favorites_.size(); ++k) {
-        const std::wstring key = favoriteKey(static_cast<int>(k));
-        if (lstrcmpiW(configStore.getString(key, L"").c_str(), favorites_[k].c_str()) != 0) {
-            configStore.entry(key) = favorites_[k];
-            configStore.markDirty();
-        }
-    }
+int MainWindow::toolbarButtonsWidth() const {
+    RECT button{}, bar{};
+    SendMessageW(toolbar->window(), TB_GETITEMRECT, kLastButton, reinterpret_cast<LPARAM>(&button));
+    POINT corner{button.right, button.bottom};
+    ClientToScreen(toolbar->window(), &corner);
+    GetWindowRect(toolbar->window(), &bar);
+    return corner.x - bar.left;
 }
 
-LRESULT MainWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+void MainWindow::insertRebarBands() {
+    RECT bar{};
+    GetWindowRect(toolbar->window(), &bar);
+    const int width = toolbarButtonsWidth();
+    const int height = bar.bottom - bar.top;
+
+    REBARBANDINFOW band{};
+    band.cbSize = 80;  // the layout the classic rebar knows
+    band.fMask = RBBIM_STYLE | RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_SIZE;
+    band.fStyle = RBBS_NOVERT | RBBS_NOGRIPPER;
+    band.hwndChild = toolbar->window();
+    band.cxMinChild = width;
+    band.cyMinChild = height;
+    band.cx = width;
+    band.cyMaxChild = height;
+    SendMessageW(rebar, RB_INSERTBANDW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&band));
+
+    band.hwndChild = seekBar->window();
+    band.cxMinChild = 0;
+    band.cx = 10000;
+    SendMessageW(rebar, RB_INSERTBANDW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&band));
+}
+
+void MainWindow::onSize(WPARAM sizeType, LPARAM clientSize) {
+    int rebarHeight = 0, statusHeight = 0;
+    RECT r{};
+    if (rebar) {
+        SendMessageW(rebar, WM_SIZE, sizeType, clientSize);
+        GetWindowRect(rebar, &r);
+        rebarHeight = r.bottom - r.top;
+    }
+    if (statusBar) {
+        const int width = LOWORD(clientSize);
+        int edges[2] = {std::max(0, width - kTimePartWidth), -1};
+        SendMessageW(statusBar->window(), SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
+        SendMessageW(statusBar->window(), WM_SIZE, sizeType, clientSize);
+        GetWindowRect(statusBar->window(), &r);
+        statusHeight = r.bottom - r.top;
+    }
+    // Minimised, the children keep their places.
+    if (sizeType == SIZE_MINIMIZED || !rebar) return;
+    RECT area{};
+    GetClientRect(hwnd, &area);
+    area.top += rebarHeight;
+    area.bottom -= statusHeight;
+    splitter->layout(splitter->barPosition(), &area);
+}
+
+LRESULT MainWindow::onNotify(const NMHDR& header) {
+    if (tree && header.hwndFrom == tree->hwnd()) {
+        const auto& notification = reinterpret_cast<const NMTREEVIEWW&>(header);
+        if (header.code == TVN_ITEMEXPANDINGW) return tree->onItemExpanding(notification);
+        if (header.code == TVN_SELCHANGEDW) openFolderOfItem(notification.itemNew.hItem);
+        return 0;
+    }
+    if (fileList && header.hwndFrom == fileList->hwnd()) {
+        if (header.code == NM_DBLCLK) return 0;  // playing a row comes with playback control
+        return fileList->onColumnClick(reinterpret_cast<const NMLISTVIEW&>(header));
+    }
+    if (seekBar && header.hwndFrom == seekBar->toolTipWindow()) {
+        if (header.code == TTN_GETDISPINFOW)
+            return seekBar->onSeekToolTip(reinterpret_cast<NMTTDISPINFOW*>(const_cast<NMHDR*>(&header)));
+        return 0;
+    }
+    if (toolbar && (header.hwndFrom == toolbar->window() || header.hwndFrom == toolbar->toolTipWindow())) {
+        if (header.code == TTN_GETDISPINFOW)
+            return toolbar->onToolTip(reinterpret_cast<NMTTDISPINFOW*>(const_cast<NMHDR*>(&header)));
+        return 0;
+    }
+    return 0;
+}
+
+void MainWindow::openFolderOfItem(HTREEITEM node) {
+    const std::wstring path = tree->nodePath(node);
+    // The old folder goes first: a listing in progress reads this flag after every drain.
+    fileList->filling = false;
+    folder.reset();
+    folder = openFolder(path);
+    if (folder) fileList->fill(folder);
+}
+
+LRESULT MainWindow::handleMessage(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CLOSE:
-        DestroyWindow(hwnd);
+    case WM_CREATE:
+        createChildren();
         return 0;
     case WM_DESTROY:
         saveSettings();
         PostQuitMessage(0);
         return 0;
+    case WM_SIZE:
+        onSize(wParam, lParam);
+        return 0;
+    case WM_CLOSE:
+        DestroyWindow(h);
+        return 0;
+    case WM_NOTIFY:
+        return onNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case WM_CONTEXTMENU:
+        return 0;  // the tree's menu comes with the favourites
+    case WM_COMMAND:
+        onCommand(LOWORD(wParam));
+        return 0;
+    case WM_TIMER:
+    case WM_HSCROLL:
+        return 0;
+    case WM_DROPFILES:
+        onDropFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
+    case MSG_GRAPH_EVENT:
+        return reinterpret_cast<Player*>(lParam)->handleGraphEvents();
+    case MSG_TRACK_END:
+    case MSG_SHOW_PLAYING:
+        return 0;
+    case MSG_SET_VOLUME:
+        if (player) player->setVolume(static_cast<int32_t>(lParam));
+        return 0;
+    case MSG_IS_PLAYING:
+        return player ? 1 : 0;
     default:
-        return DefWindowProcW(hwnd, message, wParam, lParam);
+        return DefWindowProcW(h, message, wParam, lParam);
     }
 }
 

@@ -2,16 +2,30 @@
 
 #include "ui/window.h"
 
+#include <commctrl.h>
+
+#include <memory>
 #include <string>
-#include <vector>
 
 namespace melodrift {
 
-// The program's only top-level window. For now it owns no controls: it keeps the
-// drive mask and favourites read from the config file and writes the favourites
-// back when it is destroyed.
+class FolderTree;
+class FileList;
+class CSplitter;
+class ToolBar;
+class SeekBar;
+class VolumeBar;
+class StatusBar;
+class Folder;
+class Player;
+
+// The program's only top-level window: it owns every control, lays them out, routes
+// their notifications and the toolbar's commands, and brings the settings back at
+// start and puts them into the stores when it is destroyed.
 class MainWindow : public Window {
 public:
+    static constexpr UINT_PTR POSITION_TIMER_ID = 1;
+
     MainWindow();
     ~MainWindow() override;
 
@@ -20,17 +34,47 @@ public:
 
     LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    DWORD hiddenDrives() const { return hiddenDrives_; }
-    const std::vector<std::wstring>& favorites() const { return favorites_; }
+    // For tests, which drive the window by messages and read the controls back.
+    FolderTree* folderTree() const { return tree.get(); }
+    FileList* fileListView() const { return fileList.get(); }
+    CSplitter* splitterBar() const { return splitter.get(); }
+    ToolBar* toolBar() const { return toolbar.get(); }
+    SeekBar* seekBarControl() const { return seekBar.get(); }
+    VolumeBar* volumeBarPopup() const { return volumeBar.get(); }
+    StatusBar* statusBarControl() const { return statusBar.get(); }
+    HWND rebarWindow() const { return rebar; }
+    const std::shared_ptr<Folder>& currentFolder() const { return folder; }
 
 private:
-    DWORD hiddenDrives_ = 0;
-    std::vector<std::wstring> favorites_;
+    // Children, in the order WM_CREATE makes them.
+    void createChildren();
+    void insertRebarBands();
+    void onSize(WPARAM sizeType, LPARAM clientSize);
+    LRESULT onNotify(const NMHDR& header);
+    void onCommand(int id);
+    void showRepeatMenu();
+    void showVolumePopup();
+    void showFavoritesMenu();
+    void onDropFiles(HDROP drop);
+    POINT buttonCorner(int commandId) const;
+    int toolbarButtonsWidth() const;
+
+    void openFolderOfItem(HTREEITEM node);
+    bool restoreLast(const std::wstring& folderPath, const std::wstring& fileName);
+
+    // Members are destroyed in reverse: the player goes first, then the folder, then
+    // the controls.
+    std::unique_ptr<FolderTree> tree;
+    std::unique_ptr<FileList> fileList;
+    std::unique_ptr<CSplitter> splitter;
+    HWND rebar = nullptr;  // a child window: it goes with the main window
+    std::unique_ptr<ToolBar> toolbar;
+    std::unique_ptr<SeekBar> seekBar;
+    std::unique_ptr<VolumeBar> volumeBar;
+    std::unique_ptr<StatusBar> statusBar;
+    std::shared_ptr<Folder> folder;
+    std::shared_ptr<Player> player;
+    bool timerRunning = false;
 };
-
-// Bit (letter - 'A') for every drive letter in text, either case; other characters count for nothing.
-DWORD driveMaskFromLetters(const std::wstring& text);
-
-std::wstring favoriteKey(int index);
 
 }  // namespace melodrift

@@ -1,10 +1,12 @@
 // melodrift.exe as a black box: copied into a temporary folder under various names,
 // started, told to close, and its settings files checked afterwards.
+#include "app/settings_store.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 
 namespace melodrift {
@@ -100,29 +102,86 @@ protected:
     TempDir dir;
 };
 
-TEST_F(Program, FirstRunClosesWithExitCodeZeroAndAddsTheConfigDefaults) {
-    EXPECT_EQ(runAndClose(copyAs(L"melodrift.exe")), 0);
-    ASSERT_TRUE(test::fileExists(dir.file(L"melodrift-config.txt")));
-    EXPECT_EQ(test::readBytes(dir.file(L"melodrift-config.txt")), test::utf16le(L"Favorite[00]=\r\nHidden=\r\n"));
+const wchar_t kDefaultPlayable[] = L"Playable=*.mp?;*.wma;*.asf;*.wav;*.og?;*.aac\r\n";
+
+// Every state key the main window writes at exit.
+const wchar_t* const kStateKeys[] = {
+    L"FileList.Column[0]", L"FileList.Column[1]", L"FileList.Column[2]", L"FileList.Column[3]", L"LastFile",
+    L"LastFolder", L"MainWnd.MaxPos.x", L"MainWnd.MaxPos.y", L"MainWnd.MinPos.x", L"MainWnd.MinPos.y",
+    L"MainWnd.Pos.bottom", L"MainWnd.Pos.left", L"MainWnd.Pos.right", L"MainWnd.Pos.top", L"MainWnd.ShowCmd",
+    L"MainWnd.Splitter", L"Random", L"Repeat", L"Volume"};
+
+SettingsStore storeAt(const std::wstring& path) {
+    SettingsStore store;
+    store.load(path);
+    return store;
 }
 
-TEST_F(Program, SettingsLoadedAndUnchangedAreNotRewritten) {
+TEST_F(Program, FirstRunClosesWithExitCodeZeroAndWritesEveryDefault) {
+    EXPECT_EQ(runAndClose(copyAs(L"melodrift.exe")), 0);
+    EXPECT_EQ(test::readBytes(dir.file(L"melodrift-config.txt")),
+              test::utf16le(std::wstring(L"Favorite[00]=\r\nHidden=\r\n") + kDefaultPlayable));
+    SettingsStore state = storeAt(dir.file(L"melodrift-state.txt"));
+    for (const wchar_t* key : kStateKeys) EXPECT_EQ(state.entries().count(key), 1u) << key;
+    EXPECT_EQ(state.entries().size(), std::size(kStateKeys));
+    EXPECT_EQ(state.getString(L"FileList.Column[0]", nullptr), L"200");
+    EXPECT_EQ(state.getString(L"FileList.Column[1]", nullptr), L"50");
+    EXPECT_EQ(state.getString(L"MainWnd.Pos.right", nullptr), L"640");
+    EXPECT_EQ(state.getString(L"MainWnd.Pos.bottom", nullptr), L"480");
+    EXPECT_EQ(state.getString(L"MainWnd.ShowCmd", nullptr), L"1");
+    EXPECT_EQ(state.getString(L"Volume", nullptr), L"0");
+    EXPECT_EQ(state.getString(L"Random", nullptr), L"0");
+    EXPECT_EQ(state.getString(L"Repeat", nullptr), L"0");
+    EXPECT_EQ(state.getString(L"LastFolder", nullptr), L"");
+}
+
+TEST_F(Program, ConfigLoadedAndUnchangedIsNotRewrittenAndStateAlwaysIs) {
     const std::wstring config = dir.file(L"melodrift-config.txt");
     const std::wstring state = dir.file(L"melodrift-state.txt");
     // No mark, LF endings and an unknown key: any rewrite would show in the bytes.
-    test::writeBytes(config, test::utf16le(L"Hidden=cd\nFavorite[00]=C:\\音楽\nFavorite[01]=\nUnknown=1\n", false));
+    test::writeBytes(config, test::utf16le(std::wstring(L"Hidden=cd\nFavorite[00]=C:\\音楽\nFavorite[01]=\n") +
+                                               L"Unknown=1\n" + kDefaultPlayable, false));
     test::writeBytes(state, test::utf16le(L"Volume=-5000\n", false));
     test::ageFile(config);
     test::ageFile(state);
-    const std::string configBytes = test::readBytes(config), stateBytes = test::readBytes(state);
-    const test::FileTimes configTimes = test::fileTimes(config), stateTimes = test::fileTimes(state);
+    const std::string configBytes = test::readBytes(config);
+    const test::FileTimes configTimes = test::fileTimes(config);
 
     EXPECT_EQ(runAndClose(copyAs(L"melodrift.exe")), 0);
 
     EXPECT_EQ(test::readBytes(config), configBytes);
-    EXPECT_EQ(test::readBytes(state), stateBytes);
     EXPECT_TRUE(test::fileTimes(config) == configTimes);
-    EXPECT_TRUE(test::fileTimes(state) == stateTimes);
+    SettingsStore saved = storeAt(state);
+    EXPECT_EQ(saved.getString(L"Volume", nullptr), L"-5000");
+    EXPECT_EQ(saved.entries().size(), std::size(kStateKeys));
+}
+
+TEST_F(Program, UnusualValuesAreClampedOrIgnoredAndFavouritesAfterAGapStayUntouched) {
+    const std::wstring config = dir.file(L"melodrift-config.txt");
+    const std::wstring state = dir.file(L"melodrift-state.txt");
+    test::writeBytes(config, test::utf16le(L"Favorite[00]=\r\nFavorite[01]=C:\\windows\r\n"));
+    test::writeBytes(state, test::utf16le(L"Volume=5\r\nRepeat=3\r\nRandom=65536\r\n"));
+    EXPECT_EQ(runAndClose(copyAs(L"melodrift.exe")), 0);
+    SettingsStore saved = storeAt(state);
+    EXPECT_EQ(saved.getString(L"Volume", nullptr), L"0");
+    EXPECT_EQ(saved.getString(L"Repeat", nullptr), L"0");
+    // The button is checked by the low 16 bits only.
+    EXPECT_EQ(saved.getString(L"Random", nullptr), L"0");
+    SettingsStore savedConfig = storeAt(config);
+    EXPECT_EQ(savedConfig.getString(L"Favorite[00]", nullptr), L"");
+    EXPECT_EQ(savedConfig.getString(L"Favorite[01]", nullptr), L"C:\\windows");
+
+    test::writeBytes(state, test::utf16le(L"Volume=-20000\r\nRepeat=-1\r\n"));
+    EXPECT_EQ(runAndClose(copyAs(L"melodrift.exe")), 0);
+    saved = storeAt(state);
+    EXPECT_EQ(saved.getString(L"Volume", nullptr), L"-10000");
+    EXPECT_EQ(saved.getString(L"Repeat", nullptr), L"0");
+
+    test::writeBytes(state, test::utf16le(L"Repeat=2\r\nRandom=1\r\n"));
+    EXPECT_EQ(runAndClose(copyAs(L"melodrift.exe")), 0);
+    saved = storeAt(state);
+    EXPECT_EQ(saved.getString(L"Repeat", nullptr), L"2");
+    EXPECT_EQ(saved.getString(L"Random", nullptr), L"1");
 }
 
 TEST_F(Program, DottedNameKeepsEverythingBeforeTheLastDot) {

@@ -1,0 +1,97 @@
+// The main window's toolbar commands that open menus and pop-ups, and dropped files.
+#include "ui/commands.h"
+#include "ui/main_window.h"
+#include "ui/views/folder_tree.h"
+#include "ui/views/tool_bar.h"
+#include "ui/views/volume_bar.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <vector>
+
+namespace melodrift {
+
+namespace {
+
+// A pop-up menu destroyed with its scope.
+class PopupMenu {
+public:
+    PopupMenu() : menu_(CreatePopupMenu()) {}
+    ~PopupMenu() { DestroyMenu(menu_); }
+    PopupMenu(const PopupMenu&) = delete;
+    PopupMenu& operator=(const PopupMenu&) = delete;
+    HMENU get() const { return menu_; }
+
+private:
+    HMENU menu_;
+};
+
+}  // namespace
+
+POINT MainWindow::buttonCorner(int commandId) const {
+    RECT button{};
+    SendMessageW(toolbar->window(), TB_GETRECT, commandId, reinterpret_cast<LPARAM>(&button));
+    POINT corner{button.left, button.bottom};
+    ClientToScreen(toolbar->window(), &corner);
+    return corner;
+}
+
+void MainWindow::onCommand(int id) {
+    switch (id) {
+    case ID_REPEAT:
+        showRepeatMenu();
+        break;
+    case ID_VOLUME:
+        showVolumePopup();
+        break;
+    case ID_FAVORITES:
+        showFavoritesMenu();
+        break;
+    default:
+        break;  // playback commands come with playback control
+    }
+}
+
+void MainWindow::showRepeatMenu() {
+    const int mode = toolbar->repeatMode();
+    PopupMenu menu;
+    const wchar_t* labels[] = {L"リピートなし", L"リピート（リスト）", L"リピート（単曲）"};
+    for (int i = 0; i < 3; ++i)
+        AppendMenuW(menu.get(), MF_STRING | (i == mode ? MF_CHECKED : 0), 10 + i, labels[i]);
+    const POINT at = buttonCorner(ID_REPEAT);
+    const int chosen = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, hwnd, nullptr);
+    if (chosen > 9) toolbar->setRepeatMode(chosen - 10);
+}
+
+void MainWindow::showVolumePopup() {
+    RECT bar{};
+    GetWindowRect(toolbar->window(), &bar);
+    volumeBar->showAt(bar.left, bar.bottom, toolbarButtonsWidth(), bar.bottom - bar.top);
+}
+
+void MainWindow::showFavoritesMenu() {
+    const std::vector<HTREEITEM> favorites = tree->favoriteNodes();
+    if (favorites.empty()) return;
+    PopupMenu menu;
+    for (size_t i = 0; i < favorites.size(); ++i)
+        AppendMenuW(menu.get(), MF_STRING, i + 1, tree->nodePath(favorites[i]).c_str());
+    const POINT at = buttonCorner(ID_FAVORITES);
+    const int chosen = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, hwnd, nullptr);
+    if (chosen < 1 || chosen > static_cast<int>(favorites.size())) return;
+    // The menu's own text, read at its full length.
+    const int length = GetMenuStringW(menu.get(), chosen, nullptr, 0, MF_BYCOMMAND);
+    std::wstring path(length + 1, L'\0');
+    GetMenuStringW(menu.get(), chosen, &path[0], length + 1, MF_BYCOMMAND);
+    path.resize(length);
+    tree->selectPath(path);
+    if (HTREEITEM selected = TreeView_GetSelection(tree->hwnd()))
+        SendMessageW(tree->hwnd(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(selected));
+}
+
+void MainWindow::onDropFiles(HDROP drop) {
+    // Opening a dropped path comes with playback control; the drop is released here.
+    DragFinish(drop);
+}
+
+}  // namespace melodrift

@@ -1,0 +1,145 @@
+// What the main window brings back from the settings at start and puts into them when
+// it is destroyed.
+#include "app/settings_files.h"
+#include "playback/player.h"
+#include "ui/commands.h"
+#include "ui/main_window.h"
+#include "ui/settings_keys.h"
+#include "ui/views/file_list.h"
+#include "ui/views/folder_tree.h"
+#include "ui/views/splitter.h"
+#include "ui/views/tool_bar.h"
+#include "ui/views/volume_bar.h"
+
+#include <commctrl.h>
+
+namespace melodrift {
+
+namespace {
+
+constexpr int kColumnDefaults[4] = {200, 50, 50, 50};
+
+std::wstring decimal(int value) {
+    wchar_t text[16];
+    wsprintfW(text, L"%d", value);
+    return text;
+}
+
+// State keys assigned as text also mark the store changed.
+void putState(const wchar_t* key, int value) {
+    stateStore.entry(key) = decimal(value);
+    stateStore.markDirty();
+}
+
+}  // namespace
+
+DWORD driveMaskFromLetters(const std::wstring& text) {
+    DWORD mask = 0;
+    for (wchar_t c : text) {
+        if (c >= L'A' && c <= L'Z') mask |= 1u << (c - L'A');
+        else if (c >= L'a' && c <= L'z') mask |= 1u << (c - L'a');
+    }
+    return mask;
+}
+
+std::wstring favoriteKey(int index) {
+    wchar_t key[32];
+    wsprintfW(key, L"Favorite[%02d]", index);
+    return key;
+}
+
+std::wstring columnKey(int index) {
+    wchar_t key[32];
+    wsprintfW(key, L"FileList.Column[%d]", index);
+    return key;
+}
+
+void MainWindow::restoreSettings() {
+    tree->addDrives(driveMaskFromLetters(configStore.getString(L"Hidden", L"")));
+    // The list of favourites ends at the first empty or missing key.
+    for (int n = 0;; ++n) {
+        const std::wstring path = configStore.getString(favoriteKey(n), L"");
+        if (path.empty()) break;
+        tree->insertNode(TVI_ROOT, TVI_LAST, path, path, true);
+    }
+
+    splitter->setPendingPosition(stateStore.getInt(L"MainWnd.Splitter", -1));
+
+    const int random = stateStore.getInt(L"Random", 0);
+    SendMessageW(toolbar->window(), TB_CHECKBUTTON, ID_RANDOM, MAKELPARAM(LOWORD(random) != 0, 0));
+    fileList->randomOrder = random != 0;
+    fileList->sortRows();
+
+    const int repeat = stateStore.getInt(L"Repeat", 0);
+    if (repeat >= RepeatNone && repeat <= RepeatSingle) toolbar->setRepeatMode(repeat);
+
+    volumeBar->setVolume(stateStore.getInt(L"Volume", 0));
+
+    int widths[4];
+    for (int i = 0; i < 4; ++i) widths[i] = stateStore.getInt(columnKey(i), kColumnDefaults[i]);
+    for (int i = 0; i < 4; ++i) SendMessageW(fileList->hwnd(), LVM_SETCOLUMNWIDTH, i, LOWORD(widths[i]));
+
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    placement.showCmd = stateStore.getInt(L"MainWnd.ShowCmd", SW_SHOWNORMAL);
+    placement.ptMinPosition = {stateStore.getInt(L"MainWnd.MinPos.x", 0), stateStore.getInt(L"MainWnd.MinPos.y", 0)};
+    placement.ptMaxPosition = {stateStore.getInt(L"MainWnd.MaxPos.x", 0), stateStore.getInt(L"MainWnd.MaxPos.y", 0)};
+    placement.rcNormalPosition = {stateStore.getInt(L"MainWnd.Pos.left", 0), stateStore.getInt(L"MainWnd.Pos.top", 0),
+                                  stateStore.getInt(L"MainWnd.Pos.right", 640),
+                                  stateStore.getInt(L"MainWnd.Pos.bottom", 480)};
+    SetWindowPlacement(hwnd, &placement);
+
+    const std::wstring lastFolder = stateStore.getString(L"LastFolder", L"");
+    const std::wstring lastFile = stateStore.getString(L"LastFile", L"");
+    restoreLast(lastFolder, lastFile);
+}
+
+bool MainWindow::restoreLast(const std::wstring& folderPath, const std::wstring& fileName) {
+    if (folderPath.empty() || !tree->selectPath(folderPath)) return false;
+    return fileName.empty() || fileList->selectName(fileName);
+}
+
+void MainWindow::saveSettings() {
+    const auto favorites = tree->favoriteNodes();
+    for (size_t k = 0; k < favorites.size(); ++k) {
+        const std::wstring key = favoriteKey(static_cast<int>(k));
+        const std::wstring path = tree->nodePath(favorites[k]);
+        if (lstrcmpiW(configStore.getString(key, L"").c_str(), path.c_str()) != 0) {
+            configStore.entry(key) = path;
+            configStore.markDirty();
+        }
+    }
+
+    if (player) {
+        stateStore.entry(L"LastFolder") = player->folderPath();
+        stateStore.entry(L"LastFile") = player->itemName();
+    } else {
+        stateStore.entry(L"LastFolder") = tree->nodePath(TreeView_GetSelection(tree->hwnd()));
+        const int current = fileList->currentIndex();
+        stateStore.entry(L"LastFile") = folder && current >= 0 ? fileList->itemText(current) : std::wstring();
+    }
+    stateStore.markDirty();
+
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    GetWindowPlacement(hwnd, &placement);
+    putState(L"MainWnd.ShowCmd", placement.showCmd);
+    putState(L"MainWnd.MinPos.x", placement.ptMinPosition.x);
+    putState(L"MainWnd.MinPos.y", placement.ptMinPosition.y);
+    putState(L"MainWnd.MaxPos.x", placement.ptMaxPosition.x);
+    putState(L"MainWnd.MaxPos.y", placement.ptMaxPosition.y);
+    putState(L"MainWnd.Pos.left", placement.rcNormalPosition.left);
+    putState(L"MainWnd.Pos.top", placement.rcNormalPosition.top);
+    stateStore.setInt(L"MainWnd.Pos.right", placement.rcNormalPosition.right);
+    stateStore.setInt(L"MainWnd.Pos.bottom", placement.rcNormalPosition.bottom);
+
+    stateStore.setInt(L"MainWnd.Splitter", splitter->barPosition());
+    int widths[4];
+    fileList->columnWidths(widths);
+    for (int i = 0; i < 4; ++i) stateStore.setInt(columnKey(i), widths[i]);
+    stateStore.setInt(L"Random", toolbar->isChecked(ID_RANDOM - ID_PLAY) ? 1 : 0);
+    stateStore.setInt(L"Repeat", toolbar->repeatMode());
+    stateStore.setInt(L"Volume", volumeBar->volume());
+}
+
+}  // namespace melodrift

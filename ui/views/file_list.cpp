@@ -1,0 +1,253 @@
+#include "ui/views/file_list.h"
+
+#include "app/settings_files.h"
+#include "library/folder.h"
+#include "library/paths.h"
+#include "ui/views/list_text.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <numeric>
+
+namespace melodrift {
+
+namespace {
+
+constexpr wchar_t kDefaultPatterns[] = L"*.mp?;*.wma;*.asf;*.wav;*.og?;*.aac";
+constexpr int kColumnCount = 4;
+constexpr int kSizeColumn = 1;
+// Most cells fit; longer ones (archive entry paths) make the buffer grow.
+constexpr size_t kFirstTextBuffer = 269;
+
+// The cell's whole text: the control only says how much it copied, so a buffer that
+// came back full is doubled and the read repeated.
+std::wstring cellText(HWND list, int row, int column) {
+    std::wstring text(kFirstTextBuffer, L'\0');
+    for (;;) {
+        LVITEMW item{};
+        item.iSubItem = column;
+        item.pszText = &text[0];
+        item.cchTextMax = static_cast<int>(text.size());
+        const size_t length = static_cast<size_t>(
+            SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)));
+        if (length + 1 < text.size()) {
+            text.resize(length);
+            return text;
+        }
+        text.assign(text.size() * 2, L'\0');
+    }
+}
+
+void setCellText(HWND list, int row, int column, const std::wstring& text) {
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.iSubItem = column;
+    item.pszText = const_cast<wchar_t*>(text.c_str());
+    SendMessageW(list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+bool isDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+
+// Size cells are digits with commas: a longer number is a larger one. An empty cell
+// (code unit 0) comes before numbers and ">4GB" after them.
+int compareSizeTexts(const std::wstring& a, const std::wstring& b) {
+    const wchar_t firstA = a.empty() ? L'\0' : a[0];
+    const wchar_t firstB = b.empty() ? L'\0' : b[0];
+    if (!isDigit(firstA) || !isDigit(firstB)) return int(firstA) - int(firstB);
+    if (a.size() != b.size()) return static_cast<int>(a.size()) - static_cast<int>(b.size());
+    return lstrcmpW(a.c_str(), b.c_str());
+}
+
+int CALLBACK compareKeys(LPARAM key1, LPARAM key2, LPARAM) {
+    const int32_t a = static_cast<int32_t>(key1);
+    const int32_t b = static_cast<int32_t>(key2);
+    return a < b ? -1 : a > b ? 1 : 0;
+}
+
+// Holds the list's painting during a batch; only the lock that succeeded is undone.
+class UpdateLock {
+public:
+    explicit UpdateLock(HWND window) : locked_(LockWindowUpdate(window) != FALSE) {}
+    ~UpdateLock() {
+        if (locked_) LockWindowUpdate(nullptr);
+    }
+    UpdateLock(const UpdateLock&) = delete;
+    UpdateLock& operator=(const UpdateLock&) = delete;
+
+private:
+    bool locked_;
+};
+
+}  // namespace
+
+FileList::FileList(HWND mainWindow) : parentWindow_(mainWindow) {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    random_.x = now.dwLowDateTime;
+    random_.y = now.dwHighDateTime;
+    random_.z = counter.LowPart;
+    random_.w = static_cast<uint32_t>(counter.HighPart);
+    // The first results of a fresh seed are poorly mixed.
+    for (int i = 0; i < 100; ++i) random_.next();
+
+    patterns_ = splitString(configStore.getString(L"Playable", kDefaultPatterns), L';');
+
+    list_.reset(CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, nullptr,
+                                WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 0, 0, 0,
+                                0, parentWindow_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kControlId)),
+                                GetModuleHandleW(nullptr), nullptr));
+    SendMessageW(hwnd(), LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                 LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
+    insertColumns();
+}
+
+void FileList::insertColumns() {
+    struct Column {
+        const wchar_t* title;
+        int format;
+    };
+    static const Column columns[kColumnCount] = {
+        {L"ファイル名", LVCFMT_LEFT},
+        {L"サイズ", LVCFMT_RIGHT},
+        {L"種類", LVCFMT_LEFT},
+        {L"更新日時", LVCFMT_LEFT},
+    };
+    // Widths are the main window's to set, from the saved state.
+    for (int i = 0; i < kColumnCount; ++i) {
+        LVCOLUMNW column{};
+        column.mask = LVCF_FMT | LVCF_TEXT;
+        column.fmt = columns[i].format;
+        column.pszText = const_cast<wchar_t*>(columns[i].title);
+        SendMessageW(hwnd(), LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
+    }
+}
+
+void FileList::fill(const std::shared_ptr<Folder>& folder) {
+    // The caller's pointer may be reset by a handler that runs inside nextItem.
+    const std::shared_ptr<Folder> keep = folder;
+    filling = true;
+    UpdateLock lock(hwnd());
+    SendMessageW(hwnd(), LVM_DELETEALLITEMS, 0, 0);
+    FolderItem item;
+    int row = 0;
+    // A fill started from inside nextItem clears `filling` when it ends, which stops
+    // this one: its rows are gone and the newer ones stay.
+    while (keep && keep->nextItem(patterns_, item, filling)) addRow(row++, item);
+    if (filling) {
+        sortRows();
+        filling = false;
+    }
+}
+
+void FileList::addRow(int row, const FolderItem& item) {
+    LVITEMW entry{};
+    entry.mask = LVIF_TEXT | LVIF_PARAM;
+    entry.iItem = row;
+    entry.pszText = const_cast<wchar_t*>(item.name.c_str());
+    entry.lParam = row;
+    SendMessageW(hwnd(), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&entry));
+    setCellText(hwnd(), row, 1, item.size == FolderItem::kNoSize ? std::wstring() : formatSize(item.size));
+    setCellText(hwnd(), row, 2, item.type);
+    setCellText(hwnd(), row, 3, formatLocalTime(item.modified));
+}
+
+std::wstring FileList::itemText(int row) const {
+    if (row < 0 || row >= static_cast<int>(SendMessageW(hwnd(), LVM_GETITEMCOUNT, 0, 0))) return {};
+    return cellText(hwnd(), row, 0);
+}
+
+int FileList::currentIndex() const {
+    const int mark = static_cast<int>(SendMessageW(hwnd(), LVM_GETSELECTIONMARK, 0, 0));
+    if (mark >= 0 && SendMessageW(hwnd(), LVM_GETITEMSTATE, static_cast<WPARAM>(mark), LVIS_SELECTED))
+        return mark;
+    return static_cast<int>(SendMessageW(hwnd(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+void FileList::selectIndex(int row) {
+    if (row < 0) return;
+    LVITEMW state{};
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(hwnd(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+    SendMessageW(hwnd(), LVM_SETSELECTIONMARK, 0, row);
+    SendMessageW(hwnd(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+}
+
+bool FileList::selectName(const std::wstring& name) {
+    const int count = static_cast<int>(SendMessageW(hwnd(), LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < count; ++row) {
+        if (lstrcmpiW(cellText(hwnd(), row, 0).c_str(), name.c_str()) == 0) {
+            selectIndex(row);
+            return true;
+        }
+    }
+    return false;
+}
+
+void FileList::columnWidths(int out[4]) const {
+    for (int i = 0; i < kColumnCount; ++i)
+        out[i] = static_cast<int>(SendMessageW(hwnd(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(i), 0));
+}
+
+void FileList::sortRows() {
+    if (randomOrder)
+        shuffleRows();
+    else
+        sortByColumn();
+}
+
+// Each cell is read once and the order worked out here; the control then only has to
+// follow the rows' keys. (A comparison that reads cells while the control sorts sees
+// rows move under it.)
+void FileList::sortByColumn() {
+    const int count = static_cast<int>(SendMessageW(hwnd(), LVM_GETITEMCOUNT, 0, 0));
+    if (count <= 0) return;
+    std::vector<std::wstring> texts;
+    texts.reserve(static_cast<size_t>(count));
+    for (int row = 0; row < count; ++row) texts.push_back(cellText(hwnd(), row, sortColumn_));
+    std::vector<int> order(static_cast<size_t>(count));
+    std::iota(order.begin(), order.end(), 0);
+    const bool bySize = sortColumn_ == kSizeColumn;
+    const bool ascending = ascending_;
+    std::stable_sort(order.begin(), order.end(), [&](int row1, int row2) {
+        const std::wstring& a = texts[static_cast<size_t>(row1)];
+        const std::wstring& b = texts[static_cast<size_t>(row2)];
+        const int result = bySize ? compareSizeTexts(a, b) : lstrcmpiW(a.c_str(), b.c_str());
+        return ascending ? result < 0 : result > 0;
+    });
+    for (int rank = 0; rank < count; ++rank) setRowKey(order[static_cast<size_t>(rank)], rank);
+    SendMessageW(hwnd(), LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(&compareKeys));
+}
+
+void FileList::shuffleRows() {
+    const int count = static_cast<int>(SendMessageW(hwnd(), LVM_GETITEMCOUNT, 0, 0));
+    if (count <= 0) return;
+    // Fresh keys every time: the previous order plays no part in the next.
+    for (int row = 0; row < count; ++row) setRowKey(row, static_cast<LPARAM>(static_cast<int32_t>(random_.next())));
+    SendMessageW(hwnd(), LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(&compareKeys));
+}
+
+void FileList::setRowKey(int row, LPARAM key) {
+    LVITEMW item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    item.lParam = key;
+    SendMessageW(hwnd(), LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+LRESULT FileList::onColumnClick(const NMLISTVIEW& nm) {
+    // Every notification of the list comes here; only the header is read before the
+    // code says the rest of the structure is there.
+    if (nm.hdr.code != LVN_COLUMNCLICK) return 0;
+    if (nm.iSubItem == sortColumn_)
+        ascending_ = !ascending_;
+    else
+        sortColumn_ = nm.iSubItem;
+    sortRows();
+    return 0;
+}
+
+}  // namespace melodrift

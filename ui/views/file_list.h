@@ -1,0 +1,68 @@
+#pragma once
+
+#include "app/unique_handle.h"
+#include "ui/views/xor_shift.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace melodrift {
+
+class Folder;
+struct FolderItem;
+
+// The right pane: a report-mode list view of a folder's playable items (name, size,
+// type, time), which is also the play list. Rows keep only their texts.
+class FileList {
+public:
+    static constexpr int kControlId = 200;
+
+    explicit FileList(HWND mainWindow);
+    FileList(const FileList&) = delete;
+    FileList& operator=(const FileList&) = delete;
+
+    HWND hwnd() const { return list_.get(); }
+
+    // Replaces every row with the folder's items, then orders them. The folder may
+    // pump messages, so a fill can start inside another; the last one wins.
+    void fill(const std::shared_ptr<Folder>& folder);
+
+    // Column 0 of the row, whatever its length; empty for a bad index.
+    std::wstring itemText(int row) const;
+    // The selected row, preferring the selection mark; -1 when nothing is selected.
+    int currentIndex() const;
+    // Selects, focuses and scrolls to the row; nothing for a negative index.
+    void selectIndex(int row);
+    // Selects the first row named so, regardless of letter case.
+    bool selectName(const std::wstring& name);
+    void columnWidths(int out[4]) const;
+    // By the chosen column and direction, or a fresh shuffle in random order.
+    void sortRows();
+    // LVN_COLUMNCLICK: the same column again turns the direction round.
+    LRESULT onColumnClick(const NMLISTVIEW& nm);
+
+    // True while fill runs; whoever drops the folder in the middle clears it, which
+    // stops the listing.
+    bool filling = false;
+    bool randomOrder = false;
+
+private:
+    void insertColumns();
+    void addRow(int row, const FolderItem& item);
+    void sortByColumn();
+    void shuffleRows();
+    void setRowKey(int row, LPARAM key);
+
+    std::vector<std::wstring> patterns_;
+    HWND parentWindow_;
+    WindowHandle list_;
+    int sortColumn_ = 0;
+    bool ascending_ = true;
+    XorShift random_;
+};
+
+}  // namespace melodrift

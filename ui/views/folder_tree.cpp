@@ -1,0 +1,310 @@
+#include "ui/views/folder_tree.h"
+
+#include "library/archive_names.h"
+#include "library/paths.h"
+#include "ui/window.h"
+
+#include <shellapi.h>
+#include <shlwapi.h>
+
+#include <algorithm>
+
+namespace melodrift {
+
+namespace {
+
+constexpr DWORD kTreeStyle = WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
+                             TVS_DISABLEDRAGDROP | TVS_SHOWSELALWAYS;
+static_assert(kTreeStyle == 0x50000037, "the tree's style");
+
+constexpr UINT kSmallIconIndex = SHGFI_SYSICONINDEX | SHGFI_SMALLICON;
+
+// A label of MAX_PATH characters plus its terminator fits the first try.
+constexpr size_t kFirstLabelBuffer = 269;
+
+// Without an icon of its own a node shows the list's first image.
+int systemIconIndex(const std::wstring& path, UINT flags) {
+    SHFILEINFOW info{};
+    if (!SHGetFileInfoW(path.c_str(), 0, &info, sizeof info, flags)) return 0;
+    return info.iIcon;
+}
+
+// The literal form of a full path: names that path normalisation would change, such
+// as a directory called "...", stay as the file system has them.
+std::wstring literalPath(const std::wstring& path) {
+    if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\' && path.find(L'/') == std::wstring::npos)
+        return L"\\\\?\\" + path;
+    if (path.size() > 2 && path.compare(0, 2, L"\\\\") == 0 && path[2] != L'?' && path[2] != L'.' &&
+        path.find(L'/') == std::wstring::npos)
+        return L"\\\\?\\UNC\\" + path.substr(2);
+    return path;
+}
+
+std::wstring withoutTrailingSeparator(std::wstring path) {
+    while (path.size() > 1 && path.back() == L'\\' && !PathIsRootW(path.c_str())) path.pop_back();
+    return path;
+}
+
+}  // namespace
+
+FolderTree::FolderTree(HWND mainWindow)
+    : control_(CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, nullptr, kTreeStyle, 0, 0, 0, 0, mainWindow,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kControlId)), GetModuleHandleW(nullptr),
+                               nullptr)),
+      parentWindow_(mainWindow) {}
+
+HTREEITEM FolderTree::nextItem(HTREEITEM node, UINT relation) const {
+    return reinterpret_cast<HTREEITEM>(
+        SendMessageW(hwnd(), TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(node)));
+}
+
+void FolderTree::addDrives(DWORD hiddenMask) {
+    hiddenDrives_ = hiddenMask;
+    HTREEITEM insertAfter = TVI_FIRST;
+    bool imageListTried = false;
+    for (int letter = 0; letter < 26; ++letter) {
+        const wchar_t root[] = {static_cast<wchar_t>(L'A' + letter), L':', L'\\', L'\0'};
+        if (GetDriveTypeW(root) == DRIVE_NO_ROOT_DIR) continue;
+        if (!imageListTried) {
+            imageListTried = true;
+            SHFILEINFOW info{};
+            const auto images = SHGetFileInfoW(root, 0, &info, sizeof info, kSmallIconIndex);
+            if (images) SendMessageW(hwnd(), TVM_SETIMAGELIST, TVSIL_NORMAL, static_cast<LPARAM>(images));
+        }
+        if (hiddenMask & (1u << letter)) continue;
+        // Drives stay ahead of the favourites, also when refresh adds them again.
+        if (HTREEITEM node = insertNode(TVI_ROOT, insertAfter, root, root, false)) insertAfter = node;
+    }
+}
+
+HTREEITEM FolderTree::insertNode(HTREEITEM parent, HTREEITEM insertAfter, const std::wstring& path,
+                                 const std::wstring& label, bool favorite) {
+    TVINSERTSTRUCTW insert{};
+    insert.hParent = parent;
+    insert.hInsertAfter = insertAfter;
+    TVITEMW& item = insert.item;
+    item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_CHILDREN;
+    item.pszText = const_cast<wchar_t*>(label.c_str());
+    item.iImage = systemIconIndex(path, kSmallIconIndex);
+    item.iSelectedImage = systemIconIndex(path, kSmallIconIndex | SHGFI_OPENICON);
+    item.cChildren = 1;  // every node offers to expand until a listing finds it empty
+    item.lParam = favorite ? 1 : 0;
+    return reinterpret_cast<HTREEITEM>(SendMessageW(hwnd(), TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+}
+
+std::wstring FolderTree::nodeLabel(HTREEITEM node) const {
+    // The control cuts the text to the buffer; a label that fills it may have been cut,
+    // so ask again with room to spare.
+    std::wstring buffer(kFirstLabelBuffer, L'\0');
+    for (;;) {
+        TVITEMW item{};
+        item.mask = TVIF_TEXT;
+        item.hItem = node;
+        item.pszText = &buffer[0];
+        item.cchTextMax = static_cast<int>(buffer.size());
+        buffer[0] = L'\0';
+        if (!SendMessageW(hwnd(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) || !item.pszText) return {};
+        const size_t length = wcsnlen(item.pszText, buffer.size());
+        if (length + 1 < buffer.size()) return std::wstring(item.pszText, length);
+        buffer.assign(buffer.size() * 2, L'\0');
+    }
+}
+
+std::wstring FolderTree::nodePath(HTREEITEM node) const {
+    if (!node) return {};
+    if (node == TVI_ROOT) return nodeLabel(node);
+    std::vector<std::wstring> labels;  // from the node up to its root
+    for (HTREEITEM n = node; n; n = nextItem(n, TVGN_PARENT)) labels.push_back(nodeLabel(n));
+    std::wstring path = labels.back();
+    for (auto label = labels.rbegin() + 1; label != labels.rend(); ++label) path = joinPath(path, *label);
+    return path;
+}
+
+bool FolderTree::isFavorite(HTREEITEM node) const {
+    TVITEMW item{};
+    item.mask = TVIF_PARAM;
+    item.hItem = node;
+    return SendMessageW(hwnd(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) && (item.lParam & 1);
+}
+
+std::vector<HTREEITEM> FolderTree::favoriteNodes() const {
+    std::vector<HTREEITEM> favorites;
+    for (HTREEITEM n = nextItem(nullptr, TVGN_ROOT); n; n = nextItem(n, TVGN_NEXT))
+        if (isFavorite(n)) favorites.push_back(n);
+    return favorites;
+}
+
+LRESULT FolderTree::onItemExpanding(const NMTREEVIEWW& notification) {
+    HTREEITEM node = notification.itemNew.hItem;
+    if (busyFlags_ & kListing) {
+        // Arrived from inside a listing's message pump: refuse it and stop that listing.
+        busyFlags_ |= kCancelRequested;
+        return 1;
+    }
+    if (notification.action & TVE_EXPAND) {
+        bool cancelled = false;
+        const int count = listChildren(node, cancelled);
+        if (cancelled) return 1;
+        if (count > 0) return 0;
+        setHasChildren(node, false);
+        return 1;
+    }
+    if ((notification.action & (TVE_COLLAPSE | TVE_COLLAPSERESET)) == TVE_COLLAPSE) {
+        // Drop the children, so that the next expansion lists the directory afresh.
+        SendMessageW(hwnd(), TVM_EXPAND, TVE_COLLAPSE | TVE_COLLAPSERESET, reinterpret_cast<LPARAM>(node));
+    }
+    return 0;
+}
+
+int FolderTree::listChildren(HTREEITEM node, bool& cancelled) {
+    const std::wstring path = nodePath(node);
+    cancelled = false;
+    busyFlags_ |= kListing;
+    // A handler run from the pump may throw; the tree must not stay busy for good.
+    struct ClearBusy {
+        DWORD& flags;
+        ~ClearBusy() { flags &= ~(kListing | kCancelRequested | kListedNodeGone); }
+    } clearBusy{busyFlags_};
+
+    int count = 0;
+    HTREEITEM insertAfter = TVI_FIRST;
+    WIN32_FIND_DATAW entry;
+    FindHandle search(FindFirstFileW(joinPath(searchPath(node, path), L"*").c_str(), &entry));
+    if (search) {
+        do {
+            pumpPendingMessages();
+            if (busyFlags_ & kCancelRequested) {
+                if (!(busyFlags_ & kListedNodeGone)) deleteChildren(node);
+                cancelled = true;
+                count = 0;
+                break;
+            }
+            const std::wstring name = entry.cFileName;
+            bool leaf = false;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                if (name == L"." || name == L"..") continue;
+            } else if (isArchiveName(name) || PathMatchSpecW(name.c_str(), L"*.cue")) {
+                leaf = true;  // their contents show in the file list only
+            } else {
+                continue;
+            }
+            HTREEITEM child = insertNode(node, insertAfter, joinPath(path, name), name, false);
+            if (!child) continue;
+            insertAfter = child;
+            if (leaf) setHasChildren(child, false);
+            ++count;
+        } while (FindNextFileW(search.get(), &entry));
+    }
+    search.reset();
+    if (!cancelled) SendMessageW(hwnd(), TVM_SORTCHILDREN, 0, reinterpret_cast<LPARAM>(node));
+    return count;
+}
+
+std::wstring FolderTree::searchPath(HTREEITEM node, const std::wstring& path) const {
+    // The root's label came from the drive list or the settings and may want
+    // normalising; below it are names exactly as the directories hold them.
+    HTREEITEM top = node;
+    while (HTREEITEM up = nextItem(top, TVGN_PARENT)) top = up;
+    const std::wstring rootLabel = nodeLabel(top);
+    std::wstring rootPath = fullPath(rootLabel);
+    std::wstring below = path.substr(std::min(rootLabel.size(), path.size()));
+    if (!below.empty() && below.front() == L'\\' && !rootPath.empty() && rootPath.back() == L'\\') below.erase(0, 1);
+    return literalPath(rootPath + below);
+}
+
+bool FolderTree::selectPath(const std::wstring& path) {
+    const BOOL locked = LockWindowUpdate(hwnd());
+    // "C:\Music\" names the same folder as "C:\Music", whose label has no separator.
+    HTREEITEM node = findOrExpand(withoutTrailingSeparator(fullPath(path)));
+    if (node) {
+        SendMessageW(hwnd(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(node));
+        selectNode(node);
+    }
+    if (locked) LockWindowUpdate(nullptr);
+    return node != nullptr;
+}
+
+void FolderTree::selectNode(HTREEITEM node) {
+    // Deselecting first makes the control report the selection even when it does not
+    // change, so the file list is always read again.
+    SendMessageW(hwnd(), TVM_SELECTITEM, TVGN_CARET, 0);
+    SendMessageW(hwnd(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node));
+}
+
+HTREEITEM FolderTree::findOrExpand(const std::wstring& path) {
+    // Root labels are whole paths, and drives come first: a drive root finds its drive.
+    if (HTREEITEM root = findChild(TVI_ROOT, path)) return root;
+    const std::wstring parentPath = parentDirectory(path);
+    if (parentPath.empty()) return nullptr;
+    HTREEITEM parent = findOrExpand(parentPath);
+    if (!parent) return nullptr;
+    const std::wstring name = pathFileName(path);
+    if (isExpandedOrEmpty(parent)) {
+        if (HTREEITEM child = findChild(parent, name)) return child;
+        // The listing is stale: throw it away and list again.
+        SendMessageW(hwnd(), TVM_EXPAND, TVE_COLLAPSE | TVE_COLLAPSERESET, reinterpret_cast<LPARAM>(parent));
+        setHasChildren(parent, true);
+    }
+    SendMessageW(hwnd(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(parent));
+    HTREEITEM child = findChild(parent, name);
+    if (!child) {
+        SendMessageW(hwnd(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(parent));
+        selectNode(parent);
+    }
+    return child;
+}
+
+bool FolderTree::isExpandedOrEmpty(HTREEITEM node) const {
+    TVITEMW item{};
+    item.mask = TVIF_STATE | TVIF_CHILDREN;
+    item.stateMask = TVIS_EXPANDED;
+    item.hItem = node;
+    SendMessageW(hwnd(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    return (item.state & TVIS_EXPANDED) || item.cChildren == 0;
+}
+
+HTREEITEM FolderTree::findChild(HTREEITEM parent, const std::wstring& label) const {
+    if (label.empty()) return nullptr;
+    for (HTREEITEM n = nextItem(parent, TVGN_CHILD); n; n = nextItem(n, TVGN_NEXT))
+        if (lstrcmpiW(nodeLabel(n).c_str(), label.c_str()) == 0) return n;
+    return nullptr;
+}
+
+void FolderTree::setHasChildren(HTREEITEM node, bool has) {
+    TVITEMW item{};
+    item.mask = TVIF_CHILDREN;
+    item.hItem = node;
+    item.cChildren = has ? 1 : 0;
+    SendMessageW(hwnd(), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void FolderTree::deleteChildren(HTREEITEM node) {
+    HTREEITEM child = nextItem(node, TVGN_CHILD);
+    while (child) {
+        HTREEITEM next = nextItem(child, TVGN_NEXT);
+        SendMessageW(hwnd(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(child));
+        child = next;
+    }
+}
+
+void FolderTree::refresh() {
+    const BOOL locked = LockWindowUpdate(parentWindow_);
+    const std::wstring selected = nodePath(nextItem(nullptr, TVGN_CARET));
+    // Run from a listing's message pump, this removes or empties the listed node:
+    // that listing must stop and leave the node alone.
+    if (busyFlags_ & kListing) busyFlags_ |= kCancelRequested | kListedNodeGone;
+    HTREEITEM root = nextItem(nullptr, TVGN_ROOT);
+    while (root) {
+        HTREEITEM next = nextItem(root, TVGN_NEXT);
+        if (isFavorite(root))
+            SendMessageW(hwnd(), TVM_EXPAND, TVE_COLLAPSE | TVE_COLLAPSERESET, reinterpret_cast<LPARAM>(root));
+        else
+            SendMessageW(hwnd(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(root));
+        root = next;
+    }
+    addDrives(hiddenDrives_);
+    selectPath(selected);
+    if (locked) LockWindowUpdate(nullptr);
+}
+
+}  // namespace melodrift

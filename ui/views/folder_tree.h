@@ -1,0 +1,73 @@
+#pragma once
+
+#include "app/unique_handle.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+namespace melodrift {
+
+// The left pane: drives, favourite folders and, below them, directories, archives and
+// CUE sheets. The control holds every node's data; a node's path is the chain of its
+// labels. Children are listed when a node expands and dropped when it collapses.
+class FolderTree {
+public:
+    static constexpr int kControlId = 100;
+
+    explicit FolderTree(HWND mainWindow);
+    FolderTree(const FolderTree&) = delete;
+    FolderTree& operator=(const FolderTree&) = delete;
+
+    HWND hwnd() const { return control_.get(); }
+
+    // Shows the drives that exist, leaving out those whose bit (0 = A:) is set.
+    void addDrives(DWORD hiddenMask);
+    HTREEITEM insertNode(HTREEITEM parent, HTREEITEM insertAfter, const std::wstring& path,
+                         const std::wstring& label, bool favorite);
+
+    std::wstring nodePath(HTREEITEM node) const;
+    std::wstring nodeLabel(HTREEITEM node) const;
+    bool isFavorite(HTREEITEM node) const;
+    // The favourite root nodes, in their order in the tree.
+    std::vector<HTREEITEM> favoriteNodes() const;
+
+    // The answer to TVN_ITEMEXPANDINGW: nonzero refuses the change.
+    LRESULT onItemExpanding(const NMTREEVIEWW& notification);
+
+    // Selects the node of exactly this path, expanding its ancestors; false when it is
+    // not there (the deepest ancestor found is selected then).
+    bool selectPath(const std::wstring& path);
+    HTREEITEM findChild(HTREEITEM parent, const std::wstring& label) const;
+
+    // Reads the drives again and drops every listing; the selected path is kept.
+    void refresh();
+
+    // Lists the directory of a node as its children; returns how many were inserted.
+    int listChildren(HTREEITEM node, bool& cancelled);
+    bool isExpandedOrEmpty(HTREEITEM node) const;
+    void setHasChildren(HTREEITEM node, bool has);
+    void deleteChildren(HTREEITEM node);
+
+private:
+    enum : DWORD {
+        kListing = 1,          // listChildren is running
+        kCancelRequested = 2,  // another expansion arrived while it ran
+        kListedNodeGone = 4,   // the nodes were rebuilt under it: its node may not exist
+    };
+
+    // Where to search for the children of a node whose path is given.
+    std::wstring searchPath(HTREEITEM node, const std::wstring& path) const;
+    HTREEITEM findOrExpand(const std::wstring& path);
+    void selectNode(HTREEITEM node);
+    HTREEITEM nextItem(HTREEITEM node, UINT relation) const;
+
+    WindowHandle control_;
+    HWND parentWindow_;
+    DWORD busyFlags_ = 0;
+    DWORD hiddenDrives_ = 0;
+};
+
+}  // namespace melodrift

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace melodrift {
+
+// Whole seconds as "s", "m:ss" or "h:mm:ss"; below a minute (negative values
+// included) the plain number.
+std::wstring formatTime(int seconds);
+
+// The status bar at the bottom of the main window: part 0 holds the playing item's
+// name (written by the main window), part 1 the elapsed and total time.
+class StatusBar {
+public:
+    explicit StatusBar(HWND mainWindow);
+    StatusBar(const StatusBar&) = delete;
+    StatusBar& operator=(const StatusBar&) = delete;
+
+    HWND window() const { return hwnd_; }
+
+    // The duration of the item that starts playing; a negative value clears it.
+    // Shows position 0 at once.
+    void setTotal(int seconds);
+    // Writes "position / total" into part 1, or nothing when no total is set.
+    void showPosition(int seconds);
+
+private:
+    HWND hwnd_ = nullptr;
+    std::wstring totalText_;
+};
+
+}  // namespace melodrift

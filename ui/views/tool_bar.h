@@ -1,0 +1,44 @@
+#pragma once
+
+#include "ui/commands.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+namespace melodrift {
+
+// The playback buttons in the rebar's first band. What the buttons do belongs to the
+// main window; this keeps their images, the repeat mode and the tooltip texts.
+class ToolBar {
+public:
+    static constexpr int kButtonCount = 11;
+    static constexpr int kImageResource = 100;
+
+    explicit ToolBar(HWND mainWindow);
+    ~ToolBar();
+    ToolBar(const ToolBar&) = delete;
+    ToolBar& operator=(const ToolBar&) = delete;
+
+    HWND window() const { return hwnd_; }
+    HWND toolTipWindow() const;
+
+    // Whether the button baseId() + offset is checked.
+    bool isChecked(int offset) const;
+    // Shows the repeat button's image for mode (0..2); other values change nothing.
+    void setRepeatMode(int mode);
+    int repeatMode() const { return repeatMode_; }
+    int baseId() const { return baseId_; }
+
+    // TTN_GETDISPINFOW from the toolbar's tooltip window; always 0.
+    LRESULT onToolTip(NMTTDISPINFOW* info) const;
+
+private:
+    HWND hwnd_ = nullptr;
+    HWND parentWindow_ = nullptr;
+    int repeatMode_ = RepeatNone;
+    int baseId_ = ID_PLAY;
+    // The toolbar does not free an image list it is given.
+    HIMAGELIST images_ = nullptr;
+};
+
+}  // namespace melodrift

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+namespace melodrift {
+
+// Holds a trackbar control's handle. The control is a child window and dies with its
+// parent, so the object does not destroy it.
+class TrackBar {
+public:
+    explicit TrackBar(HWND control) : hwnd_(control) {}
+    virtual ~TrackBar() = default;
+    TrackBar(const TrackBar&) = delete;
+    TrackBar& operator=(const TrackBar&) = delete;
+
+    HWND window() const { return hwnd_; }
+    HWND toolTipWindow() const;
+    int position() const;
+
+protected:
+    HWND hwnd_ = nullptr;
+};
+
+// The position trackbar in the rebar's second band, in whole seconds. It starts
+// disabled; the main window sets its range while an item plays.
+class SeekBar : public TrackBar {
+public:
+    static constexpr int kControlId = 400;
+
+    explicit SeekBar(HWND mainWindow);
+
+    // TTN_GETDISPINFOW from the trackbar's tooltip window: the time under the thumb; 0.
+    LRESULT onSeekToolTip(NMTTDISPINFOW* info) const;
+};
+
+}  // namespace melodrift
