@@ -101,9 +101,46 @@ start_pulseaudio() {
 
 start_services() {  # start_services own-display|user-display
   trap stop_services EXIT
+  trap 'exit 130' INT TERM  # so that the clean-up above runs on a signal too
+  # A wineserver left by an interrupted run still knows its dead display: end it.
+  wineserver -k 2>/dev/null || true
   if [ "$1" = own-display ] || [ -z "${DISPLAY:-}" ]; then start_xvfb; fi
   start_pulseaudio
   wineserver -p 2>/dev/null || true  # one may already be running for this prefix
   # Start Wine's own services now, detached from any output a caller waits on.
   wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
+}
+
+# A copy of the program in DIR with the demo library beside it, its settings pointing
+# at the library (a favourite, and the folder shown at start).
+stage_demo_player() {
+  local stage=$1
+  rm -rf "$stage" && mkdir -p "$stage"
+  cp "$BUILD_DIR/bin/melodrift.exe" "$BUILD_DIR/bin/7z.dll" "$stage/"
+  python3 "$REPO_DIR/tools/make_demo_library.py" "$stage/デモ"
+  local demo="Z:${stage//\//\\}\\デモ"
+  { printf '\xff\xfe'; printf 'Favorite[00]=%s\r\n' "$demo" | iconv -f UTF-8 -t UTF-16LE; } > "$stage/melodrift-config.txt"
+  { printf '\xff\xfe'
+    printf 'LastFolder=%s\r\nMainWnd.Pos.left=40\r\nMainWnd.Pos.top=30\r\nMainWnd.Pos.right=840\r\nMainWnd.Pos.bottom=570\r\n' \
+      "$demo" | iconv -f UTF-8 -t UTF-16LE; } > "$stage/melodrift-state.txt"
+}
+
+DESKTOP=/desktop=melodrift,880x600
+
+# Waits until the program's main window exists in the desktop DESKTOP.
+wait_for_player_window() {  # wait_for_player_window STAGE SECONDS
+  local probe="$BUILD_DIR/bin/window_probe.exe" marker="$1/window-seen"
+  local marker_win="Z:${marker//\//\\}"
+  rm -f "$marker"
+  seen() { wine explorer "$DESKTOP" "$probe" wait melodrift-MainWindow 2 "$marker_win" >/dev/null 2>&1; test -f "$marker"; }
+  wait_for "$2" seen
+}
+
+close_player_window() {
+  wine explorer "$DESKTOP" "$BUILD_DIR/bin/window_probe.exe" close melodrift-MainWindow >/dev/null 2>&1 || true
+}
+
+take_screenshot() {  # take_screenshot OUTPUT.png
+  mkdir -p "$(dirname "$1")"
+  xwd -root -display "$DISPLAY" | convert xwd:- -crop 880x600+0+0 +repage "$1"
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds, and starts melodrift. On a desktop it uses your
-# display; without one it runs under Xvfb.
+# Installs what is needed, builds, and starts melodrift on the demo library. On a
+# desktop it opens on your display; without one it runs under Xvfb, takes a
+# screenshot (build/run-screenshot.png) and closes again.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -8,24 +9,27 @@ install_dependencies
 fetch_7zip
 build_project
 create_wine_prefix
-start_services user-display
 
-bin="$BUILD_DIR/bin"
-say "Starting melodrift"
-wine "$bin/melodrift.exe" </dev/null >/dev/null 2>&1 &
+stage="$BUILD_DIR/demo-run"
+stage_demo_player "$stage"
+
+if [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ]; then
+  start_services user-display
+  say "Starting melodrift on the demo library ($stage/デモ); close its window to end"
+  cd "$stage" && wine melodrift.exe
+  exit 0
+fi
+
+start_services own-display
+say "No display: running melodrift under Xvfb"
+(cd "$stage" && exec wine explorer "$DESKTOP" melodrift.exe </dev/null >/dev/null 2>&1) &
 player=$!
-
-if ! wine "$bin/window_probe.exe" wait melodrift-MainWindow 60 >/dev/null 2>&1; then
-  echo "melodrift did not start" >&2
-  exit 1
-fi
-say "melodrift is running (its main window exists; settings beside $bin/melodrift.exe)"
-
-if [ -t 0 ]; then
-  read -r -p "Press Enter to close melodrift. " _
-fi
-wine "$bin/window_probe.exe" close melodrift-MainWindow >/dev/null 2>&1 || true
+wait_for_player_window "$stage" 120 || { echo "melodrift did not start" >&2; exit 1; }
+sleep 3  # let the listing paint before the picture
+take_screenshot "$BUILD_DIR/run-screenshot.png"
+say "melodrift is running: its window shows the demo library (picture: $BUILD_DIR/run-screenshot.png)"
+close_player_window
 status=0
 wait "$player" || status=$?
-say "melodrift closed with exit code $status"
+say "melodrift closed"
 exit "$status"

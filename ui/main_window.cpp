@@ -65,6 +65,10 @@ void MainWindow::insertRebarBands() {
     GetWindowRect(toolbar->window(), &bar);
     const int width = toolbarButtonsWidth();
     const int height = bar.bottom - bar.top;
+    // From now on the band decides the toolbar's size: a toolbar that sizes itself to
+    // its parent would stretch across the rebar and cover the seek bar.
+    HWND toolbarWindow = toolbar->window();
+    SetWindowLongPtrW(toolbarWindow, GWL_STYLE, GetWindowLongPtrW(toolbarWindow, GWL_STYLE) | CCS_NORESIZE);
 
     REBARBANDINFOW band{};
     band.cbSize = 80;  // the layout the classic rebar knows

@@ -141,6 +141,13 @@ TEST_F(MainWindowTest, LayoutKeepsTheTimePartAtTwoHundredAndIgnoresMinimising) {
     EXPECT_EQ(tree.bottom, status.top);
     EXPECT_EQ(list.right, client.right);
     EXPECT_EQ(list.left - tree.right, 4);
+    // The seek bar takes the rest of the toolbar's row.
+    const RECT toolbar = childRect(window->toolBar()->window());
+    const RECT seek = childRect(window->seekBarControl()->window());
+    EXPECT_GE(seek.left, toolbar.right);
+    EXPECT_GT(seek.right - seek.left, 300) << seek.left << ".." << seek.right;
+    EXPECT_GE(seek.top, rebar.top);
+    EXPECT_LE(seek.bottom, rebar.bottom);
 
     const RECT before = childRect(window->fileListView()->hwnd());
     SendMessageW(window->hwnd, WM_SIZE, SIZE_MINIMIZED, MAKELPARAM(0, 0));

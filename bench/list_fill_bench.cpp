@@ -1,0 +1,346 @@
+// Times showing a 10,000-file directory in the file list, from selecting its tree node
+// to the sorted rows, against a bare loop that puts the same rows into a plain list
+// view and has the control order them, alternating the two. Absolute times depend on
+// the machine and on Wine; the ratio is what to read. Two more series split the real
+// path: the directory listing alone (with its message drains and the cell texts) and
+// the file list's sort alone; two more run the bare loop with a message drain per row
+// and with WM_SETREDRAW in place of the paint lock.
+#include "app/settings_files.h"
+#include "app/unique_handle.h"
+#include "library/folder.h"
+#include "library/paths.h"
+#include "ui/main_window.h"
+#include "ui/window.h"
+#include "ui/views/file_list.h"
+#include "ui/views/folder_tree.h"
+#include "ui/views/list_text.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cwchar>
+#include <numeric>
+#include <string>
+#include <vector>
+
+namespace melodrift {
+namespace {
+
+constexpr int kFileCount = 10000;
+constexpr int kDefaultRepetitions = 9;
+constexpr wchar_t kPlayable[] = L"*.mp?;*.wma;*.asf;*.wav;*.og?;*.aac";
+
+std::wstring fileName(int index) {
+    wchar_t name[32];
+    swprintf(name, 32, L"track%05d.mp3", index);
+    return name;
+}
+
+std::wstring tempDirectory() {
+    wchar_t temp[MAX_PATH + 1];
+    const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+    return std::wstring(temp, length);
+}
+
+// Files are made in order, so the last one standing means the set is complete. Their
+// sizes differ, so the size column is not one text repeated.
+bool provideFiles(const std::wstring& dir) {
+    CreateDirectoryW(dir.c_str(), nullptr);
+    if (GetFileAttributesW(joinPath(dir, fileName(kFileCount)).c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    std::printf("making %d files...\n", kFileCount);
+    const std::string bytes(64, 'x');
+    for (int i = 1; i <= kFileCount; ++i) {
+        FileHandle file(
+            CreateFileW(joinPath(dir, fileName(i)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        DWORD written = 0;
+        if (!file || !WriteFile(file.get(), bytes.data(), 1 + i % 64, &written, nullptr)) return false;
+    }
+    return true;
+}
+
+double nowMs() {
+    static const double ticksPerMs = [] {
+        LARGE_INTEGER frequency;
+        QueryPerformanceFrequency(&frequency);
+        return static_cast<double>(frequency.QuadPart) / 1000.0;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) / ticksPerMs;
+}
+
+double median(std::vector<double> times) {
+    if (times.empty()) return 0;
+    std::sort(times.begin(), times.end());
+    const size_t middle = times.size() / 2;
+    return times.size() % 2 ? times[middle] : (times[middle - 1] + times[middle]) / 2;
+}
+
+// One row's texts as the file list shows them, and its place in name order.
+struct Row {
+    std::wstring name, size, type, time;
+    LPARAM key = 0;
+};
+
+// The directory in the order the search returns it (which is the order the real list
+// inserts in), with the rank each row ends up at after sorting by name.
+std::vector<Row> prepareRows(const std::wstring& dir, const std::vector<std::wstring>& patterns) {
+    std::vector<Row> rows;
+    WIN32_FIND_DATAW entry;
+    FindHandle search(FindFirstFileW(joinPath(dir, L"*").c_str(), &entry));
+    if (!search) return rows;
+    do {
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        if (!matchesAnyPattern(entry.cFileName, patterns)) continue;
+        const wchar_t* dot = std::wcsrchr(entry.cFileName, L'.');
+        const uint64_t size = (uint64_t(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
+        rows.push_back({entry.cFileName, formatSize(size), dot ? dot + 1 : L"", formatLocalTime(entry.ftLastWriteTime)});
+    } while (FindNextFileW(search.get(), &entry));
+    std::vector<size_t> order(rows.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        return lstrcmpiW(rows[a].name.c_str(), rows[b].name.c_str()) < 0;
+    });
+    for (size_t rank = 0; rank < order.size(); ++rank) rows[order[rank]].key = static_cast<LPARAM>(rank);
+    return rows;
+}
+
+int CALLBACK compareKeys(LPARAM key1, LPARAM key2, LPARAM) { return key1 < key2 ? -1 : key1 > key2 ? 1 : 0; }
+
+LRESULT CALLBACK plainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// A hidden top-level window holding a list view made like the file list's control:
+// same styles, extended styles, columns and size.
+class BareList {
+public:
+    explicit BareList(SIZE size) {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = plainWindowProc;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"melodrift-bench-host";
+        RegisterClassW(&windowClass);
+        host_.reset(CreateWindowExW(0, windowClass.lpszClassName, L"", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr,
+                                    nullptr, windowClass.hInstance, nullptr));
+        list_.reset(CreateWindowExW(WS_EX_CLIENTEDGE, L"SysListView32", nullptr,
+                                    WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 0, 0,
+                                    size.cx, size.cy, host_.get(), nullptr, windowClass.hInstance, nullptr));
+        SendMessageW(list(), LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                     LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
+        static const wchar_t* const titles[] = {L"ファイル名", L"サイズ", L"種類", L"更新日時"};
+        for (int i = 0; i < 4; ++i) {
+            LVCOLUMNW column{};
+            column.mask = LVCF_FMT | LVCF_TEXT;
+            column.fmt = i == 1 ? LVCFMT_RIGHT : LVCFMT_LEFT;
+            column.pszText = const_cast<wchar_t*>(titles[i]);
+            SendMessageW(list(), LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
+        }
+    }
+
+    HWND list() const { return list_.get(); }
+
+    // Inserts every row under a paint lock, then has the control order them by key;
+    // the times of the two steps go to insertMs and sortMs. Draining dispatches queued
+    // messages before each row, as the directory listing does per entry; NoRedraw holds
+    // the painting with WM_SETREDRAW instead of the lock, to see what the lock leaves on.
+    enum Mode { Plain, Drain, NoRedraw };
+    void fill(const std::vector<Row>& rows, Mode mode, double& insertMs, double& sortMs) {
+        const double start = nowMs();
+        const bool drain = mode == Drain;
+        const bool locked = mode != NoRedraw && LockWindowUpdate(list()) != FALSE;
+        if (mode == NoRedraw) SendMessageW(list(), WM_SETREDRAW, FALSE, 0);
+        SendMessageW(list(), LVM_DELETEALLITEMS, 0, 0);
+        int index = 0;
+        for (const Row& row : rows) {
+            if (drain) pumpPendingMessages();
+            LVITEMW item{};
+            item.mask = LVIF_TEXT | LVIF_PARAM;
+            item.iItem = index;
+            item.pszText = const_cast<wchar_t*>(row.name.c_str());
+            item.lParam = row.key;
+            SendMessageW(list(), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+            setText(index, 1, row.size);
+            setText(index, 2, row.type);
+            setText(index, 3, row.time);
+            ++index;
+        }
+        const double inserted = nowMs();
+        SendMessageW(list(), LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(&compareKeys));
+        if (locked) LockWindowUpdate(nullptr);
+        if (mode == NoRedraw) SendMessageW(list(), WM_SETREDRAW, TRUE, 0);
+        const double end = nowMs();
+        insertMs = inserted - start;
+        sortMs = end - inserted;
+    }
+
+private:
+    void setText(int row, int column, const std::wstring& text) {
+        LVITEMW item{};
+        item.iSubItem = column;
+        item.pszText = const_cast<wchar_t*>(text.c_str());
+        SendMessageW(list(), LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    }
+
+    WindowHandle host_;  // declared first: the list, its child, goes before it
+    WindowHandle list_;
+};
+
+int itemCount(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
+
+// What the real path does apart from the control: open the directory, list it through
+// the folder (draining messages per entry) and make each row's cell texts.
+int listWithTexts(const std::wstring& dir, const std::vector<std::wstring>& patterns) {
+    const std::shared_ptr<Folder> folder = openFolder(dir);
+    if (!folder) return 0;
+    FolderItem item;
+    const bool keepGoing = true;
+    int count = 0;
+    size_t characters = 0;  // keeps the texts from being optimised away
+    while (folder->nextItem(patterns, item, keepGoing)) {
+        characters += formatSize(item.size).size() + item.type.size() + formatLocalTime(item.modified).size();
+        ++count;
+    }
+    return characters ? count : 0;
+}
+
+int run(const std::wstring& dir, int repetitions) {
+    if (!provideFiles(dir)) {
+        std::printf("cannot make the files in %ls\n", dir.c_str());
+        return 1;
+    }
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_COOL_CLASSES};
+    InitCommonControlsEx(&controls);
+    // Scratch settings, so the default patterns and columns apply and nothing of a real
+    // installation is read or written.
+    const std::wstring scratch = joinPath(tempDirectory(), L"melodrift-list-fill-settings");
+    CreateDirectoryW(scratch.c_str(), nullptr);
+    configStore.load(joinPath(scratch, L"config.txt"));
+    stateStore.load(joinPath(scratch, L"state.txt"));
+
+    MainWindow mainWindow;
+    FolderTree& tree = *mainWindow.folderTree();
+    FileList& fileList = *mainWindow.fileListView();
+    const HTREEITEM node = tree.insertNode(TVI_ROOT, TVI_LAST, dir, dir, true);
+    if (!node) {
+        std::printf("cannot insert the tree node\n");
+        return 1;
+    }
+
+    const std::vector<std::wstring> patterns = splitString(kPlayable, L';');
+    const std::vector<Row> rows = prepareRows(dir, patterns);
+    if (static_cast<int>(rows.size()) != kFileCount) {
+        std::printf("the directory holds %d playable files, not %d\n", static_cast<int>(rows.size()), kFileCount);
+        return 1;
+    }
+    RECT listRect{};
+    GetWindowRect(fileList.hwnd(), &listRect);
+    BareList bare({listRect.right - listRect.left, listRect.bottom - listRect.top});
+
+    std::vector<double> realTimes, bareTimes, bareInsertTimes, bareSortTimes, listingTimes, sortTimes, drainedTimes,
+        noRedrawTimes;
+    bool complete = true;
+
+    auto timeReal = [&] {
+        // Deselecting opens nothing and empties the list, so every pass starts from an
+        // empty list and the selection below is a change the control reports.
+        TreeView_SelectItem(tree.hwnd(), nullptr);
+        const double start = nowMs();
+        TreeView_SelectItem(tree.hwnd(), node);
+        realTimes.push_back(nowMs() - start);
+        if (itemCount(fileList.hwnd()) != kFileCount) {
+            std::printf("the file list shows %d rows, not %d\n", itemCount(fileList.hwnd()), kFileCount);
+            complete = false;
+        }
+        // The list's own sort again, on its filled rows (by name, ascending, as the fill).
+        const double sortStart = nowMs();
+        fileList.sortRows();
+        sortTimes.push_back(nowMs() - sortStart);
+    };
+    auto timeBare = [&] {
+        SendMessageW(bare.list(), LVM_DELETEALLITEMS, 0, 0);
+        double insertMs = 0, sortMs = 0;
+        bare.fill(rows, BareList::Plain, insertMs, sortMs);
+        bareTimes.push_back(insertMs + sortMs);
+        bareInsertTimes.push_back(insertMs);
+        bareSortTimes.push_back(sortMs);
+        if (itemCount(bare.list()) != kFileCount) {
+            std::printf("the bare list holds %d rows, not %d\n", itemCount(bare.list()), kFileCount);
+            complete = false;
+        }
+    };
+    auto timeDrained = [&] {
+        SendMessageW(bare.list(), LVM_DELETEALLITEMS, 0, 0);
+        double insertMs = 0, sortMs = 0;
+        bare.fill(rows, BareList::Drain, insertMs, sortMs);
+        drainedTimes.push_back(insertMs + sortMs);
+        SendMessageW(bare.list(), LVM_DELETEALLITEMS, 0, 0);
+        bare.fill(rows, BareList::NoRedraw, insertMs, sortMs);
+        noRedrawTimes.push_back(insertMs + sortMs);
+    };
+    auto timeListing = [&] {
+        const double start = nowMs();
+        const int count = listWithTexts(dir, patterns);
+        listingTimes.push_back(nowMs() - start);
+        if (count != kFileCount) {
+            std::printf("the listing saw %d files, not %d\n", count, kFileCount);
+            complete = false;
+        }
+    };
+
+    // One untimed pass of each, so that none pays alone for a cold cache or first use.
+    timeReal();
+    timeBare();
+    timeListing();
+    timeDrained();
+    realTimes.clear();
+    bareTimes.clear();
+    bareInsertTimes.clear();
+    bareSortTimes.clear();
+    listingTimes.clear();
+    sortTimes.clear();
+    drainedTimes.clear();
+    noRedrawTimes.clear();
+    for (int i = 0; i < repetitions; ++i) {
+        // Alternate which goes first, so that drift in the machine's speed hits both.
+        if (i % 2) {
+            timeBare();
+            timeReal();
+        } else {
+            timeReal();
+            timeBare();
+        }
+        timeListing();
+        timeDrained();
+    }
+    if (!complete) return 1;
+
+    const double realMedian = median(realTimes);
+    const double bareMedian = median(bareTimes);
+    std::printf("directory: %ls (%d files), %d passes each\n", dir.c_str(), kFileCount, repetitions);
+    std::printf("select node -> rows shown    median %9.2f ms\n", realMedian);
+    std::printf("bare insert + sort           median %9.2f ms\n", bareMedian);
+    std::printf("ratio real/bare                     %9.2f\n", realMedian / bareMedian);
+    std::printf("of the real path:\n");
+    std::printf("  listing + cell texts only  median %9.2f ms\n", median(listingTimes));
+    std::printf("  FileList::sortRows only    median %9.2f ms\n", median(sortTimes));
+    std::printf("of the bare loop:\n");
+    std::printf("  insert rows                median %9.2f ms\n", median(bareInsertTimes));
+    std::printf("  LVM_SORTITEMS by key       median %9.2f ms\n", median(bareSortTimes));
+    std::printf("  both, draining per row     median %9.2f ms\n", median(drainedTimes));
+    std::printf("  both, WM_SETREDRAW off     median %9.2f ms\n", median(noRedrawTimes));
+    return 0;
+}
+
+}  // namespace
+}  // namespace melodrift
+
+// Arguments: [directory [passes]]. The directory is made, or reused when it is complete.
+int wmain(int argc, wchar_t** argv) {
+    const std::wstring dir = argc > 1 ? std::wstring(argv[1])
+                                      : melodrift::joinPath(melodrift::tempDirectory(), L"melodrift-list-fill");
+    const int repetitions = argc > 2 ? std::max(1, _wtoi(argv[2])) : melodrift::kDefaultRepetitions;
+    return melodrift::run(dir, repetitions);
+}
