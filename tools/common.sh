@@ -119,6 +119,7 @@ stage_demo_player() {
   cp "$BUILD_DIR/bin/melodrift.exe" "$BUILD_DIR/bin/7z.dll" "$stage/"
   python3 "$REPO_DIR/tools/make_demo_library.py" "$stage/デモ"
   local demo="Z:${stage//\//\\}\\デモ"
+  DEMO_FIRST_ITEM="$demo\\01 ド.wav"
   { printf '\xff\xfe'; printf 'Favorite[00]=%s\r\n' "$demo" | iconv -f UTF-8 -t UTF-16LE; } > "$stage/melodrift-config.txt"
   { printf '\xff\xfe'
     printf 'LastFolder=%s\r\nMainWnd.Pos.left=40\r\nMainWnd.Pos.top=30\r\nMainWnd.Pos.right=840\r\nMainWnd.Pos.bottom=570\r\n' \

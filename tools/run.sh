@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds, and starts melodrift on the demo library. On a
-# desktop it opens on your display; without one it runs under Xvfb, takes a
-# screenshot (build/run-screenshot.png) and closes again.
+# Installs what is needed, builds, and starts melodrift on the demo library, playing
+# its first item. On a desktop it opens on your display; without one it runs under
+# Xvfb, lets the item play a few seconds, takes a screenshot
+# (build/run-screenshot.png), closes and says what played.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -15,21 +16,21 @@ stage_demo_player "$stage"
 
 if [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ]; then
   start_services user-display
-  say "Starting melodrift on the demo library ($stage/デモ); close its window to end"
-  cd "$stage" && wine melodrift.exe
+  say "Starting melodrift on the demo library ($stage/デモ), playing its first item; close its window to end"
+  cd "$stage" && wine melodrift.exe "$DEMO_FIRST_ITEM"
   exit 0
 fi
 
 start_services own-display
 say "No display: running melodrift under Xvfb"
-(cd "$stage" && exec wine explorer "$DESKTOP" melodrift.exe </dev/null >/dev/null 2>&1) &
+(cd "$stage" && exec wine explorer "$DESKTOP" melodrift.exe "$DEMO_FIRST_ITEM" </dev/null >/dev/null 2>&1) &
 player=$!
 wait_for_player_window "$stage" 120 || { echo "melodrift did not start" >&2; exit 1; }
-sleep 3  # let the listing paint before the picture
+sleep 4  # let the first item play a while before the picture
 take_screenshot "$BUILD_DIR/run-screenshot.png"
-say "melodrift is running: its window shows the demo library (picture: $BUILD_DIR/run-screenshot.png)"
 close_player_window
 status=0
 wait "$player" || status=$?
-say "melodrift closed"
+played=$(iconv -f UTF-16LE -t UTF-8 "$stage/melodrift-state.txt" | tr -d '\r\357\273\277' | sed -n 's/^LastFile=//p')
+say "melodrift played \"$played\" from the demo library (picture: $BUILD_DIR/run-screenshot.png)"
 exit "$status"

@@ -13,7 +13,7 @@ start_services own-display
 stage="$BUILD_DIR/screenshot"
 stage_demo_player "$stage"
 say "Starting melodrift on the demo library"
-(cd "$stage" && exec wine explorer "$DESKTOP" melodrift.exe </dev/null >/dev/null 2>&1) &
+(cd "$stage" && exec wine explorer "$DESKTOP" melodrift.exe "$DEMO_FIRST_ITEM" </dev/null >/dev/null 2>&1) &
 player=$!
 wait_for_player_window "$stage" 120 || { echo "melodrift did not start" >&2; exit 1; }
 # Give the window a moment to paint its listing before the picture is taken.

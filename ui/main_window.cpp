@@ -120,7 +120,12 @@ LRESULT MainWindow::onNotify(const NMHDR& header) {
         return 0;
     }
     if (fileList && header.hwndFrom == fileList->hwnd()) {
-        if (header.code == NM_DBLCLK) return 0;  // playing a row comes with playback control
+        if (header.code == NM_DBLCLK) {
+            const int activated = reinterpret_cast<const NMITEMACTIVATE&>(header).iItem;
+            if (activated >= 0) fileList->selectIndex(activated);
+            playSelected();
+            return 0;
+        }
         return fileList->onColumnClick(reinterpret_cast<const NMLISTVIEW&>(header));
     }
     if (seekBar && header.hwndFrom == seekBar->toolTipWindow()) {
@@ -134,15 +139,6 @@ LRESULT MainWindow::onNotify(const NMHDR& header) {
         return 0;
     }
     return 0;
-}
-
-void MainWindow::openFolderOfItem(HTREEITEM node) {
-    const std::wstring path = tree->nodePath(node);
-    // The old folder goes first: a listing in progress reads this flag after every drain.
-    fileList->filling = false;
-    folder.reset();
-    folder = openFolder(path);
-    if (folder) fileList->fill(folder);
 }
 
 LRESULT MainWindow::handleMessage(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -163,12 +159,16 @@ LRESULT MainWindow::handleMessage(HWND h, UINT message, WPARAM wParam, LPARAM lP
     case WM_NOTIFY:
         return onNotify(*reinterpret_cast<const NMHDR*>(lParam));
     case WM_CONTEXTMENU:
-        return 0;  // the tree's menu comes with the favourites
+        if (tree && reinterpret_cast<HWND>(wParam) == tree->hwnd()) return tree->onContextMenu(lParam);
+        return 0;
     case WM_COMMAND:
         onCommand(LOWORD(wParam));
         return 0;
     case WM_TIMER:
+        refreshPosition();
+        return 0;
     case WM_HSCROLL:
+        if (seekBar && reinterpret_cast<HWND>(lParam) == seekBar->window()) onSeek(LOWORD(wParam));
         return 0;
     case WM_DROPFILES:
         onDropFiles(reinterpret_cast<HDROP>(wParam));
@@ -176,7 +176,10 @@ LRESULT MainWindow::handleMessage(HWND h, UINT message, WPARAM wParam, LPARAM lP
     case MSG_GRAPH_EVENT:
         return reinterpret_cast<Player*>(lParam)->handleGraphEvents();
     case MSG_TRACK_END:
+        onTrackEnd();
+        return 0;
     case MSG_SHOW_PLAYING:
+        showPlaying();
         return 0;
     case MSG_SET_VOLUME:
         if (player) player->setVolume(static_cast<int32_t>(lParam));

@@ -29,7 +29,10 @@ public:
     MainWindow();
     ~MainWindow() override;
 
+    // Reads the command line: its first argument is the path to open (and play).
     void restoreSettings();
+    // The same with the path given; null means there is none (tests use this).
+    void restoreSettings(const std::wstring* commandLinePath);
     void saveSettings();
 
     LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -44,6 +47,8 @@ public:
     StatusBar* statusBarControl() const { return statusBar.get(); }
     HWND rebarWindow() const { return rebar; }
     const std::shared_ptr<Folder>& currentFolder() const { return folder; }
+    const std::shared_ptr<Player>& currentPlayer() const { return player; }
+    bool positionTimerRunning() const { return timerRunning; }
 
 private:
     // Children, in the order WM_CREATE makes them.
@@ -59,8 +64,25 @@ private:
     POINT buttonCorner(int commandId) const;
     int toolbarButtonsWidth() const;
 
+    // Playback control; the play list is the file list in its display order.
     void openFolderOfItem(HTREEITEM node);
+    bool playIndex(int index);
+    bool stopPlayback();
+    void playSelected();
+    void togglePause();
+    void playNext();
+    void playPrevious();
+    void onTrackEnd();
+    void toggleRandom();
+    void onSeek(int scrollCode);
+    void refreshPosition();
+    bool openPath(const std::wstring& path);
     bool restoreLast(const std::wstring& folderPath, const std::wstring& fileName);
+    void showPlaying();
+    void setPauseChecked(bool checked);
+    bool isButtonChecked(int commandId) const;
+    void startTimer();
+    void stopTimer();
 
     // Members are destroyed in reverse: the player goes first, then the folder, then
     // the controls.

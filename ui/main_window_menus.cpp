@@ -48,8 +48,27 @@ void MainWindow::onCommand(int id) {
     case ID_FAVORITES:
         showFavoritesMenu();
         break;
+    case ID_PLAY:
+        playSelected();
+        break;
+    case ID_PAUSE:
+        togglePause();
+        break;
+    case ID_STOP:
+        stopPlayback();
+        setPauseChecked(false);
+        break;
+    case ID_PREV:
+        playPrevious();
+        break;
+    case ID_NEXT:
+        playNext();
+        break;
+    case ID_RANDOM:
+        toggleRandom();
+        break;
     default:
-        break;  // playback commands come with playback control
+        break;
     }
 }
 
@@ -90,7 +109,10 @@ void MainWindow::showFavoritesMenu() {
 }
 
 void MainWindow::onDropFiles(HDROP drop) {
-    // Opening a dropped path comes with playback control; the drop is released here.
+    // Only the first file counts; a name too long for the buffer is not used.
+    wchar_t name[270];
+    const UINT length = DragQueryFileW(drop, 0, name, 270);
+    if (length < 270 && openPath(name)) playSelected();
     DragFinish(drop);
 }
 

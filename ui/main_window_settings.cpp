@@ -12,6 +12,7 @@
 #include "ui/views/volume_bar.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 namespace melodrift {
 
@@ -55,6 +56,15 @@ std::wstring columnKey(int index) {
 }
 
 void MainWindow::restoreSettings() {
+    int count = 0;
+    LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    const std::wstring path = arguments && count >= 2 ? arguments[1] : L"";
+    const bool given = arguments && count >= 2;
+    if (arguments) LocalFree(arguments);
+    restoreSettings(given ? &path : nullptr);
+}
+
+void MainWindow::restoreSettings(const std::wstring* commandLinePath) {
     tree->addDrives(driveMaskFromLetters(configStore.getString(L"Hidden", L"")));
     // The list of favourites ends at the first empty or missing key.
     for (int n = 0;; ++n) {
@@ -89,14 +99,18 @@ void MainWindow::restoreSettings() {
                                   stateStore.getInt(L"MainWnd.Pos.bottom", 480)};
     SetWindowPlacement(hwnd, &placement);
 
-    const std::wstring lastFolder = stateStore.getString(L"LastFolder", L"");
-    const std::wstring lastFile = stateStore.getString(L"LastFile", L"");
-    restoreLast(lastFolder, lastFile);
-}
-
-bool MainWindow::restoreLast(const std::wstring& folderPath, const std::wstring& fileName) {
-    if (folderPath.empty() || !tree->selectPath(folderPath)) return false;
-    return fileName.empty() || fileList->selectName(fileName);
+    // A path on the command line is opened, and played when it is a file; without one
+    // the last folder and file come back, not playing.
+    if (commandLinePath) {
+        if (openPath(*commandLinePath)) {
+            setPauseChecked(false);
+            playSelected();
+        }
+    } else {
+        const std::wstring lastFolder = stateStore.getString(L"LastFolder", L"");
+        const std::wstring lastFile = stateStore.getString(L"LastFile", L"");
+        restoreLast(lastFolder, lastFile);
+    }
 }
 
 void MainWindow::saveSettings() {

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 #include <iterator>
 #include <string>
 
@@ -41,8 +43,9 @@ BOOL CALLBACK findMainWindow(HWND hwnd, LPARAM param) {
 // One run of the program: started on construction, killed if a test leaves it running.
 class ProgramRun {
 public:
-    explicit ProgramRun(const std::wstring& exe) {
+    explicit ProgramRun(const std::wstring& exe, const std::wstring& argument = L"") {
         std::wstring commandLine = L"\"" + exe + L"\"";
+        if (!argument.empty()) commandLine += L" \"" + argument + L"\"";
         STARTUPINFOW startup{sizeof startup};
         if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                             &process_))
@@ -80,14 +83,27 @@ private:
     PROCESS_INFORMATION process_{};
 };
 
-// Starts the copy, closes its window as a user would, and returns the exit code.
-long runAndClose(const std::wstring& exe) {
-    ProgramRun run(exe);
+// The seek bar is enabled exactly while something plays.
+bool seekBarEnabled(HWND window) {
+    HWND rebar = FindWindowExW(window, nullptr, REBARCLASSNAMEW, nullptr);
+    HWND seek = rebar ? FindWindowExW(rebar, nullptr, TRACKBAR_CLASSW, nullptr) : nullptr;
+    return seek && IsWindowEnabled(seek);
+}
+
+// Starts the copy, closes its window as a user would (once something plays, when
+// asked to wait for that), and returns the exit code.
+long runAndClose(const std::wstring& exe, const std::wstring& argument = L"", bool waitForPlaying = false) {
+    ProgramRun run(exe, argument);
     EXPECT_TRUE(run.started()) << "GetLastError " << GetLastError();
     if (!run.started()) return -1;
     HWND window = run.waitForMainWindow();
     EXPECT_NE(window, nullptr) << "the main window never appeared";
     if (!window) return -1;
+    if (waitForPlaying) {
+        const DWORD start = GetTickCount();
+        while (!seekBarEnabled(window) && GetTickCount() - start < 60000) Sleep(50);
+        EXPECT_TRUE(seekBarEnabled(window)) << "nothing played";
+    }
     PostMessageW(window, WM_CLOSE, 0, 0);
     return run.waitForExit();
 }
@@ -182,6 +198,18 @@ TEST_F(Program, UnusualValuesAreClampedOrIgnoredAndFavouritesAfterAGapStayUntouc
     saved = storeAt(state);
     EXPECT_EQ(saved.getString(L"Repeat", nullptr), L"2");
     EXPECT_EQ(saved.getString(L"Random", nullptr), L"1");
+}
+
+TEST_F(Program, AFileOnTheCommandLinePlaysAndIsRememberedAsTheLastFolderAndFile) {
+    const std::wstring music = dir.file(L"曲");
+    ASSERT_TRUE(CreateDirectoryW(music.c_str(), nullptr));
+    const std::wstring fixtures = test::environmentVariable(L"MELODRIFT_FIXTURES");
+    ASSERT_FALSE(fixtures.empty());
+    ASSERT_TRUE(CopyFileW((fixtures + L"\\tone660_6s.wav").c_str(), (music + L"\\ラ.wav").c_str(), FALSE));
+    EXPECT_EQ(runAndClose(copyAs(L"melodrift.exe"), music + L"\\ラ.wav", true), 0);
+    SettingsStore state = storeAt(dir.file(L"melodrift-state.txt"));
+    EXPECT_EQ(state.getString(L"LastFolder", nullptr), music);
+    EXPECT_EQ(state.getString(L"LastFile", nullptr), L"ラ.wav");
 }
 
 TEST_F(Program, DottedNameKeepsEverythingBeforeTheLastDot) {

@@ -49,7 +49,7 @@ protected:
         stateStore.load(statePath);
         window = std::make_unique<MainWindow>();
         ASSERT_TRUE(IsWindow(window->hwnd));
-        window->restoreSettings();
+        window->restoreSettings(nullptr);
     }
 
     void close() {

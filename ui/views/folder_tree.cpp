@@ -2,12 +2,16 @@
 
 #include "library/archive_names.h"
 #include "library/paths.h"
+#include "ui/commands.h"
+#include "ui/views/explorer.h"
 #include "ui/window.h"
 
 #include <shellapi.h>
 #include <shlwapi.h>
+#include <windowsx.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace melodrift {
 
@@ -160,11 +164,16 @@ int FolderTree::listChildren(HTREEITEM node, bool& cancelled) {
     const std::wstring path = nodePath(node);
     cancelled = false;
     busyFlags_ |= kListing;
+    listedNode_ = node;
     // A handler run from the pump may throw; the tree must not stay busy for good.
     struct ClearBusy {
         DWORD& flags;
-        ~ClearBusy() { flags &= ~(kListing | kCancelRequested | kListedNodeGone); }
-    } clearBusy{busyFlags_};
+        HTREEITEM& listed;
+        ~ClearBusy() {
+            flags &= ~(kListing | kCancelRequested | kListedNodeGone);
+            listed = nullptr;
+        }
+    } clearBusy{busyFlags_, listedNode_};
 
     int count = 0;
     HTREEITEM insertAfter = TVI_FIRST;
@@ -305,6 +314,144 @@ void FolderTree::refresh() {
     addDrives(hiddenDrives_);
     selectPath(selected);
     if (locked) LockWindowUpdate(nullptr);
+}
+
+// The context menu and the favourites.
+
+LRESULT FolderTree::onContextMenu(LPARAM position) {
+    HTREEITEM node = nullptr;
+    POINT at{};
+    if (!menuPosition(position, node, at)) return 0;
+    // A right click selects its node too, so the file list shows that folder.
+    SendMessageW(hwnd(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node));
+    const ContextTarget target = contextTarget(node);
+
+    HMENU menu = CreatePopupMenu();
+    if (!menu) return 0;
+    for (const MenuEntry& entry : contextMenuEntries(target))
+        AppendMenuW(menu, entry.id ? MF_STRING : MF_SEPARATOR, entry.id, entry.id ? entry.text.c_str() : nullptr);
+    const UINT chosen =
+        static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, hwnd(), nullptr));
+    DestroyMenu(menu);
+    runContextCommand(chosen, target);
+    return 0;
+}
+
+bool FolderTree::menuPosition(LPARAM position, HTREEITEM& node, POINT& at) const {
+    const int x = GET_X_LPARAM(position);
+    const int y = GET_Y_LPARAM(position);
+    if (x == -1 && y == -1) {
+        // From the keyboard: the centre of the selected node's label.
+        node = nextItem(nullptr, TVGN_CARET);
+        if (!node) return false;
+        RECT text{};
+        if (!labelRect(node, text)) {
+            // Scrolled out of sight, the label has no rectangle until it is shown.
+            SendMessageW(hwnd(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(node));
+            if (!labelRect(node, text)) text = RECT{};
+        }
+        // The rectangle is in client coordinates, which start inside the border.
+        at = {(text.left + text.right) / 2, (text.top + text.bottom) / 2};
+        ClientToScreen(hwnd(), &at);
+        return true;
+    }
+    at = {x, y};
+    TVHITTESTINFO hit{};
+    hit.pt = at;
+    ScreenToClient(hwnd(), &hit.pt);
+    node = reinterpret_cast<HTREEITEM>(SendMessageW(hwnd(), TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    return node != nullptr;
+}
+
+bool FolderTree::labelRect(HTREEITEM node, RECT& rect) const {
+    // The message takes the node in the rectangle's place.
+    std::memcpy(&rect, &node, sizeof node);
+    return SendMessageW(hwnd(), TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect)) != 0;
+}
+
+FolderTree::ContextTarget FolderTree::contextTarget(HTREEITEM node) const {
+    ContextTarget target;
+    target.node = node;
+    target.parent = nextItem(node, TVGN_PARENT);
+    if (!target.parent) {
+        // A favourite may be written with a trailing separator or "." parts; its parent
+        // is that of the folder it names.
+        target.upPath = parentDirectory(withoutTrailingSeparator(fullPath(nodePath(node))));
+    }
+    return target;
+}
+
+std::vector<FolderTree::MenuEntry> FolderTree::contextMenuEntries(const ContextTarget& target) const {
+    std::vector<MenuEntry> entries;
+    const bool up = target.parent || !target.upPath.empty();
+    const bool playing = SendMessageW(parentWindow_, MSG_IS_PLAYING, 0, 0) != 0;
+    if (up) entries.push_back({kMenuUp, L"上へ"});
+    if (playing) entries.push_back({kMenuShowPlaying, L"演奏中のフォルダへ"});
+    if (up || playing) entries.push_back({0, {}});
+    entries.push_back({kMenuExplorer, L"エクスプローラを開く"});
+    entries.push_back({0, {}});
+    if (isFavorite(target.node))
+        entries.push_back({kMenuRemoveFavorite, L"お気に入りから削除"});
+    else
+        entries.push_back({kMenuAddFavorite, L"お気に入りに追加"});
+    entries.push_back({0, {}});
+    entries.push_back({kMenuRefresh, L"最新の情報に更新"});
+    return entries;
+}
+
+void FolderTree::runContextCommand(UINT id, const ContextTarget& target) {
+    switch (id) {
+    case kMenuUp:
+        goUp(target.parent, target.upPath);
+        break;
+    case kMenuShowPlaying:
+        SendMessageW(parentWindow_, MSG_SHOW_PLAYING, 0, 0);
+        break;
+    case kMenuExplorer:
+        openInExplorer(nodePath(target.node));
+        break;
+    case kMenuAddFavorite:
+        addFavorite(target.node);
+        break;
+    case kMenuRemoveFavorite:
+        removeFavorite(target.node);
+        break;
+    case kMenuRefresh:
+        refresh();
+        break;
+    default:
+        break;  // the menu was dismissed
+    }
+}
+
+void FolderTree::goUp(HTREEITEM parent, const std::wstring& upPath) {
+    if (parent) {
+        SendMessageW(hwnd(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(parent));
+        SendMessageW(hwnd(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(parent));
+    } else if (!upPath.empty()) {
+        selectPath(upPath);
+    }
+}
+
+HTREEITEM FolderTree::addFavorite(HTREEITEM node) {
+    const std::wstring path = nodePath(node);
+    if (path.empty()) return nullptr;
+    return insertNode(TVI_ROOT, TVI_LAST, path, path, true);
+}
+
+void FolderTree::removeFavorite(HTREEITEM node) {
+    if (!node || nextItem(node, TVGN_PARENT) || !isFavorite(node)) return;
+    // Run from a listing's message pump, this may take away the node being listed:
+    // that listing must stop and leave it alone. A listing elsewhere goes on.
+    if ((busyFlags_ & kListing) && listedNode_ && isWithin(listedNode_, node))
+        busyFlags_ |= kCancelRequested | kListedNodeGone;
+    SendMessageW(hwnd(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(node));
+}
+
+bool FolderTree::isWithin(HTREEITEM node, HTREEITEM ancestor) const {
+    for (HTREEITEM n = node; n; n = nextItem(n, TVGN_PARENT))
+        if (n == ancestor) return true;
+    return false;
 }
 
 }  // namespace melodrift

@@ -17,6 +17,28 @@ class FolderTree {
 public:
     static constexpr int kControlId = 100;
 
+    // Ids of the context menu's entries, as TrackPopupMenu returns them.
+    enum ContextCommand : UINT {
+        kMenuUp = 10,
+        kMenuShowPlaying = 11,
+        kMenuExplorer = 12,
+        kMenuAddFavorite = 13,
+        kMenuRemoveFavorite = 14,
+        kMenuRefresh = 15,
+    };
+    // One line of the context menu; id 0 is a separator.
+    struct MenuEntry {
+        UINT id;
+        std::wstring text;
+        bool operator==(const MenuEntry& other) const { return id == other.id && text == other.text; }
+    };
+    // The node a context menu works on, and where its "up" leads.
+    struct ContextTarget {
+        HTREEITEM node = nullptr;
+        HTREEITEM parent = nullptr;  // null for a root node
+        std::wstring upPath;         // for a root node: its parent folder, empty at a drive root
+    };
+
     explicit FolderTree(HWND mainWindow);
     FolderTree(const FolderTree&) = delete;
     FolderTree& operator=(const FolderTree&) = delete;
@@ -45,6 +67,21 @@ public:
     // Reads the drives again and drops every listing; the selected path is kept.
     void refresh();
 
+    // WM_CONTEXTMENU sent for the tree: lParam is the screen position, or -1/-1 from
+    // the keyboard (the menu then opens on the selected node). Returns 0.
+    LRESULT onContextMenu(LPARAM position);
+    ContextTarget contextTarget(HTREEITEM node) const;
+    // Asks the main window whether something plays, for the "to the playing folder" entry.
+    std::vector<MenuEntry> contextMenuEntries(const ContextTarget& target) const;
+    void runContextCommand(UINT id, const ContextTarget& target);
+
+    // Selects the parent node, or without one the node of upPath.
+    void goUp(HTREEITEM parent, const std::wstring& upPath);
+    // Adds the node's path as the last favourite; the selection stays.
+    HTREEITEM addFavorite(HTREEITEM node);
+    // Deletes a favourite root node with everything below it; other nodes are left.
+    void removeFavorite(HTREEITEM node);
+
     // Lists the directory of a node as its children; returns how many were inserted.
     int listChildren(HTREEITEM node, bool& cancelled);
     bool isExpandedOrEmpty(HTREEITEM node) const;
@@ -63,10 +100,14 @@ private:
     HTREEITEM findOrExpand(const std::wstring& path);
     void selectNode(HTREEITEM node);
     HTREEITEM nextItem(HTREEITEM node, UINT relation) const;
+    bool isWithin(HTREEITEM node, HTREEITEM ancestor) const;
+    bool menuPosition(LPARAM position, HTREEITEM& node, POINT& at) const;
+    bool labelRect(HTREEITEM node, RECT& rect) const;
 
     WindowHandle control_;
     HWND parentWindow_;
     DWORD busyFlags_ = 0;
+    HTREEITEM listedNode_ = nullptr;  // the node listChildren is filling
     DWORD hiddenDrives_ = 0;
 };
 
