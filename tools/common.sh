@@ -133,12 +133,13 @@ wait_for_player_window() {  # wait_for_player_window STAGE SECONDS
   local probe="$BUILD_DIR/bin/window_probe.exe" marker="$1/window-seen"
   local marker_win="Z:${marker//\//\\}"
   rm -f "$marker"
-  seen() { wine explorer "$DESKTOP" "$probe" wait melodrift-MainWindow 2 "$marker_win" >/dev/null 2>&1; test -f "$marker"; }
+  seen() { WINDOW_PROBE_DESKTOP=melodrift wine "$probe" wait melodrift-MainWindow 2 "$marker_win" >/dev/null 2>&1
+           test -f "$marker"; }
   wait_for "$2" seen
 }
 
 close_player_window() {
-  wine explorer "$DESKTOP" "$BUILD_DIR/bin/window_probe.exe" close melodrift-MainWindow >/dev/null 2>&1 || true
+  WINDOW_PROBE_DESKTOP=melodrift wine "$BUILD_DIR/bin/window_probe.exe" close melodrift-MainWindow >/dev/null 2>&1 || true
 }
 
 take_screenshot() {  # take_screenshot OUTPUT.png

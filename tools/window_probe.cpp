@@ -3,7 +3,7 @@
 //   window_probe wait CLASS SECONDS [MARKER]   exit 0 once a window of CLASS exists,
 //                                             and create the file MARKER then
 //   window_probe close CLASS                  posts WM_CLOSE to each window of CLASS
-// Windows are found on the probe's own desktop: run it in the program's desktop.
+// Windows are looked for on the desktop named by WINDOW_PROBE_DESKTOP, if set.
 #include <windows.h>
 
 #include <cstdio>
@@ -11,6 +11,9 @@
 #include <cstdlib>
 
 int wmain(int argc, wchar_t** argv) {
+    if (const wchar_t* desktopName = _wgetenv(L"WINDOW_PROBE_DESKTOP")) {
+        if (HDESK desktop = OpenDesktopW(desktopName, 0, FALSE, GENERIC_ALL)) SetThreadDesktop(desktop);
+    }
     if (argc >= 4 && wcscmp(argv[1], L"wait") == 0) {
         const DWORD timeoutMs = static_cast<DWORD>(_wtoi(argv[3])) * 1000;
         const DWORD start = GetTickCount();
