@@ -123,6 +123,14 @@ void MainWindow::saveSettings() {
             configStore.markDirty();
         }
     }
+    // A favourite removed in the tree must not come back at the next start: the keys
+    // after the last favourite are emptied up to the first that already is.
+    for (int n = static_cast<int>(favorites.size());; ++n) {
+        const auto stored = configStore.entries().find(favoriteKey(n));
+        if (stored == configStore.entries().end() || stored->second.empty()) break;
+        configStore.entry(favoriteKey(n)).clear();
+        configStore.markDirty();
+    }
 
     if (player) {
         stateStore.entry(L"LastFolder") = player->folderPath();

@@ -14,6 +14,7 @@
 #include "ui/views/tool_bar.h"
 #include "ui/views/track_bar.h"
 #include "ui/views/volume_bar.h"
+#include "views/menu_watcher.h"
 
 #include <gtest/gtest.h>
 
@@ -218,6 +219,37 @@ TEST_F(MainWindowTest, ClosingPutsStateIntoTheStoresAndLeavesCaseOnlyFavouriteCh
     EXPECT_EQ(stateStore.getString(L"Random", nullptr), L"0");
     EXPECT_EQ(stateStore.getString(L"MainWnd.Pos.right", nullptr), L"640");
     EXPECT_TRUE(stateStore.dirty());
+}
+
+TEST_F(MainWindowTest, RemovedFavouritesStayRemovedAndUnreachableOnesAreLeftAlone) {
+    test::TempDir a, b, c;
+    start(L"Favorite[00]=" + a.path() + L"\r\nFavorite[01]=" + b.path() + L"\r\nFavorite[02]=" + c.path() +
+          L"\r\nFavorite[04]=D:\\kept\r\n");
+    FolderTree* tree = window->folderTree();
+    ASSERT_EQ(tree->favoriteNodes().size(), 3u);
+    tree->removeFavorite(tree->favoriteNodes()[0]);
+    close();
+    EXPECT_EQ(configStore.getString(L"Favorite[00]", nullptr), b.path());
+    EXPECT_EQ(configStore.getString(L"Favorite[01]", nullptr), c.path());
+    EXPECT_EQ(configStore.getString(L"Favorite[02]", nullptr), L"");
+    // Beyond the first empty key nothing is read, so nothing there is touched.
+    EXPECT_EQ(configStore.getString(L"Favorite[04]", nullptr), L"D:\\kept");
+}
+
+TEST_F(MainWindowTest, FavouritesMenuSelectsAndExpandsTheChosenFavourite) {
+    test::TempDir a, b;
+    test::writeBytes(b.file(L"song.mp3"), "x");
+    ASSERT_TRUE(CreateDirectoryW(b.file(L"inner").c_str(), nullptr));
+    start(L"Favorite[00]=" + a.path() + L"\r\nFavorite[01]=" + b.path() + L"\r\n");
+    test::MenuWatcher watcher({VK_DOWN, VK_DOWN, VK_RETURN});
+    SendMessageW(window->hwnd, WM_COMMAND, ID_FAVORITES, 0);
+    watcher.stop();
+    ASSERT_TRUE(watcher.seen);
+    EXPECT_EQ(watcher.texts, (std::vector<std::wstring>{a.path(), b.path()}));
+    ASSERT_TRUE(window->currentFolder());
+    EXPECT_EQ(window->currentFolder()->path(), b.path());
+    HTREEITEM selected = TreeView_GetSelection(window->folderTree()->hwnd());
+    EXPECT_TRUE(TreeView_GetItemState(window->folderTree()->hwnd(), selected, TVIS_EXPANDED) & TVIS_EXPANDED);
 }
 
 }  // namespace

@@ -260,5 +260,24 @@ TEST_F(PlaybackControl, CueTracksAdvanceAtTheirEnds) {
     ASSERT_TRUE(test::waitUntil([&] { return playing() == L"03"; }, 60000)) << "stayed on " << playing();
 }
 
+TEST_F(PlaybackControl, ArchiveEntriesPlayAndAdvance) {
+    std::wstring archive = music.file(L"tones.zip");
+    const std::wstring archives = test::environmentVariable(L"MELODRIFT_ARCHIVES");
+    if (archives.empty()) GTEST_SKIP() << "no fixture archives in this run";
+    ASSERT_TRUE(CopyFileW((archives + L"\\music.zip").c_str(), archive.c_str(), FALSE));
+    start();
+    ASSERT_TRUE(main->folderTree()->selectPath(archive));
+    ASSERT_TRUE(main->currentFolder());
+    ASSERT_TRUE(main->fileListView()->selectName(L"B.wav"));
+    const size_t start = recording.mark();
+    command(ID_PLAY);
+    EXPECT_EQ(playing(), L"B.wav");
+    // The next row of the sorted listing follows at the end of the entry.
+    const std::wstring next = main->fileListView()->itemText(current() + 1);
+    ASSERT_FALSE(next.empty());
+    ASSERT_TRUE(test::waitUntil([&] { return playing() == next; }, 60000)) << "stayed on " << playing();
+    EXPECT_GT(analyseTone(recordedSince(start, 0.5), 440).toneSeconds, 1.5);
+}
+
 }  // namespace
 }  // namespace melodrift
