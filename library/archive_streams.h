@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/unique_handle.h"
-#include "library/com_object.h"
+#include "app/com_object.h"
 #include "library/sevenzip_interfaces.h"
 
 #include <cstdint>

@@ -8,33 +8,11 @@
 
 namespace melodrift {
 
-// The counts are atomic: an enumerator handed to the graph may be released on another
-// thread than the one that cloned it.
-
 MemEnumPins::MemEnumPins(MemSourceFilter& filter, ULONG cursor) : filter_(filter), cursor_(cursor) {
     filter_.AddRef();
 }
 
 MemEnumPins::~MemEnumPins() { filter_.Release(); }
-
-HRESULT MemEnumPins::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IEnumPins) {
-        *object = static_cast<IEnumPins*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG MemEnumPins::AddRef() { return ++refCount_; }
-
-ULONG MemEnumPins::Release() {
-    const ULONG count = --refCount_;
-    if (count == 0) delete this;
-    return count;
-}
 
 HRESULT MemEnumPins::Next(ULONG count, IPin** pins, ULONG* fetched) {
     if (!pins) return E_POINTER;
@@ -75,25 +53,6 @@ MemEnumMediaTypes::MemEnumMediaTypes(MemOutputPin& pin, ULONG cursor) : pin_(pin
 }
 
 MemEnumMediaTypes::~MemEnumMediaTypes() { pin_.Release(); }
-
-HRESULT MemEnumMediaTypes::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IEnumMediaTypes) {
-        *object = static_cast<IEnumMediaTypes*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG MemEnumMediaTypes::AddRef() { return ++refCount_; }
-
-ULONG MemEnumMediaTypes::Release() {
-    const ULONG count = --refCount_;
-    if (count == 0) delete this;
-    return count;
-}
 
 HRESULT MemEnumMediaTypes::Next(ULONG count, AM_MEDIA_TYPE** types, ULONG* fetched) {
     if (!types) return E_POINTER;
