@@ -4,6 +4,7 @@
 //   and the process's private memory while that entry plays, against the entry's size.
 // usage: archive_bench ARCHIVE_MANY ARCHIVE_BIG ENTRY 7Z_EXE [ROUNDS]
 #include "app/settings_files.h"
+#include "bench/timing.h"
 #include "library/archive.h"
 #include "library/folder.h"
 #include "playback/player.h"
@@ -18,26 +19,14 @@
 #include <vector>
 
 using namespace melodrift;
+using bench::median;
 
 namespace {
 
-double seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return double(to.QuadPart - from.QuadPart) / double(frequency.QuadPart);
-}
-
 double timeOnce(const std::function<void()>& work) {
-    LARGE_INTEGER start, end;
-    QueryPerformanceCounter(&start);
+    const double start = bench::nowMs();
     work();
-    QueryPerformanceCounter(&end);
-    return seconds(start, end);
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+    return (bench::nowMs() - start) / 1000.0;
 }
 
 // Runs a console program to its end, its output going to a scratch file (Wine's

@@ -5,6 +5,8 @@
 #include "library/folder_dir.h"
 #include "library/paths.h"
 
+#include "bench/timing.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -14,6 +16,8 @@
 #include <vector>
 
 namespace melodrift {
+
+using bench::nowMs;
 namespace {
 
 constexpr int kFileCount = 10000;
@@ -67,17 +71,6 @@ int listBare(const std::wstring& dir) {
     return count;
 }
 
-double nowMs() {
-    static const double ticksPerMs = [] {
-        LARGE_INTEGER frequency;
-        QueryPerformanceFrequency(&frequency);
-        return static_cast<double>(frequency.QuadPart) / 1000.0;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / ticksPerMs;
-}
-
 struct Series {
     const char* label;
     std::vector<double> times;
@@ -93,12 +86,7 @@ struct Series {
             complete = false;
         }
     }
-    double median() const {
-        std::vector<double> sorted = times;
-        std::sort(sorted.begin(), sorted.end());
-        const size_t middle = sorted.size() / 2;
-        return sorted.size() % 2 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2;
-    }
+    double median() const { return bench::median(times); }
 };
 
 int run(const std::wstring& dir, int repetitions) {

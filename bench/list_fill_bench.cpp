@@ -15,6 +15,8 @@
 #include "ui/views/folder_tree.h"
 #include "ui/views/list_text.h"
 
+#include "bench/timing.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -26,6 +28,9 @@
 #include <vector>
 
 namespace melodrift {
+
+using bench::median;
+using bench::nowMs;
 namespace {
 
 constexpr int kFileCount = 10000;
@@ -58,24 +63,6 @@ bool provideFiles(const std::wstring& dir) {
         if (!file || !WriteFile(file.get(), bytes.data(), 1 + i % 64, &written, nullptr)) return false;
     }
     return true;
-}
-
-double nowMs() {
-    static const double ticksPerMs = [] {
-        LARGE_INTEGER frequency;
-        QueryPerformanceFrequency(&frequency);
-        return static_cast<double>(frequency.QuadPart) / 1000.0;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / ticksPerMs;
-}
-
-double median(std::vector<double> times) {
-    if (times.empty()) return 0;
-    std::sort(times.begin(), times.end());
-    const size_t middle = times.size() / 2;
-    return times.size() % 2 ? times[middle] : (times[middle - 1] + times[middle]) / 2;
 }
 
 // One row's texts as the file list shows them, and its place in name order.
