@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
-"""Adds up the GoogleTest XML reports of one run into a closing line of case counts."""
+"""Adds up the GoogleTest XML reports in the given folders into a closing line of case counts."""
 import pathlib
 import sys
 import xml.etree.ElementTree as ET
 
 passed = failed = skipped = 0
-for report in sorted(pathlib.Path(sys.argv[1]).glob("*.xml")):
+for report in sorted(r for folder in sys.argv[1:] for r in pathlib.Path(folder).glob("*.xml")):
     for case in ET.parse(report).getroot().iter("testcase"):
         if case.find("failure") is not None or case.find("error") is not None:
             failed += 1

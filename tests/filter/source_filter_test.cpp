@@ -411,14 +411,51 @@ TEST_F(PinConnection, ConnectionChangesOnlyWhileStopped) {
     EXPECT_EQ(pin->ConnectedTo(peer.put()), VFW_E_NOT_CONNECTED);
 }
 
+// Makes the task allocator refuse blocks of one size, the way a 32-bit process refuses
+// a format block of 2 GiB: a 64-bit process would grant it.
+class RefusingMallocSpy : public IMallocSpy {
+public:
+    explicit RefusingMallocSpy(SIZE_T refused) : refused_(refused) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (iid != IID_IUnknown && iid != IID_IMallocSpy) return *out = nullptr, E_NOINTERFACE;
+        *out = this;
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // lives on the test's stack
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    // Zero makes the allocation fail.
+    SIZE_T STDMETHODCALLTYPE PreAlloc(SIZE_T size) override { return size == refused_ ? 0 : size; }
+    void* STDMETHODCALLTYPE PostAlloc(void* block) override { return block; }
+    void* STDMETHODCALLTYPE PreFree(void* block, BOOL) override { return block; }
+    void STDMETHODCALLTYPE PostFree(BOOL) override {}
+    SIZE_T STDMETHODCALLTYPE PreRealloc(void* block, SIZE_T size, void** newBlock, BOOL) override {
+        *newBlock = block;
+        return size;
+    }
+    void* STDMETHODCALLTYPE PostRealloc(void* block, BOOL) override { return block; }
+    void* STDMETHODCALLTYPE PreGetSize(void* block, BOOL) override { return block; }
+    SIZE_T STDMETHODCALLTYPE PostGetSize(SIZE_T size, BOOL) override { return size; }
+    void* STDMETHODCALLTYPE PreDidAlloc(void* block, BOOL) override { return block; }
+    int STDMETHODCALLTYPE PostDidAlloc(void*, BOOL, int result) override { return result; }
+    void STDMETHODCALLTYPE PreHeapMinimize() override {}
+    void STDMETHODCALLTYPE PostHeapMinimize() override {}
+
+private:
+    SIZE_T refused_;
+};
+
 TEST_F(PinConnection, ATypeThatCannotBeCopiedFailsWithOutOfMemoryWithoutCallingTheReceiver) {
     BYTE format[4] = {};
     AM_MEDIA_TYPE huge{};
     huge.majortype = MEDIATYPE_Stream;
     huge.subtype = MEDIASUBTYPE_WAVE;
-    huge.cbFormat = 0x7FFFFFF0;  // no task allocator gives this much in a 32-bit process
+    huge.cbFormat = 0x7FFFFFF0;
     huge.pbFormat = format;
-    EXPECT_EQ(pin->Connect(&parser, &huge), E_OUTOFMEMORY);
+    RefusingMallocSpy spy(huge.cbFormat);
+    ASSERT_EQ(CoRegisterMallocSpy(&spy), S_OK);
+    const HRESULT connected = pin->Connect(&parser, &huge);
+    CoRevokeMallocSpy();
+    EXPECT_EQ(connected, E_OUTOFMEMORY);
     EXPECT_TRUE(parser.triedSubtypes.empty());
     ComPtr<IPin> peer;
     EXPECT_EQ(pin->ConnectedTo(peer.put()), VFW_E_NOT_CONNECTED);
