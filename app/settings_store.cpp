@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include <cstdint>
 #include <vector>
 
 namespace melodrift {
@@ -71,7 +72,13 @@ void SettingsStore::parse(const wchar_t* text, size_t length) {
 bool SettingsStore::save() {
     if (!dirty_) return true;
 
+    // A file that load would refuse is never written: the old one, still readable, stays.
+    uint64_t units = 1;  // the byte-order mark
+    for (const auto& [key, value] : map_) units += key.size() + value.size() + 3;
+    if (units * sizeof(wchar_t) >= static_cast<uint64_t>(kMaxFileBytes)) return false;
+
     std::wstring content(1, wchar_t(0xFEFF));
+    content.reserve(static_cast<size_t>(units));
     for (const auto& [key, value] : map_) {
         content += key;
         content += L'=';

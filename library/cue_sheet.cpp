@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <new>
 #include <cwchar>
 #include <optional>
 
@@ -75,8 +76,15 @@ namespace {
 constexpr int64_t kUnitsPerSecond = 10000000;
 constexpr int64_t kFramesPerSecond = 75;
 
-const wchar_t* skipBlanks(const wchar_t* p) {
-    while (*p == L' ' || *p == L'\t') ++p;
+// A line of the sheet's text, [begin, end), never copied: a sheet may be one line of
+// a hundred million characters.
+struct Span {
+    const wchar_t* begin;
+    const wchar_t* end;
+};
+
+const wchar_t* skipBlanks(const wchar_t* p, const wchar_t* end) {
+    while (p != end && (*p == L' ' || *p == L'\t')) ++p;
     return p;
 }
 
@@ -84,43 +92,55 @@ bool isDigit(wchar_t c) {
     return c >= L'0' && c <= L'9';
 }
 
-// Case-insensitive; never compares beyond the end of text, however StrCmpNIW reads.
-bool beginsWith(const wchar_t* text, const wchar_t* keyword) {
+// Case-insensitive; never compares beyond the end of the line.
+bool beginsWith(Span line, const wchar_t* keyword) {
     const size_t length = wcslen(keyword);
-    return wcslen(text) >= length && StrCmpNIW(text, keyword, static_cast<int>(length)) == 0;
+    return static_cast<size_t>(line.end - line.begin) >= length &&
+           StrCmpNIW(line.begin, keyword, static_cast<int>(length)) == 0;
 }
 
-// The number at p after blanks; p then points past the number and the blanks after it.
-bool readNumber(const wchar_t*& p, int& number) {
-    p = skipBlanks(p);
-    if (!isDigit(*p)) return false;
-    number = StrToIntW(p);
-    while (isDigit(*p)) ++p;
-    p = skipBlanks(p);
+// A run of digits at p whose value fits in an int; p then points past it. Anything
+// else (no digit, a sign, a value beyond INT_MAX) is refused rather than left to wrap.
+bool readDigits(const wchar_t*& p, const wchar_t* end, int64_t& number) {
+    if (p == end || !isDigit(*p)) return false;
+    number = 0;
+    for (; p != end && isDigit(*p); ++p) {
+        number = number * 10 + (*p - L'0');
+        if (number > INT_MAX) return false;
+    }
     return true;
 }
 
-// m:s:f (frames of 1/75 s) in 100-ns units, rounded to the nearest unit. Seconds and
-// frames may exceed 59 and 74. A total outside 0..INT_MAX frames is refused rather than
-// left to wrap.
-bool readTime(const wchar_t* p, int64_t& time) {
-    const wchar_t* firstColon = wcschr(p, L':');
-    if (!firstColon) return false;
-    const wchar_t* secondColon = wcschr(firstColon + 1, L':');
-    if (!secondColon) return false;
-    const int64_t seconds = int64_t(StrToIntW(p)) * 60 + StrToIntW(firstColon + 1);
-    const int64_t frames = seconds * kFramesPerSecond + StrToIntW(secondColon + 1);
-    if (frames < 0 || frames > INT_MAX) return false;
-    time = (frames * kUnitsPerSecond + kFramesPerSecond / 2) / kFramesPerSecond;
+// The number after blanks; p then points past the number and the blanks after it.
+bool readNumber(const wchar_t*& p, const wchar_t* end, int64_t& number) {
+    p = skipBlanks(p, end);
+    if (!readDigits(p, end, number)) return false;
+    p = skipBlanks(p, end);
     return true;
 }
 
-// The text between the first double quote at or after p and the next one.
-std::optional<std::wstring> quotedText(const wchar_t* p) {
-    const wchar_t* open = wcschr(p, L'"');
-    if (!open) return std::nullopt;
-    const wchar_t* close = wcschr(open + 1, L'"');
-    if (!close) return std::nullopt;
+// m:s:f (frames of 1/75 s) in 100-ns units, rounded to the nearest unit; what follows a
+// blank after it is ignored. Seconds and frames may exceed 59 and 74; a total beyond
+// INT_MAX frames is refused.
+bool readTime(const wchar_t* p, const wchar_t* end, int64_t& time) {
+    int64_t minutes = 0, seconds = 0, frames = 0;
+    if (!readDigits(p, end, minutes) || p == end || *p++ != L':') return false;
+    if (!readDigits(p, end, seconds) || p == end || *p++ != L':') return false;
+    if (!readDigits(p, end, frames) || (p != end && *p != L' ' && *p != L'\t')) return false;
+    const int64_t total = (minutes * 60 + seconds) * kFramesPerSecond + frames;
+    if (total > INT_MAX) return false;
+    time = (total * kUnitsPerSecond + kFramesPerSecond / 2) / kFramesPerSecond;
+    return true;
+}
+
+// The text between the first double quote at or after p and the next one; none when a
+// quote is missing or the text is longer than kMaxCueTextLength, which bounds what every
+// track copies from the sheet.
+std::optional<std::wstring> quotedText(const wchar_t* p, const wchar_t* end) {
+    const wchar_t* open = std::find(p, end, L'"');
+    if (open == end) return std::nullopt;
+    const wchar_t* close = std::find(open + 1, end, L'"');
+    if (close == end || static_cast<size_t>(close - open - 1) > kMaxCueTextLength) return std::nullopt;
     return std::wstring(open + 1, close);
 }
 
@@ -133,12 +153,13 @@ public:
 private:
     enum class Step { Continue, Stop };
 
-    Step parseLine(const std::wstring& line);
-    Step file(const wchar_t* rest);
-    Step text(const wchar_t* rest, std::optional<std::wstring>& album, std::optional<std::wstring>& track);
-    Step track(const wchar_t* rest);
-    Step index(const wchar_t* rest);
+    Step parseLine(Span line);
+    Step file(Span rest);
+    Step text(Span rest, std::optional<std::wstring>& album, std::optional<std::wstring>& track);
+    Step track(Span rest);
+    Step index(Span rest);
     Step makeTrack(int64_t time);
+    void endPreviousTrack(int64_t time);
     std::wstring trackTitle() const;
 
     std::wstring sheetDirectory_;
@@ -154,31 +175,31 @@ private:
 
 std::vector<CueTrack> CueParser::parse(const std::wstring& text) {
     const auto isLineEnd = [](wchar_t c) { return c == L'\r' || c == L'\n'; };
-    // Text ends at the first NUL; lines are copied out, so every scan stops at their end.
-    const auto end = text.begin() + static_cast<std::ptrdiff_t>(wcslen(text.c_str()));
-    auto p = text.begin();
+    // Text ends at the first NUL.
+    const wchar_t* const end = text.c_str() + wcslen(text.c_str());
+    const wchar_t* p = text.c_str();
     for (;;) {
-        p = std::find_if(p, end, [](wchar_t c) { return c != L' ' && c != L'\t'; });
+        p = skipBlanks(p, end);
         if (p == end) break;
-        const auto lineEnd = std::find_if(p, end, isLineEnd);
-        if (parseLine(std::wstring(p, lineEnd)) == Step::Stop || lineEnd == end) break;
+        const wchar_t* const lineEnd = std::find_if(p, end, isLineEnd);
+        if (parseLine({p, lineEnd}) == Step::Stop || lineEnd == end) break;
         p = lineEnd + 1;
     }
     return std::move(tracks_);
 }
 
-CueParser::Step CueParser::parseLine(const std::wstring& line) {
-    const wchar_t* p = line.c_str();
-    if (beginsWith(p, L"FILE")) return file(p + 4);
-    if (beginsWith(p, L"TITLE")) return text(p + 5, albumTitle_, trackTitle_);
-    if (beginsWith(p, L"PERFORMER")) return text(p + 9, albumPerformer_, trackPerformer_);
-    if (beginsWith(p, L"TRACK")) return track(p + 5);
-    if (beginsWith(p, L"INDEX")) return index(p + 5);
+CueParser::Step CueParser::parseLine(Span line) {
+    const auto after = [&](size_t keywordLength) { return Span{line.begin + keywordLength, line.end}; };
+    if (beginsWith(line, L"FILE")) return file(after(4));
+    if (beginsWith(line, L"TITLE")) return text(after(5), albumTitle_, trackTitle_);
+    if (beginsWith(line, L"PERFORMER")) return text(after(9), albumPerformer_, trackPerformer_);
+    if (beginsWith(line, L"TRACK")) return track(after(5));
+    if (beginsWith(line, L"INDEX")) return index(after(5));
     return Step::Continue;
 }
 
-CueParser::Step CueParser::file(const wchar_t* rest) {
-    std::optional<std::wstring> name = quotedText(rest);
+CueParser::Step CueParser::file(Span rest) {
+    std::optional<std::wstring> name = quotedText(rest.begin, rest.end);
     if (!name) return Step::Stop;
     lastTrackFileLine_ = currentFileLine_;
     currentFileLine_ = ++fileLines_;
@@ -186,37 +207,42 @@ CueParser::Step CueParser::file(const wchar_t* rest) {
     return Step::Continue;
 }
 
-CueParser::Step CueParser::text(const wchar_t* rest, std::optional<std::wstring>& album,
-                                std::optional<std::wstring>& track) {
-    std::optional<std::wstring> value = quotedText(rest);
+CueParser::Step CueParser::text(Span rest, std::optional<std::wstring>& album, std::optional<std::wstring>& track) {
+    std::optional<std::wstring> value = quotedText(rest.begin, rest.end);
     if (!value) return Step::Stop;
     (betweenTracks_ ? album : track) = std::move(value);
     return Step::Continue;
 }
 
-CueParser::Step CueParser::track(const wchar_t* rest) {
-    int number = 0;
-    if (!readNumber(rest, number) || !betweenTracks_ || currentFileLine_ == 0) return Step::Stop;
+CueParser::Step CueParser::track(Span rest) {
+    int64_t number = 0;
+    if (!readNumber(rest.begin, rest.end, number) || !betweenTracks_ || currentFileLine_ == 0) return Step::Stop;
     if (!beginsWith(rest, L"AUDIO")) return Step::Stop;
     betweenTracks_ = false;
     return Step::Continue;
 }
 
-CueParser::Step CueParser::index(const wchar_t* rest) {
-    int number = 0;
-    if (!readNumber(rest, number) || betweenTracks_) return Step::Stop;
+CueParser::Step CueParser::index(Span rest) {
+    int64_t number = 0;
+    if (!readNumber(rest.begin, rest.end, number) || betweenTracks_) return Step::Stop;
     int64_t time = 0;
-    if (number > 2 || !readTime(rest, time)) return Step::Stop;
+    if (number > 2 || !readTime(rest.begin, rest.end, time)) return Step::Stop;
     if (number != 0) return makeTrack(time);
     // Index 00 starts the pre-gap, which ends the previous track of the same file.
-    if (lastTrackFileLine_ == currentFileLine_ && !tracks_.empty()) tracks_.back().stop = time;
+    endPreviousTrack(time);
     return Step::Continue;
+}
+
+// The previous track of the same FILE line ends at time, unless time lies before its
+// start: then it keeps running to its file's end, as a last track does.
+void CueParser::endPreviousTrack(int64_t time) {
+    if (lastTrackFileLine_ != currentFileLine_ || tracks_.empty() || time < tracks_.back().start) return;
+    tracks_.back().stop = time;
 }
 
 CueParser::Step CueParser::makeTrack(int64_t time) {
     // A stop set by an index 00 is kept: the pre-gap belongs to neither track.
-    if (lastTrackFileLine_ == currentFileLine_ && !tracks_.empty() && tracks_.back().stop == -1)
-        tracks_.back().stop = time;
+    if (!tracks_.empty() && tracks_.back().stop == -1) endPreviousTrack(time);
 
     CueTrack track;
     track.start = time;
@@ -270,9 +296,19 @@ std::optional<std::string> readSheetBytes(const std::wstring& sheetPath) {
 }  // namespace
 
 std::vector<CueTrack> readCueSheet(const std::wstring& sheetPath) {
-    const std::optional<std::string> bytes = readSheetBytes(sheetPath);
-    if (!bytes) return {};
-    return parseCueText(decodeCueText(*bytes), sheetPath);
+    // A sheet near the size limit needs its bytes and twice as much for its text at once;
+    // where the address space has no such room the sheet is as unreadable as a locked one.
+    try {
+        std::wstring text;
+        {
+            const std::optional<std::string> bytes = readSheetBytes(sheetPath);
+            if (!bytes) return {};
+            text = decodeCueText(*bytes);
+        }
+        return parseCueText(text, sheetPath);
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
 }
 
 }  // namespace melodrift

@@ -16,6 +16,9 @@ struct CueTrack {
 };
 
 constexpr size_t kMaxCueTracks = 99;
+// A quoted FILE, TITLE or PERFORMER text longer than this stops the parse: every track
+// copies its file's name and the album's texts, so this bounds a sheet's memory.
+constexpr size_t kMaxCueTextLength = 32767;
 // Sheets of this size or more are not read at all.
 constexpr uint64_t kMaxCueSheetBytes = 100ull * 1024 * 1024;
 
@@ -26,9 +29,11 @@ std::wstring decodeCueText(const std::string& bytes);
 
 // The tracks of a sheet's text, at most kMaxCueTracks. Parsing stops at the first line
 // it cannot accept and keeps the tracks made before it. sheetPath anchors relative FILE names.
+// Every track has 0 <= start and stop -1 or stop >= start.
 std::vector<CueTrack> parseCueText(const std::wstring& text, const std::wstring& sheetPath);
 
-// Reads, decodes and parses the sheet; a missing, unreadable or oversized sheet has no tracks.
+// Reads, decodes and parses the sheet; a missing, unreadable or oversized sheet has no tracks,
+// and so has one whose text the address space cannot hold at once.
 std::vector<CueTrack> readCueSheet(const std::wstring& sheetPath);
 
 }  // namespace melodrift

@@ -16,15 +16,17 @@ PlayerOfCue::PlayerOfCue(const std::wstring& audioPath, const std::wstring& fold
                          UINT graphEventMessage, UINT completionMessage)
     : Player(lvalue(FileSourceRenderer(audioPath)), folderPath, itemName, notifyWindow, graphEventMessage,
              completionMessage),
-      trackStart_(trackStart),
-      trackStop_(trackStop) {
+      trackStart_(trackStart < 0 ? 0 : trackStart),
+      // A stop before the start is no range: such a track runs to its file's end.
+      trackStop_(trackStop < trackStart_ ? -1 : trackStop) {
     // The graph covers the whole audio file; the track's range is set on it here.
     if (state() == NotReady) return;
     if (trackStop_ == -1) mediaSeeking()->GetDuration(&trackStop_);
     // The graph itself stops at the track's end and reports EC_COMPLETE there.
     LONGLONG start = trackStart_;
     LONGLONG stop = trackStop_;
-    const DWORD stopFlags = trackStop_ == -1 ? AM_SEEKING_NoPositioning : AM_SEEKING_AbsolutePositioning;
+    // A file that ends before the track begins gives no stop: the graph never gets one before the start.
+    const DWORD stopFlags = trackStop_ < trackStart_ ? AM_SEEKING_NoPositioning : AM_SEEKING_AbsolutePositioning;
     mediaSeeking()->SetPositions(&start, AM_SEEKING_AbsolutePositioning, &stop, stopFlags);
 }
 
@@ -44,8 +46,8 @@ int32_t PlayerOfCue::position() {
 
 int32_t PlayerOfCue::duration() {
     if (state() == NotReady) return 0;
-    // A stop that could not be learnt (-1), or one before the start, has no length to show.
-    if (trackStop_ == -1 || trackStop_ < trackStart_) return 0;
+    // Nor has a stop that could not be learnt (-1) or lies before the start.
+    if (trackStop_ < trackStart_) return 0;
     return static_cast<int32_t>((trackStop_ - trackStart_) / kMediaTimePerSecond);
 }
 

@@ -74,5 +74,33 @@ TEST(SettingsSaveFailure, TargetThatCannotBeReplacedStaysAndTheScrapIsRemoved) {
     EXPECT_EQ(test::fileNamesIn(dir.path()), (std::vector<std::wstring>{L"melodrift-config.txt"}));
 }
 
+// The largest file save writes is one that load still reads; a larger one is never written.
+TEST(SettingsSaveFailure, FileThatLoadWouldRefuseIsNotWritten) {
+    TempDir dir;
+    for (const size_t fileBytes : {size_t(99999998), size_t(100000000)}) {
+        const std::wstring path = dir.file(std::to_wstring(fileBytes) + L".txt");
+        const size_t value = fileBytes / 2 - 18;  // the mark, "Volume=-300" and "k=" with their line ends
+        const bool readable = fileBytes < 100000000;
+        {
+            SettingsStore store;
+            store.load(path);
+            store.setInt(L"Volume", -300);
+            ASSERT_TRUE(store.save());
+            const std::string before = test::readBytes(path);
+            store.entry(L"k").assign(value, L'x');
+            store.markDirty();
+            EXPECT_EQ(store.save(), readable) << fileBytes;
+            if (!readable) {
+                EXPECT_EQ(test::readBytes(path), before);
+            }
+        }
+        if (!readable) continue;
+        SettingsStore reread;
+        reread.load(path);
+        EXPECT_EQ(reread.getString(L"k", nullptr).size(), value);
+        EXPECT_EQ(reread.getInt(L"Volume", 0), -300);
+    }
+}
+
 }  // namespace
 }  // namespace melodrift

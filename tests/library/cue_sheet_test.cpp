@@ -122,6 +122,7 @@ TEST(CueStop, TrackWithoutNumberOrTypeStops) {
     EXPECT_EQ(parse(kOneTrack + L"TRACK AUDIO\nINDEX 01 01:00:00\n").size(), 1u);
     EXPECT_EQ(parse(kOneTrack + L"TRACK -2 AUDIO\nINDEX 01 01:00:00\n").size(), 1u);
     EXPECT_EQ(parse(kOneTrack + L"TRACK 02\nINDEX 01 01:00:00\n").size(), 1u);
+    EXPECT_EQ(parse(kOneTrack + L"TRACK 4294967298 AUDIO\nINDEX 01 01:00:00\n").size(), 1u);
 }
 
 TEST(CueStop, TrackInsideATrackStops) {
@@ -143,9 +144,25 @@ TEST(CueStop, TitleOrPerformerWithoutClosingQuoteStops) {
     EXPECT_TRUE(parse(L"PERFORMER Band\n" + kSecondTrackBegun + L"INDEX 01 01:00:00\n").empty());
 }
 
+// Every track copies its file's name and the album's texts: their length is bounded.
+TEST(CueStop, QuotedTextLongerThanTheLimitStops) {
+    const std::wstring track = L"TRACK 01 AUDIO\nINDEX 01 00:00:00\n";
+    for (const size_t length : {kMaxCueTextLength, kMaxCueTextLength + 1}) {
+        const std::wstring text(length, L'x');
+        const size_t expected = length <= kMaxCueTextLength ? 1 : 0;
+        EXPECT_EQ(parse(L"FILE \"" + text + L"\" WAVE\n" + track).size(), expected) << length;
+        EXPECT_EQ(parse(L"TITLE \"" + text + L"\"\n" + kOneTrack).size(), expected) << length;
+        EXPECT_EQ(parse(L"PERFORMER \"" + text + L"\"\n" + kOneTrack).size(), expected) << length;
+    }
+}
+
 TEST(CueStop, IndexNumberAboveTwoStops) {
-    const std::vector<CueTrack> tracks = parse(kSecondTrackBegun + L"INDEX 03 01:00:00\nINDEX 01 02:00:00\n");
-    EXPECT_EQ(timesOf(tracks), (Times{{0, -1}}));
+    // The last two wrap to negative and to 1 in 32 bits.
+    for (const wchar_t* number : {L"03", L"3000000000", L"4294967297"}) {
+        const std::vector<CueTrack> tracks =
+            parse(kSecondTrackBegun + L"INDEX " + number + L" 01:00:00\nINDEX 01 02:00:00\n");
+        EXPECT_EQ(timesOf(tracks), (Times{{0, -1}})) << number;
+    }
 }
 
 TEST(CueStop, IndexTimeWithFewerThanTwoColonsStops) {
@@ -188,6 +205,17 @@ TEST(CueIndex, IndexZeroEndsThePreviousTrackAndTheNextIndexOneKeepsThatStop) {
     const std::vector<CueTrack> tracks = parse(
         kSecondTrackBegun + L"INDEX 00 00:58:00\nINDEX 01 01:00:00\nTRACK 03 AUDIO\nINDEX 01 02:00:00\n");
     EXPECT_EQ(timesOf(tracks), (Times{{0, seconds(58)}, {seconds(60), seconds(120)}, {seconds(120), -1}}));
+}
+
+TEST(CueIndex, TimeGoingBackwardsLeavesThePreviousTrackRunningToItsFilesEnd) {
+    const std::wstring first = kFirstTrackBegun + L"INDEX 01 01:00:00\nTRACK 02 AUDIO\n";
+    const std::vector<std::pair<std::wstring, Times>> rows{
+        {L"INDEX 01 00:30:00\n", {{seconds(60), -1}, {seconds(30), -1}}},
+        {L"INDEX 00 00:30:00\nINDEX 01 02:00:00\n", {{seconds(60), seconds(120)}, {seconds(120), -1}}},
+        {L"INDEX 00 00:58:00\nINDEX 01 00:30:00\n", {{seconds(60), -1}, {seconds(30), -1}}},
+        {L"INDEX 01 01:00:00\n", {{seconds(60), seconds(60)}, {seconds(60), -1}}},
+    };
+    for (const auto& [rest, times] : rows) EXPECT_EQ(timesOf(parse(first + rest)), times) << rest;
 }
 
 TEST(CueIndex, TracksOfDifferentFileLinesDoNotEndEachOther) {
@@ -352,12 +380,13 @@ TEST(CueTimes, SecondsAndFramesHaveNoUpperBound) {
     EXPECT_EQ(timeOf(L"120:00:00"), seconds(7200));
 }
 
-TEST(CueTimes, TimesBeyondTheFrameCountsRangeStop) {
+TEST(CueTimes, TimesOfOtherThanDigitsThatFitStop) {
     // 477 218 minutes is the last whole minute below 2^31 frames.
     EXPECT_EQ(timeOf(L"477218:00:00"), (int64_t(477218) * 4500 * 10000000 + 37) / 75);
-    EXPECT_EQ(timeOf(L"477219:00:00"), -2);
-    EXPECT_EQ(timeOf(L"-1:00:00"), -2);
-    EXPECT_EQ(timeOf(L"00:00:-1"), -2);
+    EXPECT_EQ(timeOf(L"00:00:05 after a blank"), 666667);
+    for (const wchar_t* time : {L"477219:00:00", L"4294967296:00:00", L"00:4294967296:00", L"0:0:4294967296",
+                                L"-1:00:00", L"00:00:-1", L"a:b:c", L"1:+2:3", L"1: 2:3", L"1:2:3x", L"1::3"})
+        EXPECT_EQ(timeOf(time), -2) << time;
 }
 
 // --- decoding ----------------------------------------------------------------------

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Runs the robustness tests with N times as many hostile inputs, for a longer search by hand.
+# usage: tools/fuzz.sh N
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+scale="${1:?usage: tools/fuzz.sh N}"
+build_project
+create_wine_prefix
+start_services own-display
+
+say "Running the robustness tests with $scale times the cases"
+cd "$BUILD_DIR" && MELODRIFT_FUZZ_SCALE="$scale" ctest -R '^robustness_tests$' --output-on-failure --timeout 86400
