@@ -29,9 +29,7 @@ public:
     MainWindow();
     ~MainWindow() override;
 
-    // Reads the command line: its first argument is the path to open (and play).
-    void restoreSettings();
-    // The same with the path given; null means there is none (tests use this).
+    // commandLinePath is the path to open (and play); null means there is none.
     void restoreSettings(const std::wstring* commandLinePath);
     void saveSettings();
 
@@ -61,6 +59,7 @@ private:
     void showVolumePopup();
     void showFavoritesMenu();
     void onDropFiles(HDROP drop);
+    void openDroppedPath(const std::wstring& path);
     POINT buttonCorner(int commandId) const;
     int toolbarButtonsWidth() const;
 
