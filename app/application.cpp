@@ -1,5 +1,9 @@
 #include "app/application.h"
 
+#include "app/command_line.h"
+#include "app/installation_lock.h"
+#include "app/module_paths.h"
+#include "app/second_start.h"
 #include "app/settings_files.h"
 #include "ui/main_window.h"
 #include "ui/window.h"
@@ -15,6 +19,16 @@ namespace melodrift {
 int runApplication() {
     // An empty removable drive is a folder with nothing in it, not a "no disk" dialog.
     SetErrorMode(SEM_FAILCRITICALERRORS);
+    const std::optional<std::wstring> path = commandLinePath();
+
+    // One player per installation: a later start hands its path over and leaves both
+    // settings files alone, since the running player writes them at its exit.
+    const std::wstring installation = installationName(modulePath());
+    InstallationLock lock(installation);
+    if (!lock.held()) {
+        if (const std::optional<int> exitCode = handToRunningPlayer(installation, path, lock)) return *exitCode;
+    }
+
     CoInitialize(nullptr);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_COOL_CLASSES};
     InitCommonControlsEx(&controls);
@@ -22,7 +36,8 @@ int runApplication() {
     loadSettingsFiles();
 
     auto window = std::make_unique<MainWindow>();
-    window->restoreSettings();
+    window->restoreSettings(path ? &*path : nullptr);
+    window->acceptHandOvers(installation);
     const int exitCode = runMessageLoop();
     saveSettingsFiles();
     window.reset();

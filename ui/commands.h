@@ -30,5 +30,6 @@ constexpr UINT MSG_TRACK_END = WM_APP + 1;
 constexpr UINT MSG_SET_VOLUME = WM_APP + 2;    // lParam: volume, -10000..0
 constexpr UINT MSG_SHOW_PLAYING = WM_APP + 3;
 constexpr UINT MSG_IS_PLAYING = WM_APP + 4;
+constexpr UINT MSG_OPEN_HANDED_OVER = WM_APP + 5;  // posted to itself on a hand-over
 
 }  // namespace melodrift

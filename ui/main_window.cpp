@@ -3,6 +3,7 @@
 #include "library/folder.h"
 #include "playback/player.h"
 #include "ui/commands.h"
+#include "ui/hand_over.h"
 #include "ui/views/file_list.h"
 #include "ui/views/folder_tree.h"
 #include "ui/views/splitter.h"
@@ -147,6 +148,8 @@ LRESULT MainWindow::handleMessage(HWND h, UINT message, WPARAM wParam, LPARAM lP
         createChildren();
         return 0;
     case WM_DESTROY:
+        // Later starts no longer find a window that is closing; they wait for its lock.
+        if (!installation.empty()) unmarkPlayerWindow(h, installation);
         saveSettings();
         PostQuitMessage(0);
         return 0;
@@ -172,6 +175,11 @@ LRESULT MainWindow::handleMessage(HWND h, UINT message, WPARAM wParam, LPARAM lP
         return 0;
     case WM_DROPFILES:
         onDropFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
+    case WM_COPYDATA:
+        return onHandOver(*reinterpret_cast<const COPYDATASTRUCT*>(lParam)) ? TRUE : FALSE;
+    case MSG_OPEN_HANDED_OVER:
+        openHandedOverPath();
         return 0;
     case MSG_GRAPH_EVENT:
         return reinterpret_cast<Player*>(lParam)->handleGraphEvents();

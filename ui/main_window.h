@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <deque>
 #include <memory>
 #include <string>
 
@@ -29,10 +30,11 @@ public:
     MainWindow();
     ~MainWindow() override;
 
-    // Reads the command line: its first argument is the path to open (and play).
-    void restoreSettings();
-    // The same with the path given; null means there is none (tests use this).
+    // commandLinePath is the path to open (and play); null means there is none.
     void restoreSettings(const std::wstring* commandLinePath);
+    // From now on later starts of the installation find this window and hand it their
+    // paths; it stops on WM_DESTROY.
+    void acceptHandOvers(const std::wstring& installationName);
     void saveSettings();
 
     LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -61,6 +63,10 @@ private:
     void showVolumePopup();
     void showFavoritesMenu();
     void onDropFiles(HDROP drop);
+    void openDroppedPath(const std::wstring& path);
+    bool onHandOver(const COPYDATASTRUCT& data);
+    void openHandedOverPath();
+    void comeToFront();
     POINT buttonCorner(int commandId) const;
     int toolbarButtonsWidth() const;
 
@@ -97,6 +103,8 @@ private:
     std::shared_ptr<Folder> folder;
     std::shared_ptr<Player> player;
     bool timerRunning = false;
+    std::wstring installation;            // empty until acceptHandOvers
+    std::deque<std::wstring> handedOver;  // paths waiting for the main loop
 };
 
 }  // namespace melodrift

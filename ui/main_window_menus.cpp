@@ -112,8 +112,12 @@ void MainWindow::onDropFiles(HDROP drop) {
     // Only the first file counts; a name too long for the buffer is not used.
     wchar_t name[270];
     const UINT length = DragQueryFileW(drop, 0, name, 270);
-    if (length < 270 && openPath(name)) playSelected();
+    if (length < 270) openDroppedPath(name);
     DragFinish(drop);
+}
+
+void MainWindow::openDroppedPath(const std::wstring& path) {
+    if (openPath(path)) playSelected();
 }
 
 }  // namespace melodrift

@@ -12,7 +12,6 @@
 #include "ui/views/volume_bar.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 
 namespace melodrift {
 
@@ -53,15 +52,6 @@ std::wstring columnKey(int index) {
     wchar_t key[32];
     wsprintfW(key, L"FileList.Column[%d]", index);
     return key;
-}
-
-void MainWindow::restoreSettings() {
-    int count = 0;
-    LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-    const std::wstring path = arguments && count >= 2 ? arguments[1] : L"";
-    const bool given = arguments && count >= 2;
-    if (arguments) LocalFree(arguments);
-    restoreSettings(given ? &path : nullptr);
 }
 
 void MainWindow::restoreSettings(const std::wstring* commandLinePath) {

@@ -1,8 +1,12 @@
 // melodrift.exe as a black box: copied into a temporary folder under various names,
 // started, told to close, and its settings files checked afterwards.
+#include "app/installation_lock.h"
 #include "app/settings_store.h"
 #include "support/files.h"
+#include "support/recording.h"
 #include "support/temp_dir.h"
+#include "support/wait.h"
+#include "ui/hand_over.h"
 
 #include <gtest/gtest.h>
 
@@ -43,12 +47,13 @@ BOOL CALLBACK findMainWindow(HWND hwnd, LPARAM param) {
 // One run of the program: started on construction, killed if a test leaves it running.
 class ProgramRun {
 public:
-    explicit ProgramRun(const std::wstring& exe, const std::wstring& argument = L"") {
+    explicit ProgramRun(const std::wstring& exe, const std::wstring& argument = L"",
+                        const std::wstring& currentDirectory = L"") {
         std::wstring commandLine = L"\"" + exe + L"\"";
         if (!argument.empty()) commandLine += L" \"" + argument + L"\"";
         STARTUPINFOW startup{sizeof startup};
-        if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                            &process_))
+        if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                            currentDirectory.empty() ? nullptr : currentDirectory.c_str(), &startup, &process_))
             process_ = {};
         if (process_.hThread) CloseHandle(process_.hThread);
     }
@@ -231,6 +236,108 @@ TEST_F(Program, FolderWithJapaneseNameAndDotsWorks) {
     ASSERT_TRUE(CopyFileW(builtExe().c_str(), exe.c_str(), FALSE));
     EXPECT_EQ(runAndClose(exe), 0);
     EXPECT_TRUE(test::fileExists(folder + L"\\プレーヤー-config.txt"));
+}
+
+// Later starts of one installation: the running player gets their paths, and they
+// leave the settings files alone.
+TEST_F(Program, LaterStartsHandTheirPathsToTheRunningPlayer) {
+    if (test::Recording::path().empty()) GTEST_SKIP() << "no sound server recording in this run";
+    const std::wstring exe = copyAs(L"melodrift.exe");
+    const std::wstring config = dir.file(L"melodrift-config.txt");
+    const std::wstring state = dir.file(L"melodrift-state.txt");
+    test::writeBytes(config, test::utf16le(std::wstring(L"Favorite[00]=\r\nHidden=\r\n") + kDefaultPlayable));
+    test::writeBytes(state, test::utf16le(L"Volume=0\r\n"));
+    ProgramRun player(exe);
+    HWND window = player.waitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    test::ageFile(config);
+    test::ageFile(state);
+    const std::string configBytes = test::readBytes(config), stateBytes = test::readBytes(state);
+    const test::FileTimes configTimes = test::fileTimes(config), stateTimes = test::fileTimes(state);
+
+    // Malformed hand-overs are refused.
+    const struct {
+        ULONG_PTR tag;
+        std::string bytes;
+    } malformed[] = {{kHandOverTag, ""},
+                     {kHandOverTag, std::string("a\0b", 3)},                  // odd size
+                     {kHandOverTag, std::string("a\0b\0", 4)},               // no terminator
+                     {kHandOverTag, std::string("a\0\0\0b\0\0\0", 8)},       // text after it
+                     {kHandOverTag + 1, std::string("C\0:\0\0\0", 6)}};    // another tag
+    for (const auto& message : malformed) {
+        COPYDATASTRUCT data{message.tag, static_cast<DWORD>(message.bytes.size()),
+                            const_cast<char*>(message.bytes.data())};
+        DWORD_PTR accepted = TRUE;
+        EXPECT_NE(SendMessageTimeoutW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_BLOCK, 30000,
+                                      &accepted),
+                  0);
+        EXPECT_EQ(accepted, static_cast<DWORD_PTR>(FALSE)) << message.bytes.size() << " bytes";
+    }
+
+    // Without a path, by the same exe's path in other letter case: the window comes back.
+    ShowWindow(window, SW_MINIMIZE);
+    ASSERT_TRUE(test::waitUntil([&] { return IsIconic(window) != FALSE; }));
+    std::wstring upperCase = exe;
+    CharUpperBuffW(&upperCase[0], static_cast<DWORD>(upperCase.size()));
+    EXPECT_EQ(ProgramRun(upperCase).waitForExit(), 0);
+    EXPECT_TRUE(test::waitUntil([&] { return !IsIconic(window); }));
+
+    // A relative path, longer than MAX_PATH once absolute, with Japanese names.
+    std::wstring relative = L"曲";
+    ASSERT_TRUE(CreateDirectoryW(dir.file(relative).c_str(), nullptr));
+    while (dir.path().size() + relative.size() < MAX_PATH + 10) {
+        relative += L"\\とても長いフォルダの名前";
+        ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + dir.file(relative)).c_str(), nullptr));
+    }
+    const std::wstring fixture = test::environmentVariable(L"MELODRIFT_FIXTURES") + L"\\tone660_6s.wav";
+    ASSERT_TRUE(CopyFileW(fixture.c_str(), (L"\\\\?\\" + dir.file(relative) + L"\\ラ.wav").c_str(), FALSE));
+    EXPECT_EQ(ProgramRun(exe, relative + L"\\ラ.wav", dir.path()).waitForExit(), 0);
+
+    EXPECT_EQ(test::readBytes(config), configBytes);
+    EXPECT_EQ(test::readBytes(state), stateBytes);
+    EXPECT_TRUE(test::fileTimes(config) == configTimes);
+    EXPECT_TRUE(test::fileTimes(state) == stateTimes);
+    int windows = 0;
+    for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"melodrift-MainWindow", nullptr)) != nullptr;) ++windows;
+    EXPECT_EQ(windows, 1);
+
+    ASSERT_TRUE(test::waitUntil([&] { return seekBarEnabled(window); })) << "nothing played";
+    test::Recording recording;
+    const size_t from = recording.mark();
+    ASSERT_TRUE(recording.waitFor(from, 2.0));
+    const test::ToneReport heard = test::analyseTone(recording.samples(from, recording.mark()), 660);
+    EXPECT_GT(heard.toneSeconds, 1.5) << heard.describe();
+
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(player.waitForExit(), 0);
+    SettingsStore saved = storeAt(state);
+    EXPECT_EQ(saved.getString(L"LastFolder", nullptr), dir.file(relative));
+    EXPECT_EQ(saved.getString(L"LastFile", nullptr), L"ラ.wav");
+}
+
+TEST_F(Program, CopiesInDifferentFoldersRunSideBySide) {
+    TempDir other;
+    const std::wstring otherExe = other.file(L"melodrift.exe");
+    ASSERT_TRUE(CopyFileW(builtExe().c_str(), otherExe.c_str(), FALSE));
+    ProgramRun first(copyAs(L"melodrift.exe")), second(otherExe);
+    HWND firstWindow = first.waitForMainWindow(), secondWindow = second.waitForMainWindow();
+    ASSERT_NE(firstWindow, nullptr);
+    ASSERT_NE(secondWindow, nullptr);
+    PostMessageW(firstWindow, WM_CLOSE, 0, 0);
+    PostMessageW(secondWindow, WM_CLOSE, 0, 0);
+    EXPECT_EQ(first.waitForExit(), 0);
+    EXPECT_EQ(second.waitForExit(), 0);
+    EXPECT_TRUE(test::fileExists(other.file(L"melodrift-state.txt")));
+}
+
+TEST_F(Program, AStartWhosePlayerDoesNotAnswerGivesUpAndWritesNothing) {
+    const std::wstring exe = copyAs(L"melodrift.exe");
+    ProgramRun silent(test::environmentVariable(L"MELODRIFT_SILENT_PLAYER"), installationName(exe));
+    ASSERT_NE(silent.waitForMainWindow(), nullptr);
+    const long exitCode = ProgramRun(exe, dir.file(L"曲.wav")).waitForExit();
+    EXPECT_NE(exitCode, -1) << "the start hung";
+    EXPECT_NE(exitCode, 0);
+    EXPECT_EQ(test::fileNamesIn(dir.path()), std::vector<std::wstring>{L"melodrift.exe"});
 }
 
 // The resources the window and toolbar load from the executable.
