@@ -1,16 +1,13 @@
 #!/usr/bin/env bash
 # Builds the archive benchmark, makes its archives (2,000 small entries; one 50 MB
 # WAV entry) and runs it under Wine beside 7z.exe of the same npm package.
-# A report, not a test. Optional argument: rounds.
+# On each architecture this machine runs. A report, not a test. Optional argument: rounds.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../tools/common.sh"
 
-fetch_7zip
-build_project
-create_wine_prefix
+detect_architectures testing
 start_services own-display
-
-work="$BUILD_DIR/bench-archives"
+work="$BUILD_ROOT/bench-archives"
 if [ ! -f "$work/big.7z" ]; then
   say "Making the benchmark archives"
   rm -rf "$work" && mkdir -p "$work/many" "$work/big"
@@ -32,9 +29,15 @@ with wave.open(sys.argv[1], "wb") as out:
 PY
   (cd "$work/big" && 7zz a -bd -mx1 ../big.7z long.wav >/dev/null)
 fi
-cp "$BUILD_DIR/deps/7z.exe" "$BUILD_DIR/deps/7z.dll" "$work/"
-
-say "Timing archives against 7z.exe"
 win() { printf 'Z:%s' "${1//\//\\}"; }
-(cd "$BUILD_DIR" && ./wine-exec.sh bin/archive_bench.exe "$(win "$work/many.7z")" "$(win "$work/big.7z")" long.wav \
-  "$(win "$work/7z.exe")" "${1:-5}")
+for arch in "${RUN_ARCHS[@]}"; do
+  use_arch "$arch"
+  fetch_7zip
+  build_project
+  create_wine_prefix
+  start_wine
+  cp "$BUILD_DIR/deps/7z.exe" "$BUILD_DIR/deps/7z.dll" "$work/"
+  say "Timing archives against 7z.exe ($ARCH)"
+  (cd "$BUILD_DIR" && ./wine-exec.sh bin/archive_bench.exe "$(win "$work/many.7z")" "$(win "$work/big.7z")" long.wav \
+    "$(win "$work/7z.exe")" "${1:-5}")
+done

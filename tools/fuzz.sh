@@ -5,9 +5,14 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 scale="${1:?usage: tools/fuzz.sh N}"
-build_project
-create_wine_prefix
+detect_architectures testing
 start_services own-display
-
-say "Running the robustness tests with $scale times the cases"
-cd "$BUILD_DIR" && MELODRIFT_FUZZ_SCALE="$scale" ctest -R '^robustness_tests$' --output-on-failure --timeout 86400
+for arch in "${RUN_ARCHS[@]}"; do
+  use_arch "$arch"
+  fetch_7zip
+  build_project
+  create_wine_prefix
+  start_wine
+  say "Running the robustness tests ($ARCH) with $scale times the cases"
+  (cd "$BUILD_DIR" && MELODRIFT_FUZZ_SCALE="$scale" ctest -R '^robustness_tests$' --output-on-failure --timeout 86400)
+done

@@ -12,6 +12,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <iterator>
 #include <string>
 
@@ -338,6 +339,42 @@ TEST_F(Program, AStartWhosePlayerDoesNotAnswerGivesUpAndWritesNothing) {
     EXPECT_NE(exitCode, -1) << "the start hung";
     EXPECT_NE(exitCode, 0);
     EXPECT_EQ(test::fileNamesIn(dir.path()), std::vector<std::wstring>{L"melodrift.exe"});
+}
+
+// The release zip as a user gets it, unpacked into a fresh folder by the test fixture:
+// it runs from there, and a run writes the two settings files beside it and nothing else.
+TEST(Release, TheUnpackedFolderRunsAndWritesOnlyItsSettings) {
+    const std::wstring folder = test::environmentVariable(L"MELODRIFT_RELEASE_DIR");
+    ASSERT_FALSE(folder.empty()) << "MELODRIFT_RELEASE_DIR names the unpacked release";
+    const std::vector<std::wstring> shipped = {L"7-Zip-readme.txt", L"7z.dll", L"License.txt", L"melodrift.exe",
+                                               L"readme.txt"};
+    ASSERT_EQ(test::fileNamesIn(folder), shipped);
+    EXPECT_EQ(runAndClose(folder + L"\\melodrift.exe"), 0);
+    std::vector<std::wstring> after = shipped;
+    after.insert(after.end(), {L"melodrift-config.txt", L"melodrift-state.txt"});
+    std::sort(after.begin(), after.end());
+    EXPECT_EQ(test::fileNamesIn(folder), after);
+}
+
+// The version resource names the product, its version and the build's architecture.
+TEST(Release, TheExecutableCarriesItsVersionAndArchitecture) {
+    const std::wstring exe = builtExe();
+    std::vector<char> info(GetFileVersionInfoSizeW(exe.c_str(), nullptr));
+    ASSERT_FALSE(info.empty());
+    ASSERT_TRUE(GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+    auto text = [&](const wchar_t* name) {
+        wchar_t* value = nullptr;
+        UINT length = 0;
+        const std::wstring key = std::wstring(L"\\StringFileInfo\\041104B0\\") + name;
+        if (!VerQueryValueW(info.data(), key.c_str(), reinterpret_cast<void**>(&value), &length)) return std::wstring();
+        return std::wstring(value);
+    };
+    const std::wstring release = test::environmentVariable(L"MELODRIFT_RELEASE_NAME");  // melodrift-VERSION-ARCH
+    const std::wstring version = release.substr(10, release.rfind(L'-') - 10);
+    EXPECT_EQ(text(L"ProductName"), L"melodrift");
+    EXPECT_EQ(text(L"ProductVersion"), version);
+    EXPECT_EQ(text(L"FileVersion"), version);
+    EXPECT_NE(text(L"FileDescription").find(L"(" + release.substr(release.rfind(L'-') + 1) + L")"), std::wstring::npos);
 }
 
 // The resources the window and toolbar load from the executable.
