@@ -31,11 +31,7 @@ PY
 fi
 win() { printf 'Z:%s' "${1//\//\\}"; }
 for arch in "${RUN_ARCHS[@]}"; do
-  use_arch "$arch"
-  fetch_7zip
-  build_project
-  create_wine_prefix
-  start_wine
+  ready_arch "$arch"
   cp "$BUILD_DIR/deps/7z.exe" "$BUILD_DIR/deps/7z.dll" "$work/"
   say "Timing archives against 7z.exe ($ARCH)"
   (cd "$BUILD_DIR" && ./wine-exec.sh bin/archive_bench.exe "$(win "$work/many.7z")" "$(win "$work/big.7z")" long.wav \

@@ -8,11 +8,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/../tools/common.sh"
 detect_architectures testing
 start_services own-display
 for arch in "${RUN_ARCHS[@]}"; do
-  use_arch "$arch"
-  fetch_7zip
-  build_project
-  create_wine_prefix
-  start_wine
+  ready_arch "$arch"
   say "Timing folder listings ($ARCH)"
   (cd "$BUILD_DIR" && ./wine-exec.sh bin/folder_listing_bench.exe "$@")
 done

@@ -9,11 +9,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/../tools/common.sh"
 detect_architectures testing
 start_services own-display
 for arch in "${RUN_ARCHS[@]}"; do
-  use_arch "$arch"
-  fetch_7zip
-  build_project
-  create_wine_prefix
-  start_wine
+  ready_arch "$arch"
   say "Timing the file list's fill ($ARCH)"
   (cd "$BUILD_DIR" && ./wine-exec.sh bin/list_fill_bench.exe "$@")
 done

@@ -102,6 +102,16 @@ create_wine_prefix() {
   fi
 }
 
+# Everything one architecture's programs need to run: its build, prefix and wineserver.
+# Call after start_services.
+ready_arch() {  # ready_arch x86|x64
+  use_arch "$1"
+  fetch_7zip
+  build_project
+  create_wine_prefix
+  start_wine
+}
+
 SERVICE_PIDS=()
 STARTED_ARCHS=()
 

@@ -8,11 +8,7 @@ scale="${1:?usage: tools/fuzz.sh N}"
 detect_architectures testing
 start_services own-display
 for arch in "${RUN_ARCHS[@]}"; do
-  use_arch "$arch"
-  fetch_7zip
-  build_project
-  create_wine_prefix
-  start_wine
+  ready_arch "$arch"
   say "Running the robustness tests ($ARCH) with $scale times the cases"
   (cd "$BUILD_DIR" && MELODRIFT_FUZZ_SCALE="$scale" ctest -R '^robustness_tests$' --output-on-failure --timeout 86400)
 done
