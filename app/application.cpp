@@ -1,11 +1,12 @@
 #include "app/application.h"
 
 #include "app/command_line.h"
+#include "app/engine_settings.h"
 #include "app/installation_lock.h"
-#include "app/module_paths.h"
+#include "base/module_paths.h"
 #include "app/second_start.h"
-#include "app/settings_files.h"
-#include "ui/main_window.h"
+#include "settings/settings_files.h"
+#include "main_window/main_window.h"
 #include "ui/window.h"
 
 #include <windows.h>
@@ -34,6 +35,10 @@ int runApplication() {
     InitCommonControlsEx(&controls);
 
     loadSettingsFiles();
+    useSettingsForEngine();
+    // The main window put its state into the stores before it posted the quit; a quit
+    // met in a nested drain keeps it, since the main loop will never get to write it.
+    setDrainQuitHandler(saveSettingsFiles);
 
     auto window = std::make_unique<MainWindow>();
     window->restoreSettings(path ? &*path : nullptr);

@@ -1,7 +1,7 @@
 #include "app/second_start.h"
 
 #include "app/installation_lock.h"
-#include "library/paths.h"
+#include "base/paths.h"
 #include "ui/hand_over.h"
 
 #include <windows.h>

@@ -3,9 +3,9 @@
 //   decompressing one large entry (ours: into memory; 7z.exe t on that entry),
 //   and the process's private memory while that entry plays, against the entry's size.
 // usage: archive_bench ARCHIVE_MANY ARCHIVE_BIG ENTRY 7Z_EXE [ROUNDS]
-#include "app/settings_files.h"
+#include "settings/settings_files.h"
 #include "bench/timing.h"
-#include "library/archive.h"
+#include "archive/archive.h"
 #include "library/folder.h"
 #include "playback/player.h"
 
@@ -96,7 +96,7 @@ int wmain(int argc, wchar_t** argv) {
     // Memory while the entry plays: the graph holds the whole entry, and nothing more
     // than the engine and the decoders should come on top.
     const SIZE_T before = privateBytes();
-    auto folder = openFolder(big);
+    auto folder = openFolder(big, nullptr);
     HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     auto player = folder ? folder->createPlayer(entry, window, WM_APP, WM_APP + 1) : nullptr;
     SIZE_T peak = privateBytes();

@@ -1,9 +1,9 @@
 // Times listing a directory of many files through FolderDir against a bare directory
 // search, alternating the two. Absolute times depend on the machine and on Wine; the
 // ratio is what to read: the price of draining messages and matching patterns.
-#include "app/unique_handle.h"
+#include "base/unique_handle.h"
 #include "library/folder_dir.h"
-#include "library/paths.h"
+#include "base/paths.h"
 
 #include "bench/timing.h"
 

@@ -5,11 +5,11 @@
 // path: the directory listing alone (with its message drains and the cell texts) and
 // the file list's sort alone; two more run the bare loop with a message drain per row
 // and with WM_SETREDRAW in place of the paint lock.
-#include "app/settings_files.h"
-#include "app/unique_handle.h"
+#include "settings/settings_files.h"
+#include "base/unique_handle.h"
 #include "library/folder.h"
-#include "library/paths.h"
-#include "ui/main_window.h"
+#include "base/paths.h"
+#include "main_window/main_window.h"
 #include "ui/window.h"
 #include "ui/views/file_list.h"
 #include "ui/views/folder_tree.h"
@@ -180,7 +180,7 @@ int itemCount(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITE
 // What the real path does apart from the control: open the directory, list it through
 // the folder (draining messages per entry) and make each row's cell texts.
 int listWithTexts(const std::wstring& dir, const std::vector<std::wstring>& patterns) {
-    const std::shared_ptr<Folder> folder = openFolder(dir);
+    const std::shared_ptr<Folder> folder = openFolder(dir, pumpPendingMessages);
     if (!folder) return 0;
     FolderItem item;
     const bool keepGoing = true;

@@ -1,7 +1,7 @@
 #include "library/cue_sheet.h"
 
-#include "app/unique_handle.h"
-#include "library/paths.h"
+#include "base/unique_handle.h"
+#include "base/paths.h"
 
 #include <windows.h>
 #include <shlwapi.h>

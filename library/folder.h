@@ -11,6 +11,10 @@ namespace melodrift {
 
 class Player;
 
+// Runs the thread's pending messages while a long listing goes on, so that the window
+// stays alive; handed in by the window layer. Null: nothing is drained.
+using MessageDrain = void (*)();
+
 // One playable item of a folder, as the file list shows it.
 struct FolderItem {
     static constexpr uint64_t kNoSize = ~uint64_t(0);
@@ -36,7 +40,8 @@ public:
                                                  UINT graphEventMessage, UINT completionMessage) = 0;
 };
 
-// A directory, archive or CUE sheet as a folder; empty for anything else.
-std::shared_ptr<Folder> openFolder(const std::wstring& path);
+// A directory, archive or CUE sheet as a folder; empty for anything else. A directory
+// drains messages through drain while it lists.
+std::shared_ptr<Folder> openFolder(const std::wstring& path, MessageDrain drain);
 
 }  // namespace melodrift

@@ -1,9 +1,8 @@
 #include "library/folder_dir.h"
 
-#include "library/paths.h"
+#include "base/paths.h"
 #include "playback/player.h"
 #include "playback/source_renderer.h"
-#include "ui/window.h"
 
 #include <shlwapi.h>
 
@@ -29,18 +28,18 @@ void fillItem(const WIN32_FIND_DATAW& entry, FolderItem& out) {
 
 }  // namespace
 
-FolderDir::FolderDir(const std::wstring& path) : path_(path) {}
+FolderDir::FolderDir(const std::wstring& path, MessageDrain drain) : path_(path), drain_(drain) {}
 
 bool FolderDir::nextItem(const std::vector<std::wstring>& patterns, FolderItem& out, const bool& keepGoing) {
     // A handler run by the pump may have dropped this folder; whoever did so cleared
     // the flag, so after a drain the flag is read before any member.
-    pumpPendingMessages();
+    drain();
     if (!keepGoing) return false;
     WIN32_FIND_DATAW entry;
     for (;;) {
         if (!readNextEntry(entry)) return false;
         if (isPlayable(entry, patterns)) break;
-        pumpPendingMessages();
+        drain();
         if (!keepGoing) return false;
     }
     fillItem(entry, out);
@@ -54,6 +53,11 @@ bool FolderDir::readNextEntry(WIN32_FIND_DATAW& entry) {
     // A failed start leaves no search, so the next call tries again.
     search_.reset(FindFirstFileW(joinPath(path_, L"*").c_str(), &entry));
     return static_cast<bool>(search_);
+}
+
+void FolderDir::drain() const {
+    // Copied first: a handler run by the drain may destroy this folder.
+    if (const MessageDrain run = drain_) run();
 }
 
 void FolderDir::rewind() { search_.reset(); }

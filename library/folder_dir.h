@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/unique_handle.h"
+#include "base/unique_handle.h"
 #include "library/folder.h"
 
 #include <windows.h>
@@ -16,7 +16,7 @@ namespace melodrift {
 // hidden and system files are.
 class FolderDir : public Folder {
 public:
-    explicit FolderDir(const std::wstring& path);
+    explicit FolderDir(const std::wstring& path, MessageDrain drain = nullptr);
 
     // Drains the thread's messages at the start and after every skipped entry, so a
     // large directory keeps the window alive; stops as soon as keepGoing reads false.
@@ -30,8 +30,10 @@ public:
 
 private:
     bool readNextEntry(WIN32_FIND_DATAW& entry);
+    void drain() const;
 
     std::wstring path_;
+    MessageDrain drain_;
     FindHandle search_;  // none until the first read; stays open once exhausted
 };
 

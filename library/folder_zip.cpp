@@ -1,6 +1,6 @@
 #include "library/folder_zip.h"
 
-#include "library/paths.h"
+#include "base/paths.h"
 #include "playback/player.h"
 #include "playback/zip_source_renderer.h"
 

@@ -1,6 +1,6 @@
 #include "playback/mem_async_reader.h"
 
-#include "app/com_ptr.h"
+#include "base/com_ptr.h"
 #include "playback/mem_source_filter.h"
 
 #include <uuids.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/unique_handle.h"
+#include "base/unique_handle.h"
 #include "playback/dshow_interfaces.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/com_object.h"
+#include "base/com_object.h"
 #include "playback/dshow_interfaces.h"
 
 namespace melodrift {

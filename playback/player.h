@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/com_ptr.h"
+#include "base/com_ptr.h"
 #include "playback/dshow_interfaces.h"
 #include "playback/source_renderer.h"
 

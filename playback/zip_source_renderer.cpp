@@ -1,6 +1,6 @@
 #include "playback/zip_source_renderer.h"
 
-#include "library/archive.h"
+#include "archive/archive.h"
 #include "playback/mem_source_filter.h"
 
 #include <new>

@@ -1,7 +1,5 @@
 #include "ui/window.h"
 
-#include "app/settings_files.h"
-
 #include <exception>
 #include <utility>
 
@@ -10,6 +8,7 @@ namespace melodrift {
 namespace {
 
 std::exception_ptr pendingException;
+void (*drainQuitHandler)() = nullptr;
 
 Window* windowObject(HWND hwnd) {
     return reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
@@ -68,13 +67,14 @@ int runMessageLoop() {
     return static_cast<int>(msg.wParam);
 }
 
+void setDrainQuitHandler(void (*handler)()) { drainQuitHandler = handler; }
+
 void pumpPendingMessages() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
-            // The main window put its state into the stores before it posted the quit;
-            // keep it, since the main loop will never get to write it.
-            saveSettingsFiles();
+            // The main loop that would finish up will never run again.
+            if (drainQuitHandler) drainQuitHandler();
             ExitProcess(static_cast<UINT>(msg.wParam));
         }
         TranslateMessage(&msg);

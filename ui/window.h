@@ -29,8 +29,12 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 int runMessageLoop();
 
 // Dispatches everything queued, so that long listings keep the window alive. A WM_QUIT
-// met here writes both settings files and ends the process with its code.
+// met here runs the quit handler and ends the process with its code.
 void pumpPendingMessages();
+
+// What pumpPendingMessages runs before it ends the process on WM_QUIT; handed in by the
+// start-up code, which keeps the settings so. Null: nothing.
+void setDrainQuitHandler(void (*handler)());
 
 // C++ exceptions cannot unwind through the system's message dispatch, so the window
 // procedure catches them and the pumps rethrow them once dispatch has returned.

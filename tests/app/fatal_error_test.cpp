@@ -1,7 +1,7 @@
 // The entry point's guard: a standard exception thrown inside a message handler
 // ends the run with the fatal-error box and exit code 1, and saves nothing.
 #include "app/fatal_error_guard.h"
-#include "app/settings_files.h"
+#include "settings/settings_files.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
 #include "ui/window.h"

@@ -1,5 +1,5 @@
 // A save that cannot complete must leave the previous settings file as it was.
-#include "app/settings_store.h"
+#include "settings/settings_store.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
 

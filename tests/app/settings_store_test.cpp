@@ -1,6 +1,6 @@
 // The settings store against real files: what load accepts, what save writes, and
 // when a file is rewritten at all.
-#include "app/settings_store.h"
+#include "settings/settings_store.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
 

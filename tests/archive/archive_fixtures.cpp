@@ -1,7 +1,8 @@
 #include "archive/archive_fixtures.h"
 
-#include "app/settings_files.h"
-#include "library/archive_engine.h"
+#include "app/engine_settings.h"
+#include "settings/settings_files.h"
+#include "archive/archive_engine.h"
 #include "support/files.h"
 
 namespace melodrift::test {
@@ -10,6 +11,7 @@ void restartEngineWith(const Settings& settings) {
     // A file that does not exist loads as an empty store.
     configStore.load(L"Z:\\nonexistent\\melodrift-archive-tests-config.txt");
     for (const auto& [key, value] : settings) configStore.entry(key) = value;
+    useSettingsForEngine();
     resetEngineForTests();
 }
 

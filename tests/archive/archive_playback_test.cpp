@@ -1,6 +1,6 @@
 // Archive entries played from memory through Wine's graph, judged by the recording.
 #include "library/folder.h"
-#include "library/archive.h"
+#include "archive/archive.h"
 #include "playback/player.h"
 #include "playback/zip_source_renderer.h"
 
@@ -27,7 +27,7 @@ protected:
     }
 
     std::shared_ptr<Player> entryPlayer(const std::wstring& archive, const std::wstring& entry) {
-        folder = openFolder(test::archiveFixture(archive));
+        folder = openFolder(test::archiveFixture(archive), nullptr);
         if (!folder) return nullptr;
         return folder->createPlayer(entry, window.hwnd, NotifyWindow::kGraphEvent, NotifyWindow::kTrackEnd);
     }
@@ -100,7 +100,7 @@ TEST_F(ArchiveEntryPlayback, EntriesThatCannotPlayGiveNotReadyPlayers) {
 }
 
 TEST_F(ArchiveEntryPlayback, EntryWithAPathLongerThanAnyWindowsPathPlays) {
-    folder = openFolder(test::archiveFixture(L"long_name.zip"));
+    folder = openFolder(test::archiveFixture(L"long_name.zip"), nullptr);
     ASSERT_TRUE(folder);
     FolderItem item;
     const bool keepGoing = true;

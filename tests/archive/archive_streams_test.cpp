@@ -1,6 +1,6 @@
 // The objects the engine calls back: reference counts, interfaces, and what they do.
-#include "app/com_ptr.h"
-#include "library/archive_streams.h"
+#include "base/com_ptr.h"
+#include "archive/archive_streams.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
 

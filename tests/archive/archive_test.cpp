@@ -1,7 +1,7 @@
 // Opening archives with the real engine and extracting entries into memory.
 #include "archive/archive_fixtures.h"
-#include "library/archive.h"
-#include "library/archive_engine.h"
+#include "archive/archive.h"
+#include "archive/archive_engine.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
 

@@ -1,8 +1,8 @@
 // What the user sees when the configured engine is missing or is not a 7-Zip engine.
 #include "archive/archive_fixtures.h"
-#include "app/settings_files.h"
-#include "library/archive_engine.h"
-#include "library/archive_names.h"
+#include "settings/settings_files.h"
+#include "archive/archive_engine.h"
+#include "archive/archive_names.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
 

@@ -114,23 +114,23 @@ TEST_F(FolderZipListing, CreatePlayerNamesTheArchiveAndTheEntry) {
 using OpenArchiveFolder = test::ArchiveTest;
 
 TEST_F(OpenArchiveFolder, ArchiveFileBecomesAFolderZip) {
-    auto folder = openFolder(archiveFixture(L"music.7z"));
+    auto folder = openFolder(archiveFixture(L"music.7z"), nullptr);
     ASSERT_TRUE(folder);
     EXPECT_NE(dynamic_cast<FolderZip*>(folder.get()), nullptr);
     EXPECT_EQ(listNames(*folder).size(), 4u);
 }
 
 TEST_F(OpenArchiveFolder, ComicBookOpensOnlyWithItsPattern) {
-    EXPECT_FALSE(openFolder(archiveFixture(L"music.cbz")));
+    EXPECT_FALSE(openFolder(archiveFixture(L"music.cbz"), nullptr));
     restartEngineWith({{L"Archive[zip]", L"*.zip;*.cbz"}});
-    auto folder = openFolder(archiveFixture(L"music.cbz"));
+    auto folder = openFolder(archiveFixture(L"music.cbz"), nullptr);
     ASSERT_TRUE(folder);
     EXPECT_EQ(listNames(*folder).size(), 4u);
 }
 
 TEST_F(OpenArchiveFolder, SwitchedOffFormatLeavesAPlainFile) {
     restartEngineWith({{L"Archive[zip]", L""}});
-    EXPECT_FALSE(openFolder(archiveFixture(L"music.zip")));
+    EXPECT_FALSE(openFolder(archiveFixture(L"music.zip"), nullptr));
 }
 
 }  // namespace

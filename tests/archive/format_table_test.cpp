@@ -1,8 +1,8 @@
 // The engine's format table, the patterns that select each format, and archive names.
 #include "archive/archive_fixtures.h"
-#include "app/settings_files.h"
-#include "library/archive_engine.h"
-#include "library/archive_names.h"
+#include "settings/settings_files.h"
+#include "archive/archive_engine.h"
+#include "archive/archive_names.h"
 
 #include <gtest/gtest.h>
 

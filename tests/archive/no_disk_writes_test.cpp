@@ -1,6 +1,6 @@
 // Extraction happens in memory: nothing is written beside the archive or to %TEMP%.
 #include "archive/archive_fixtures.h"
-#include "library/archive.h"
+#include "archive/archive.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
 

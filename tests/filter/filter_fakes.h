@@ -3,7 +3,7 @@
 // Stand-ins for what the platform cannot hand a test directly: a media sample with its
 // own buffer, and a downstream input pin that may or may not take the reader.
 
-#include "app/com_ptr.h"
+#include "base/com_ptr.h"
 #include "playback/dshow_interfaces.h"
 
 #include <vfwmsgs.h>

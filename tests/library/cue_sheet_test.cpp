@@ -1,8 +1,8 @@
 // The CUE sheet reader: which lines make tracks, where parsing stops, how times, titles
 // and file names come out, and how sheet files of every encoding and size are read.
-#include "app/unique_handle.h"
+#include "base/unique_handle.h"
 #include "library/cue_sheet.h"
-#include "library/paths.h"
+#include "base/paths.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
 

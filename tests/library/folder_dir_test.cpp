@@ -2,7 +2,7 @@
 // rewinds, stopping in the middle of a drain, and players for the listed files.
 #include "library/folder_dir.h"
 
-#include "library/paths.h"
+#include "base/paths.h"
 #include "playback/player.h"
 #include "support/files.h"
 #include "support/notify_window.h"
@@ -66,20 +66,20 @@ using FolderDirPatterns = FolderDirTest;
 TEST_F(FolderDirPatterns, DefaultPlayableListPicksTheAudioFilesWhateverTheCase) {
     touchAll({L"a.mp3", L"b.mp2", L"c.wma", L"d.asf", L"e.wav", L"f.ogg", L"g.oga", L"h.aac", L"I.MP3", L"j.txt",
               L"k.mp3.txt", L"l.flac", L"mp3"});
-    FolderDir folder(dir.path());
+    FolderDir folder(dir.path(), pumpPendingMessages);
     EXPECT_EQ(listNames(folder, splitString(L"*.mp?;*.wma;*.asf;*.wav;*.og?;*.aac", L';')),
               (Names{L"I.MP3", L"a.mp3", L"b.mp2", L"c.wma", L"d.asf", L"e.wav", L"f.ogg", L"g.oga", L"h.aac"}));
 }
 
 TEST_F(FolderDirPatterns, FileMatchingSeveralPatternsIsYieldedOnce) {
     touchAll({L"song.mp3", L"song.wav"});
-    FolderDir folder(dir.path());
+    FolderDir folder(dir.path(), pumpPendingMessages);
     EXPECT_EQ(listNames(folder, {L"*.mp3", L"song.*", L"*"}), (Names{L"song.mp3", L"song.wav"}));
 }
 
 TEST_F(FolderDirPatterns, EmptyListYieldsNothingThoughTheFilesAreThere) {
     touchAll({L"a.mp3", L"b.wav"});
-    FolderDir folder(dir.path());
+    FolderDir folder(dir.path(), pumpPendingMessages);
     EXPECT_TRUE(listNames(folder, {}).empty());
     folder.rewind();
     EXPECT_EQ(listNames(folder), (Names{L"a.mp3", L"b.wav"}));
@@ -93,7 +93,7 @@ TEST_F(FolderDirPatterns, OnlyTheLongNameIsMatchedNeverTheShortOne) {
     ASSERT_TRUE(search);
     if (!PathMatchSpecW(data.cAlternateFileName, L"*.fla")) GTEST_SKIP() << "no matching short name here";
 
-    FolderDir folder(dir.path());
+    FolderDir folder(dir.path(), pumpPendingMessages);
     EXPECT_TRUE(listNames(folder, {L"*.fla"}).empty());
 }
 
@@ -105,7 +105,7 @@ TEST_F(FolderDirEntries, DirectoriesAreNeverYieldedWhateverTheirName) {
     ASSERT_TRUE(CreateDirectoryW(dir.file(L"a.mp3").c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW(dir.file(L"plain").c_str(), nullptr));
     touch(L"b.mp3");
-    FolderDir folder(dir.path());
+    FolderDir folder(dir.path(), pumpPendingMessages);
     // "*" would also take "." and "..".
     EXPECT_EQ(listNames(folder, {L"*", L"*.mp3"}), (Names{L"b.mp3"}));
 }
@@ -116,7 +116,7 @@ TEST_F(FolderDirEntries, HiddenAndSystemFilesAreYielded) {
     ASSERT_TRUE(SetFileAttributesW(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN));
     ASSERT_TRUE(SetFileAttributesW(system.c_str(), FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN));
     ASSERT_TRUE(GetFileAttributesW(hidden.c_str()) & FILE_ATTRIBUTE_HIDDEN);
-    FolderDir folder(dir.path());
+    FolderDir folder(dir.path(), pumpPendingMessages);
     EXPECT_EQ(listNames(folder, {L"*.mp3"}), (Names{L"x.mp3", L"y.mp3"}));
 }
 
@@ -140,7 +140,7 @@ TEST_F(FolderDirItem, SizeOfFiveGibibytesKeepsItsHighPart) {
         ASSERT_TRUE(SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN));
         ASSERT_TRUE(SetEndOfFile(file.get()));
     }
-    FolderDir folder(dir.path());
+    FolderDir folder(dir.path(), pumpPendingMessages);
     const FolderItem item = onlyItem(folder);
     EXPECT_EQ(item.name, L"big.wav");
     EXPECT_EQ(item.size, 5368709120ull);
@@ -148,13 +148,13 @@ TEST_F(FolderDirItem, SizeOfFiveGibibytesKeepsItsHighPart) {
 
 TEST_F(FolderDirItem, SizeOfAnEmptyFileIsZeroNotNoSize) {
     touch(L"empty.wav", "");
-    FolderDir folder(dir.path());
+    FolderDir folder(dir.path(), pumpPendingMessages);
     EXPECT_EQ(onlyItem(folder).size, 0u);
 }
 
 TEST_F(FolderDirItem, TypeIsTheTextAfterTheLastDot) {
     touchAll({L"a.b.mp3", L"noext", L".mp3"});
-    FolderDir folder(dir.path());
+    FolderDir folder(dir.path(), pumpPendingMessages);
     std::vector<FolderItem> items = listItems(folder, kEverything);
     std::sort(items.begin(), items.end(), [](const FolderItem& a, const FolderItem& b) { return a.name < b.name; });
     ASSERT_EQ(sortedNames(items), (Names{L".mp3", L"a.b.mp3", L"noext"}));
@@ -176,7 +176,7 @@ TEST_F(FolderDirItem, ModifiedIsTheLastWriteTimeInUtc) {
     const test::FileTimes stored = test::fileTimes(path);
     ASSERT_EQ(CompareFileTime(&stored.written, &written), 0);
 
-    FolderDir folder(dir.path());
+    FolderDir folder(dir.path(), pumpPendingMessages);
     const FolderItem item = onlyItem(folder);
     EXPECT_EQ(CompareFileTime(&item.modified, &written), 0);
     EXPECT_EQ(item.size, 3u);
@@ -189,7 +189,7 @@ TEST_F(FolderDirItem, EveryFieldOfAReusedRecordIsOverwritten) {
     item.name = L"stale name";
     item.type = L"stale";
     item.size = FolderItem::kNoSize;
-    FolderDir folder(dir.path());
+    FolderDir folder(dir.path(), pumpPendingMessages);
     const bool keepGoing = true;
     ASSERT_TRUE(folder.nextItem(kEverything, item, keepGoing));
     EXPECT_EQ(item.name, L"only.mp3");
@@ -203,7 +203,7 @@ using FolderDirPasses = FolderDirTest;
 
 TEST_F(FolderDirPasses, SecondPassNeedsARewindAndThenYieldsTheSameFiles) {
     touchAll({L"1.mp3", L"2.mp3", L"3.mp3"});
-    FolderDir folder(dir.path());
+    FolderDir folder(dir.path(), pumpPendingMessages);
     const Names first = listNames(folder);
     EXPECT_EQ(first, (Names{L"1.mp3", L"2.mp3", L"3.mp3"}));
     EXPECT_TRUE(listNames(folder).empty());
@@ -214,7 +214,7 @@ TEST_F(FolderDirPasses, SecondPassNeedsARewindAndThenYieldsTheSameFiles) {
 
 TEST_F(FolderDirPasses, RewindInTheMiddleStartsAgainAtTheFirstFile) {
     touchAll({L"1.mp3", L"2.mp3", L"3.mp3"});
-    FolderDir folder(dir.path());
+    FolderDir folder(dir.path(), pumpPendingMessages);
     FolderItem item;
     const bool keepGoing = true;
     ASSERT_TRUE(folder.nextItem(kEverything, item, keepGoing));
@@ -224,7 +224,7 @@ TEST_F(FolderDirPasses, RewindInTheMiddleStartsAgainAtTheFirstFile) {
 
 TEST_F(FolderDirPasses, MissingDirectoryYieldsNothingUntilItAppears) {
     const std::wstring path = dir.file(L"later");
-    FolderDir folder(path);
+    FolderDir folder(path, pumpPendingMessages);
     EXPECT_TRUE(listNames(folder).empty());
     EXPECT_TRUE(listNames(folder).empty());
     // A search that could not start is tried again by the next call.
@@ -321,7 +321,7 @@ public:
     FencedFolder& operator=(const FencedFolder&) = delete;
 
     std::shared_ptr<Folder> make(const std::wstring& path) {
-        return std::shared_ptr<Folder>(new (page_) FolderDir(path), [this](Folder* folder) {
+        return std::shared_ptr<Folder>(new (page_) FolderDir(path, pumpPendingMessages), [this](Folder* folder) {
             folder->~Folder();
             protect(PAGE_NOACCESS);
         });
@@ -365,7 +365,7 @@ protected:
 };
 
 TEST_F(FolderDirStop, FlagFalseOnEntryReturnsFalseAndConsumesNothing) {
-    FolderDir folder(dir.path());
+    FolderDir folder(dir.path(), pumpPendingMessages);
     keepGoing = false;
     EXPECT_FALSE(folder.nextItem(kEverything, item, keepGoing));
     EXPECT_FALSE(folder.nextItem(kEverything, item, keepGoing));
@@ -373,7 +373,7 @@ TEST_F(FolderDirStop, FlagFalseOnEntryReturnsFalseAndConsumesNothing) {
 }
 
 TEST_F(FolderDirStop, FlagClearedWhileDrainingStopsAndTheListingResumesWhereItWas) {
-    FolderDir folder(dir.path());
+    FolderDir folder(dir.path(), pumpPendingMessages);
     ASSERT_TRUE(folder.nextItem(kEverything, item, keepGoing));
     Names seen{item.name};
 

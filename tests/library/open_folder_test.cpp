@@ -27,7 +27,7 @@ TEST(OpenFolder, DirectoryNamedLikeASheetIsADirectory) {
     const std::wstring sheetDir = dir.file(L"album.cue");
     ASSERT_TRUE(CreateDirectoryW(sheetDir.c_str(), nullptr));
     test::writeBytes(sheetDir + L"\\a.wav", "x");
-    auto folder = openFolder(sheetDir);
+    auto folder = openFolder(sheetDir, nullptr);
     ASSERT_TRUE(folder);
     EXPECT_NE(dynamic_cast<FolderDir*>(folder.get()), nullptr);
     EXPECT_EQ(folder->path(), sheetDir);
@@ -38,7 +38,7 @@ TEST(OpenFolder, SheetBecomesATrackFolderWhateverTheCaseOfItsExtension) {
     TempDir dir;
     const std::wstring sheet = dir.file(L"Live.CUE");
     test::writeBytes(sheet, "FILE \"live.wav\" WAVE\r\nTRACK 01 AUDIO\r\nINDEX 01 00:00:00\r\n");
-    auto folder = openFolder(sheet);
+    auto folder = openFolder(sheet, nullptr);
     ASSERT_TRUE(folder);
     EXPECT_NE(dynamic_cast<FolderCue*>(folder.get()), nullptr);
     EXPECT_EQ(itemNames(*folder, {}), std::vector<std::wstring>{L"01"});
@@ -46,7 +46,7 @@ TEST(OpenFolder, SheetBecomesATrackFolderWhateverTheCaseOfItsExtension) {
 
 TEST(OpenFolder, MissingPathIsAnEmptyDirectory) {
     TempDir dir;
-    auto folder = openFolder(dir.file(L"gone"));
+    auto folder = openFolder(dir.file(L"gone"), nullptr);
     ASSERT_TRUE(folder);
     EXPECT_NE(dynamic_cast<FolderDir*>(folder.get()), nullptr);
     EXPECT_TRUE(itemNames(*folder).empty());
@@ -55,7 +55,7 @@ TEST(OpenFolder, MissingPathIsAnEmptyDirectory) {
 TEST(OpenFolder, PlainFileGivesNoFolder) {
     TempDir dir;
     test::writeBytes(dir.file(L"song.mp3"), "x");
-    EXPECT_FALSE(openFolder(dir.file(L"song.mp3")));
+    EXPECT_FALSE(openFolder(dir.file(L"song.mp3"), nullptr));
 }
 
 }  // namespace

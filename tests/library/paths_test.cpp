@@ -1,5 +1,5 @@
 // The shared path helpers, at the edges the tree, the folders and the settings meet.
-#include "library/paths.h"
+#include "base/paths.h"
 
 #include "support/temp_dir.h"
 

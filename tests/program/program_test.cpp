@@ -1,7 +1,7 @@
 // melodrift.exe as a black box: copied into a temporary folder under various names,
 // started, told to close, and its settings files checked afterwards.
 #include "app/installation_lock.h"
-#include "app/settings_store.h"
+#include "settings/settings_store.h"
 #include "support/files.h"
 #include "support/recording.h"
 #include "support/temp_dir.h"

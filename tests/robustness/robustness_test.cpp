@@ -2,9 +2,9 @@
 // archives and random check strings, each held to what must be true whatever the input.
 // Every case is made from a fixed seed, so a failing case number reproduces; the
 // environment variable MELODRIFT_FUZZ_SCALE (tools/fuzz.sh) multiplies the number of cases.
-#include "app/settings_store.h"
+#include "settings/settings_store.h"
 #include "archive/archive_fixtures.h"
-#include "library/archive.h"
+#include "archive/archive.h"
 #include "library/cue_sheet.h"
 #include "library/folder.h"
 #include "playback/check_string.h"
@@ -127,7 +127,7 @@ TEST(HostileSheets, MutatedSheetsGiveSoundTracks) {
         const std::string bytes = mutator.below(2) ? test::utf16le(text) : std::string(text.begin(), text.end());
         test::writeBytes(sheet, mutator.damage(bytes));
         ASSERT_EQ(trackProblem(readCueSheet(sheet)), "") << "case " << i;
-        ASSERT_TRUE(openFolder(sheet)) << "case " << i;
+        ASSERT_TRUE(openFolder(sheet, nullptr)) << "case " << i;
     }
 }
 

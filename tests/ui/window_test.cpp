@@ -1,5 +1,5 @@
 // The window base: linking windows to objects, the main loop and the nested pump.
-#include "app/settings_files.h"
+#include "settings/settings_files.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
 #include "ui/window.h"
@@ -143,6 +143,7 @@ TEST(NestedPumpDeathTest, QuitWritesBothStoresThenEndsTheProcessWithItsCode) {
 
     EXPECT_EXIT(
         {
+            setDrainQuitHandler(saveSettingsFiles);
             configStore.load(configPath);
             stateStore.load(statePath);
             configStore.entry(L"Favorite[00]") = L"D:\\曲";

@@ -2,8 +2,10 @@
 // and of the shuffle, selection, long names, nested fills and the patterns it reads.
 #include "ui/views/file_list.h"
 
-#include "app/settings_files.h"
-#include "app/unique_handle.h"
+#include "main_window/settings_keys.h"
+
+#include "settings/settings_files.h"
+#include "base/unique_handle.h"
 #include "library/folder.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
@@ -192,7 +194,7 @@ protected:
     }
 
     void fillFrom(const std::wstring& path) {
-        std::shared_ptr<Folder> folder = openFolder(path);
+        std::shared_ptr<Folder> folder = openFolder(path, pumpPendingMessages);
         ASSERT_TRUE(folder);
         list.fill(folder);
     }
@@ -207,7 +209,7 @@ protected:
 
     test::TempDir dir;
     ParentWindow parent;
-    FileList list{parent.hwnd};
+    FileList list{parent.hwnd, playablePatterns()};
 };
 
 // --- what a row shows ----------------------------------------------------------------------
@@ -534,7 +536,7 @@ TEST_F(FileListTest, LongNamesAreReadBackWhole) {
     // Entry paths inside archives and sheet titles have no length limit.
     const std::string longTitle(300, 'x');
     test::writeBytes(dir.file(L"long.cue"), cueSheet({"short", longTitle + "B", longTitle + "A"}));
-    std::shared_ptr<Folder> sheet = openFolder(dir.file(L"long.cue"));
+    std::shared_ptr<Folder> sheet = openFolder(dir.file(L"long.cue"), pumpPendingMessages);
     ASSERT_TRUE(sheet);
     Names names;
     FolderItem item;
@@ -560,14 +562,14 @@ protected:
         for (const wchar_t* name : {L"first1.mp3", L"first2.mp3", L"first3.mp3", L"first4.mp3"})
             makeFile(dir.file(name), 1);
         for (const wchar_t* name : {L"z.wav", L"x.wav", L"y.wav"}) makeFile(second.file(name), 1);
-        current = openFolder(dir.path());
+        current = openFolder(dir.path(), pumpPendingMessages);
         ASSERT_TRUE(current);
     }
 
     // What the main window does on a second selection: drop the folder being listed
     // and fill from the new one.
     void selectSecond() {
-        current = openFolder(second.path());
+        current = openFolder(second.path(), pumpPendingMessages);
         list.fill(current);
     }
 
@@ -629,26 +631,26 @@ TEST_F(FileListPatterns, MissingKeyGetsTheDefaultRecordedInTheStore) {
     test::TempDir empty;
     configStore.load(empty.file(L"none-config.txt"));
     ParentWindow owner;
-    FileList fresh(owner.hwnd);
+    FileList fresh(owner.hwnd, playablePatterns());
     const auto& entries = configStore.entries();
     const auto found = entries.find(L"Playable");
     ASSERT_NE(found, entries.end());
     EXPECT_EQ(found->second, L"*.mp?;*.wma;*.asf;*.wav;*.og?;*.aac");
     EXPECT_TRUE(configStore.dirty());
 
-    fresh.fill(openFolder(dir.path()));
+    fresh.fill(openFolder(dir.path(), pumpPendingMessages));
     EXPECT_EQ(columnTexts(fresh.hwnd(), 0), (Names{L"a.mp3", L"d.wav", L"e.ogg"}));
 }
 
 TEST_F(FileListPatterns, StoredPatternsAreSplitAtSemicolonsAndReadOnlyAtConstruction) {
     configStore.entry(L"Playable") = L"*.txt;;*.md;";
     ParentWindow owner;
-    FileList custom(owner.hwnd);
-    custom.fill(openFolder(dir.path()));
+    FileList custom(owner.hwnd, playablePatterns());
+    custom.fill(openFolder(dir.path(), pumpPendingMessages));
     EXPECT_EQ(columnTexts(custom.hwnd(), 0), (Names{L"b.txt", L"c.md"}));
 
     configStore.entry(L"Playable") = L"*.flac";
-    custom.fill(openFolder(dir.path()));
+    custom.fill(openFolder(dir.path(), pumpPendingMessages));
     EXPECT_EQ(columnTexts(custom.hwnd(), 0), (Names{L"b.txt", L"c.md"}));
 }
 

@@ -1,7 +1,7 @@
 // The folder tree on a real directory structure: lazy listing, paths of nodes,
 // navigation to a path, re-entry during a listing, refresh and the drive list.
-#include "app/settings_files.h"
-#include "library/archive_engine.h"
+#include "settings/settings_files.h"
+#include "archive/archive_engine.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
 #include "ui/views/folder_tree.h"

@@ -1,12 +1,12 @@
 // The real main window, built from settings files, driven by window messages and read
 // back from its controls.
-#include "app/settings_files.h"
+#include "settings/settings_files.h"
 #include "library/folder.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
 #include "support/wait.h"
 #include "ui/commands.h"
-#include "ui/main_window.h"
+#include "main_window/main_window.h"
 #include "ui/views/file_list.h"
 #include "ui/views/folder_tree.h"
 #include "ui/views/splitter.h"

@@ -1,14 +1,14 @@
 // Playing from the main window as a user does it: double-clicks, toolbar commands,
 // the seek bar, dropped and command-line paths; judged by the players it makes and
 // by what the sound server recorded.
-#include "app/settings_files.h"
+#include "settings/settings_files.h"
 #include "library/folder.h"
 #include "playback/player.h"
 #include "support/audio_test.h"
 #include "support/temp_dir.h"
 #include "support/wait.h"
 #include "ui/commands.h"
-#include "ui/main_window.h"
+#include "main_window/main_window.h"
 #include "ui/views/file_list.h"
 #include "ui/views/folder_tree.h"
 #include "ui/views/tool_bar.h"

@@ -1,8 +1,8 @@
 // The folder tree's context menu: which entries a node gets, what each command does
 // to the tree, the favourites, the file manager's command line, and the real pop-up
 // menu opened from the keyboard and from a right click.
-#include "app/settings_files.h"
-#include "library/archive_engine.h"
+#include "settings/settings_files.h"
+#include "archive/archive_engine.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
 #include "ui/commands.h"

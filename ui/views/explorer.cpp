@@ -1,6 +1,6 @@
 #include "ui/views/explorer.h"
 
-#include "app/unique_handle.h"
+#include "base/unique_handle.h"
 
 #include <windows.h>
 #include <shellapi.h>

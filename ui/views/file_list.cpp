@@ -1,19 +1,18 @@
 #include "ui/views/file_list.h"
 
-#include "app/settings_files.h"
 #include "library/folder.h"
-#include "library/paths.h"
+#include "base/paths.h"
 #include "ui/views/list_text.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <numeric>
+#include <utility>
 
 namespace melodrift {
 
 namespace {
 
-constexpr wchar_t kDefaultPatterns[] = L"*.mp?;*.wma;*.asf;*.wav;*.og?;*.aac";
 constexpr int kColumnCount = 4;
 constexpr int kSizeColumn = 1;
 // Most cells fit; longer ones (archive entry paths) make the buffer grow.
@@ -98,7 +97,8 @@ private:
 
 }  // namespace
 
-FileList::FileList(HWND mainWindow) : parentWindow_(mainWindow) {
+FileList::FileList(HWND mainWindow, std::vector<std::wstring> patterns)
+    : patterns_(std::move(patterns)), parentWindow_(mainWindow) {
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
     LARGE_INTEGER counter;
@@ -109,8 +109,6 @@ FileList::FileList(HWND mainWindow) : parentWindow_(mainWindow) {
     random_.w = static_cast<uint32_t>(counter.HighPart);
     // The first results of a fresh seed are poorly mixed.
     for (int i = 0; i < 100; ++i) random_.next();
-
-    patterns_ = splitString(configStore.getString(L"Playable", kDefaultPatterns), L';');
 
     list_.reset(CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, nullptr,
                                 WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 0, 0, 0,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/unique_handle.h"
+#include "base/unique_handle.h"
 #include "ui/views/xor_shift.h"
 
 #include <windows.h>
@@ -21,7 +21,8 @@ class FileList {
 public:
     static constexpr int kControlId = 200;
 
-    explicit FileList(HWND mainWindow);
+    // Lists the items whose names match one of patterns (PathMatchSpecW patterns).
+    FileList(HWND mainWindow, std::vector<std::wstring> patterns);
     FileList(const FileList&) = delete;
     FileList& operator=(const FileList&) = delete;
 

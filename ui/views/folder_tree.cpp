@@ -1,7 +1,7 @@
 #include "ui/views/folder_tree.h"
 
-#include "library/archive_names.h"
-#include "library/paths.h"
+#include "archive/archive_names.h"
+#include "base/paths.h"
 #include "ui/commands.h"
 #include "ui/views/explorer.h"
 #include "ui/window.h"

@@ -1,4 +1,4 @@
-#include "app/module_paths.h"
+#include "base/module_paths.h"
 
 #include <windows.h>
 #include <shlwapi.h>

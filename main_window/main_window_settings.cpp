@@ -1,10 +1,11 @@
 // What the main window brings back from the settings at start and puts into them when
 // it is destroyed.
-#include "app/settings_files.h"
+#include "settings/settings_files.h"
 #include "playback/player.h"
 #include "ui/commands.h"
-#include "ui/main_window.h"
-#include "ui/settings_keys.h"
+#include "main_window/main_window.h"
+#include "main_window/settings_keys.h"
+#include "base/paths.h"
 #include "ui/views/file_list.h"
 #include "ui/views/folder_tree.h"
 #include "ui/views/splitter.h"
@@ -18,6 +19,7 @@ namespace melodrift {
 namespace {
 
 constexpr int kColumnDefaults[4] = {200, 50, 50, 50};
+constexpr wchar_t kDefaultPatterns[] = L"*.mp?;*.wma;*.asf;*.wav;*.og?;*.aac";
 
 std::wstring decimal(int value) {
     wchar_t text[16];
@@ -32,6 +34,10 @@ void putState(const wchar_t* key, int value) {
 }
 
 }  // namespace
+
+std::vector<std::wstring> playablePatterns() {
+    return splitString(configStore.getString(L"Playable", kDefaultPatterns), L';');
+}
 
 DWORD driveMaskFromLetters(const std::wstring& text) {
     DWORD mask = 0;

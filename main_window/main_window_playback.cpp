@@ -1,11 +1,11 @@
 // The main window's playback control: the play list is the file list in its display
 // order; one Player at a time plays an item of the current folder.
-#include "library/archive_names.h"
+#include "archive/archive_names.h"
 #include "library/folder.h"
-#include "library/paths.h"
+#include "base/paths.h"
 #include "playback/player.h"
 #include "ui/commands.h"
-#include "ui/main_window.h"
+#include "main_window/main_window.h"
 #include "ui/views/file_list.h"
 #include "ui/views/folder_tree.h"
 #include "ui/views/status_bar.h"
@@ -51,7 +51,7 @@ void MainWindow::openFolderOfItem(HTREEITEM node) {
     // The old folder goes first: a listing in progress reads this flag after every drain.
     fileList->filling = false;
     folder.reset();
-    folder = openFolder(path);
+    folder = openFolder(path, pumpPendingMessages);
     if (folder) fileList->fill(folder);
     // Back in the playing folder, the playing item is marked again.
     if (player && lstrcmpiW(path.c_str(), player->folderPath().c_str()) == 0) fileList->selectName(player->itemName());

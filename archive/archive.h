@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/com_ptr.h"
-#include "library/sevenzip_interfaces.h"
+#include "base/com_ptr.h"
+#include "archive/sevenzip_interfaces.h"
 
 #include <cstdint>
 #include <map>

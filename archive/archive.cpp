@@ -1,9 +1,9 @@
-#include "library/archive.h"
+#include "archive/archive.h"
 
-#include "library/archive_engine.h"
-#include "library/archive_streams.h"
-#include "library/paths.h"
-#include "library/prop_variant.h"
+#include "archive/archive_engine.h"
+#include "archive/archive_streams.h"
+#include "base/paths.h"
+#include "archive/prop_variant.h"
 
 #include <shlwapi.h>
 

@@ -1,4 +1,4 @@
-#include "library/paths.h"
+#include "base/paths.h"
 
 #include <windows.h>
 #include <shlwapi.h>

@@ -1,6 +1,6 @@
-#include "app/settings_store.h"
+#include "settings/settings_store.h"
 
-#include "app/unique_handle.h"
+#include "base/unique_handle.h"
 
 #include <windows.h>
 #include <shlwapi.h>

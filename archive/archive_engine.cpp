@@ -1,12 +1,13 @@
-#include "library/archive_engine.h"
+#include "archive/archive_engine.h"
 
-#include "app/module_paths.h"
-#include "app/settings_files.h"
-#include "app/unique_handle.h"
-#include "library/paths.h"
-#include "library/prop_variant.h"
+#include "archive/prop_variant.h"
+#include "base/module_paths.h"
+#include "base/paths.h"
+#include "base/unique_handle.h"
 
 #include <shlwapi.h>
+
+#include <utility>
 
 namespace melodrift {
 
@@ -24,6 +25,17 @@ struct Engine {
 Engine& engine() {
     static Engine instance;
     return instance;
+}
+
+EngineSettings& settings() {
+    static EngineSettings instance;
+    return instance;
+}
+
+std::wstring dllName() { return settings().dllName ? settings().dllName() : L"7z.dll"; }
+
+std::wstring formatPatterns(const std::wstring& formatName) {
+    return settings().formatPatterns ? settings().formatPatterns(formatName) : L"DEFAULT";
 }
 
 // A relative name is taken beside the executable, never from the current directory
@@ -58,12 +70,13 @@ void buildFormatTable(Engine& state) {
         ArchiveFormat& format = state.formats[i];
         PropVariant name;
         if (SUCCEEDED(state.handlerProperty(i, kHandlerName, name.out()))) format.name = name.string();
-        const std::wstring setting = configStore.getString(L"Archive[" + format.name + L"]", L"DEFAULT");
-        format.patterns = patternsOf(i, setting);
+        format.patterns = patternsOf(i, formatPatterns(format.name));
     }
 }
 
 }  // namespace
+
+void setEngineSettings(EngineSettings newSettings) { settings() = std::move(newSettings); }
 
 bool ensureEngineLoaded() {
     Engine& state = engine();
@@ -72,7 +85,7 @@ bool ensureEngineLoaded() {
     state.attempted = true;
     state.formats.clear();
 
-    ModuleHandle module(loadLibrary(configStore.getString(L"7zDLL", L"7z.dll")));
+    ModuleHandle module(loadLibrary(dllName()));
     if (!module) return false;
     state.createObject = exportOf<CreateObjectFunc>(module.get(), "CreateObject");
     state.handlerProperty = exportOf<GetHandlerProperty2Func>(module.get(), "GetHandlerProperty2");
@@ -82,8 +95,7 @@ bool ensureEngineLoaded() {
         state.handlerProperty = nullptr;
         state.numberOfFormats = nullptr;
         module.reset();
-        MessageBoxW(nullptr, L"7z.dll が予期していたものではありません。無視します。", L"melodrift",
-                    MB_ICONWARNING | MB_OK);
+        if (settings().warnUnexpectedEngine) settings().warnUnexpectedEngine();
         return false;
     }
     state.module = module.release();

@@ -1,5 +1,6 @@
-#include "ui/main_window.h"
+#include "main_window/main_window.h"
 
+#include "main_window/settings_keys.h"
 #include "library/folder.h"
 #include "playback/player.h"
 #include "ui/commands.h"
@@ -41,7 +42,7 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::createChildren() {
     tree = std::make_unique<FolderTree>(hwnd);
-    fileList = std::make_unique<FileList>(hwnd);
+    fileList = std::make_unique<FileList>(hwnd, playablePatterns());
     splitter = std::make_unique<CSplitter>(hwnd, tree->hwnd(), fileList->hwnd());
     rebar = CreateWindowExW(WS_EX_TOOLWINDOW, REBARCLASSNAMEW, nullptr, 0x56800C00, 0, 0, 0, 0, hwnd, nullptr,
                             GetModuleHandleW(nullptr), nullptr);

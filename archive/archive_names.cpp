@@ -1,7 +1,7 @@
-#include "library/archive_names.h"
+#include "archive/archive_names.h"
 
-#include "library/archive_engine.h"
-#include "library/paths.h"
+#include "archive/archive_engine.h"
+#include "base/paths.h"
 
 namespace melodrift {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/unique_handle.h"
-#include "app/com_object.h"
-#include "library/sevenzip_interfaces.h"
+#include "base/unique_handle.h"
+#include "base/com_object.h"
+#include "archive/sevenzip_interfaces.h"
 
 #include <cstdint>
 #include <string>

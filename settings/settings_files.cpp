@@ -1,6 +1,6 @@
-#include "app/settings_files.h"
+#include "settings/settings_files.h"
 
-#include "app/module_paths.h"
+#include "base/module_paths.h"
 
 namespace melodrift {
 
