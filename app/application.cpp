@@ -17,6 +17,24 @@
 
 namespace melodrift {
 
+namespace {
+
+// COM for the user-interface thread, from start-up until the window is gone.
+class ComApartment {
+public:
+    ComApartment() : initialized_(SUCCEEDED(CoInitialize(nullptr))) {}
+    ~ComApartment() {
+        if (initialized_) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    bool initialized_;
+};
+
+}  // namespace
+
 int runApplication() {
     // An empty removable drive is a folder with nothing in it, not a "no disk" dialog.
     SetErrorMode(SEM_FAILCRITICALERRORS);
@@ -30,7 +48,7 @@ int runApplication() {
         if (const std::optional<int> exitCode = handToRunningPlayer(installation, path, lock)) return *exitCode;
     }
 
-    CoInitialize(nullptr);
+    const ComApartment com;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_COOL_CLASSES};
     InitCommonControlsEx(&controls);
 

@@ -39,7 +39,8 @@ bool Archive::openAs(UINT32 formatIndex, IInStream* stream, IArchiveOpenCallback
 
     ComPtr<IInArchive> handler;
     if (FAILED(createEngineObject(id, __uuidof(IInArchive), handler.putVoid())) || !handler) return false;
-    stream->Seek(0, FILE_BEGIN, nullptr);
+    // A failed rewind shows as a failed Open just below.
+    (void)stream->Seek(0, FILE_BEGIN, nullptr);
     // No limit on where the archive may start inside the file.
     if (handler->Open(stream, nullptr, callback) != S_OK) return false;
     handler_ = handler;
@@ -48,7 +49,7 @@ bool Archive::openAs(UINT32 formatIndex, IInStream* stream, IArchiveOpenCallback
 
 void Archive::readItems() {
     UINT32 count = 0;
-    handler_->GetNumberOfItems(&count);
+    if (FAILED(handler_->GetNumberOfItems(&count))) return;  // an archive that cannot count lists nothing
     for (UINT32 index = 0; index < count; ++index) {
         PropVariant isDir;
         if (FAILED(handler_->GetProperty(index, kpidIsDir, isDir.out()))) continue;

@@ -64,7 +64,7 @@ std::vector<std::wstring> patternsOf(UINT32 index, const std::wstring& setting) 
 
 void buildFormatTable(Engine& state) {
     UINT32 count = 0;
-    state.numberOfFormats(&count);
+    if (FAILED(state.numberOfFormats(&count))) count = 0;  // an engine that cannot count offers no format
     state.formats.assign(count, ArchiveFormat());
     for (UINT32 i = 0; i < count; ++i) {
         ArchiveFormat& format = state.formats[i];

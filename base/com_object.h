@@ -3,6 +3,8 @@
 #include <objbase.h>
 
 #include <atomic>
+#include <initializer_list>
+#include <type_traits>
 
 namespace melodrift {
 
@@ -13,6 +15,8 @@ namespace melodrift {
 // starting at one reference.
 template <typename Counter, typename Primary, typename... Bases>
 class BasicComObject : public Primary {
+    static_assert((std::is_base_of_v<Bases, Primary> && ...), "an object answers only for interfaces it inherits");
+
 public:
     BasicComObject(const BasicComObject&) = delete;
     BasicComObject& operator=(const BasicComObject&) = delete;
@@ -44,6 +48,54 @@ private:
 
 template <typename Primary, typename... Bases>
 using ComObject = BasicComObject<LONG, Primary, Bases...>;
+
+// One row of an identity table: an interface id and the part that answers it.
+struct IdentityRow {
+    const IID& iid;
+    IUnknown* part;
+};
+
+template <typename Interface, typename Part>
+IdentityRow answers(Part& part) {
+    static_assert(std::is_base_of_v<Interface, Part>, "a part answers only for interfaces it inherits");
+    return {__uuidof(Interface), static_cast<Interface*>(&part)};
+}
+
+// QueryInterface over an identity table; the first row's part also answers IUnknown.
+inline HRESULT queryIdentity(REFIID iid, void** object, std::initializer_list<IdentityRow> rows) {
+    if (!object) return E_POINTER;
+    for (const IdentityRow& row : rows) {
+        if (iid == row.iid || (iid == __uuidof(IUnknown) && &row == rows.begin())) {
+            row.part->AddRef();
+            *object = row.part;
+            return S_OK;
+        }
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+// An interface that a part of a larger object implements: the owner keeps the count
+// (AddRef and Release forward to it) and the identity table (its queryPart), as the
+// pin of Wine's file source forwards to one place.
+template <typename Owner, typename Interface>
+class ComPart : public Interface {
+public:
+    ComPart(const ComPart&) = delete;
+    ComPart& operator=(const ComPart&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        return owner_.queryPart(iid, object);
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return owner_.AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return owner_.Release(); }
+
+protected:
+    explicit ComPart(Owner& owner) : owner_(owner) {}
+    virtual ~ComPart() = default;
+
+    Owner& owner_;
+};
 
 // For objects handed to DirectShow's streaming threads.
 template <typename Primary, typename... Bases>

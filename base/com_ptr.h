@@ -29,6 +29,12 @@ public:
         return result;
     }
 
+    // Takes a reference of its own to a borrowed pointer.
+    static ComPtr retain(T* p) {
+        if (p) p->AddRef();
+        return attach(p);
+    }
+
     void reset() {
         if (T* old = std::exchange(p_, nullptr)) old->Release();
     }

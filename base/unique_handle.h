@@ -1,6 +1,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <utility>
 
@@ -70,10 +71,38 @@ struct WindowHandleTraits {
     static void close(Handle h) { DestroyWindow(h); }
 };
 
+struct RegistryKeyTraits {
+    using Handle = HKEY;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle h) { RegCloseKey(h); }
+};
+
+struct MenuTraits {
+    using Handle = HMENU;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle h) { DestroyMenu(h); }
+};
+
+struct ImageListTraits {
+    using Handle = HIMAGELIST;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle h) { ImageList_Destroy(h); }
+};
+
+struct GdiObjectTraits {
+    using Handle = HGDIOBJ;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle h) { DeleteObject(h); }
+};
+
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;
 using ModuleHandle = UniqueHandle<ModuleHandleTraits>;
 using WindowHandle = UniqueHandle<WindowHandleTraits>;
+using RegistryKey = UniqueHandle<RegistryKeyTraits>;
+using MenuHandle = UniqueHandle<MenuTraits>;
+using ImageListHandle = UniqueHandle<ImageListTraits>;
+using GdiObject = UniqueHandle<GdiObjectTraits>;
 
 }  // namespace melodrift

@@ -1,7 +1,7 @@
 #include "library/cue_sheet.h"
 
-#include "base/unique_handle.h"
 #include "base/paths.h"
+#include "base/whole_file.h"
 
 #include <windows.h>
 #include <shlwapi.h>
@@ -276,32 +276,13 @@ std::vector<CueTrack> parseCueText(const std::wstring& text, const std::wstring&
 
 // --- reading -----------------------------------------------------------------------
 
-namespace {
-
-// The whole file, or nothing when it cannot be opened, is too large or reads short.
-std::optional<std::string> readSheetBytes(const std::wstring& sheetPath) {
-    FileHandle file(CreateFileW(sheetPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!file) return std::nullopt;
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size) || static_cast<uint64_t>(size.QuadPart) >= kMaxCueSheetBytes)
-        return std::nullopt;
-    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD got = 0;
-    if (!bytes.empty() && !ReadFile(file.get(), &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr))
-        return std::nullopt;
-    if (got != bytes.size()) return std::nullopt;
-    return bytes;
-}
-
-}  // namespace
-
 std::vector<CueTrack> readCueSheet(const std::wstring& sheetPath) {
     // A sheet near the size limit needs its bytes and twice as much for its text at once;
     // where the address space has no such room the sheet is as unreadable as a locked one.
     try {
         std::wstring text;
         {
-            const std::optional<std::string> bytes = readSheetBytes(sheetPath);
+            const std::optional<std::string> bytes = readWholeFile(sheetPath, kMaxCueSheetBytes);
             if (!bytes) return {};
             text = decodeCueText(*bytes);
         }

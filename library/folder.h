@@ -40,6 +40,11 @@ public:
                                                  UINT graphEventMessage, UINT completionMessage) = 0;
 };
 
+// What a path opens as. The directory bit of attributes decides first (so
+// INVALID_FILE_ATTRIBUTES, which has every bit, counts as a directory); then the name.
+enum class FolderKind { None, Directory, Archive, CueSheet };
+FolderKind folderKind(const std::wstring& path, DWORD attributes);
+
 // A directory, archive or CUE sheet as a folder; empty for anything else. A directory
 // drains messages through drain while it lists.
 std::shared_ptr<Folder> openFolder(const std::wstring& path, MessageDrain drain);

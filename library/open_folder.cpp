@@ -8,12 +8,21 @@
 
 namespace melodrift {
 
+FolderKind folderKind(const std::wstring& path, DWORD attributes) {
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return FolderKind::Directory;
+    if (isArchiveName(path)) return FolderKind::Archive;
+    if (PathMatchSpecW(path.c_str(), L"*.cue")) return FolderKind::CueSheet;
+    return FolderKind::None;
+}
+
 std::shared_ptr<Folder> openFolder(const std::wstring& path, MessageDrain drain) {
-    // A path that cannot be examined reports all bits, the directory bit too: it
-    // becomes a directory that lists nothing.
-    if (GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) return std::make_shared<FolderDir>(path, drain);
-    if (isArchiveName(path)) return std::make_shared<FolderZip>(path);
-    if (PathMatchSpecW(path.c_str(), L"*.cue")) return std::make_shared<FolderCue>(path);
+    // A path that cannot be examined becomes a directory that lists nothing.
+    switch (folderKind(path, GetFileAttributesW(path.c_str()))) {
+    case FolderKind::Directory: return std::make_shared<FolderDir>(path, drain);
+    case FolderKind::Archive: return std::make_shared<FolderZip>(path);
+    case FolderKind::CueSheet: return std::make_shared<FolderCue>(path);
+    case FolderKind::None: break;
+    }
     return nullptr;
 }
 

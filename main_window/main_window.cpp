@@ -1,6 +1,7 @@
 #include "main_window/main_window.h"
 
 #include "main_window/settings_keys.h"
+#include "res/resource_ids.h"
 #include "library/folder.h"
 #include "playback/player.h"
 #include "ui/commands.h"
@@ -21,14 +22,13 @@
 namespace melodrift {
 
 namespace {
-constexpr int kIconResource = 10;
 constexpr int kLastButton = 10;
 constexpr int kTimePartWidth = 200;
 }  // namespace
 
 MainWindow::MainWindow() {
     const HINSTANCE module = GetModuleHandleW(nullptr);
-    const HICON icon = LoadIconW(module, MAKEINTRESOURCEW(kIconResource));
+    const HICON icon = LoadIconW(module, MAKEINTRESOURCEW(IDI_MELODRIFT));
     // Registered once per process, so that a second window (in tests) finds the class.
     static const ATOM atom = registerWindowClass(0, icon, LoadCursorW(nullptr, IDC_ARROW),
                                                  static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)),

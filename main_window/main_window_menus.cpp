@@ -18,13 +18,10 @@ namespace {
 class PopupMenu {
 public:
     PopupMenu() : menu_(CreatePopupMenu()) {}
-    ~PopupMenu() { DestroyMenu(menu_); }
-    PopupMenu(const PopupMenu&) = delete;
-    PopupMenu& operator=(const PopupMenu&) = delete;
-    HMENU get() const { return menu_; }
+    HMENU get() const { return menu_.get(); }
 
 private:
-    HMENU menu_;
+    MenuHandle menu_;
 };
 
 }  // namespace
@@ -75,9 +72,8 @@ void MainWindow::onCommand(int id) {
 void MainWindow::showRepeatMenu() {
     const int mode = toolbar->repeatMode();
     PopupMenu menu;
-    const wchar_t* labels[] = {L"リピートなし", L"リピート（リスト）", L"リピート（単曲）"};
-    for (int i = 0; i < 3; ++i)
-        AppendMenuW(menu.get(), MF_STRING | (i == mode ? MF_CHECKED : 0), 10 + i, labels[i]);
+    for (int i = RepeatNone; i <= RepeatSingle; ++i)
+        AppendMenuW(menu.get(), MF_STRING | (i == mode ? MF_CHECKED : 0), 10 + i, repeatModeText(i));
     const POINT at = buttonCorner(ID_REPEAT);
     const int chosen = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, hwnd, nullptr);
     if (chosen > 9) toolbar->setRepeatMode(chosen - 10);

@@ -1,6 +1,5 @@
 // The main window's playback control: the play list is the file list in its display
 // order; one Player at a time plays an item of the current folder.
-#include "archive/archive_names.h"
 #include "library/folder.h"
 #include "base/paths.h"
 #include "playback/player.h"
@@ -190,9 +189,10 @@ void MainWindow::refreshPosition() {
 
 bool MainWindow::openPath(const std::wstring& path) {
     std::wstring name = path;
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    const bool isFolder = (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) ||
-                          isArchiveName(path) || PathMatchSpecW(path.c_str(), L"*.cue");
+    // A path that does not exist is judged by its name alone.
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) attributes = 0;
+    const bool isFolder = folderKind(path, attributes) != FolderKind::None;
     if (!isFolder) name = parentDirectory(path);
     if (!tree->selectPath(name.empty() ? std::wstring(L".") : name)) return false;
     if (isFolder) return false;

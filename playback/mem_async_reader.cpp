@@ -15,61 +15,24 @@ namespace {
 constexpr LONGLONG kTimePerByte = 10000000;
 const HRESULT kEndOfFile = HRESULT_FROM_WIN32(ERROR_HANDLE_EOF);
 
-// Holds a critical section for one scope.
-class Lock {
-public:
-    explicit Lock(CRITICAL_SECTION& section) : section_(section) { EnterCriticalSection(&section_); }
-    ~Lock() { LeaveCriticalSection(&section_); }
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-
-private:
-    CRITICAL_SECTION& section_;
-};
-
 }  // namespace
 
 MemAsyncReader::MemAsyncReader(MemSourceFilter& filter)
-    : filter_(filter),
+    : ComPart(filter),
       requestSignal_(CreateSemaphoreW(nullptr, 0, 0x7FFFFFFF, nullptr)),
-      flushEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
-    InitializeCriticalSection(&queueLock_);
-    InitializeCriticalSection(&waitLock_);
-}
+      flushEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
 // Requests still queued are dropped without touching their samples.
-MemAsyncReader::~MemAsyncReader() {
-    DeleteCriticalSection(&waitLock_);
-    DeleteCriticalSection(&queueLock_);
-}
-
-HRESULT MemAsyncReader::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    if (iid == IID_IAsyncReader) {
-        *object = static_cast<IAsyncReader*>(this);
-    } else if (iid == IID_IPin || iid == IID_IUnknown) {
-        *object = static_cast<IPin*>(filter_.outputPin());
-    } else if (iid == __uuidof(IAMAsyncReaderTimestampScaling)) {
-        *object = static_cast<IAMAsyncReaderTimestampScaling*>(&filter_.timestampScaling());
-    } else {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    filter_.AddRef();
-    return S_OK;
-}
-
-ULONG MemAsyncReader::AddRef() { return filter_.AddRef(); }
-ULONG MemAsyncReader::Release() { return filter_.Release(); }
+MemAsyncReader::~MemAsyncReader() = default;
 
 bool MemAsyncReader::flushing() const { return WaitForSingleObject(flushEvent_.get(), 0) == WAIT_OBJECT_0; }
 
 LONGLONG MemAsyncReader::toBytes(LONGLONG time) const {
-    return filter_.timestampScaling().rawTimestamps() ? time : time / kTimePerByte;
+    return owner_.timestampScaling().rawTimestamps() ? time : time / kTimePerByte;
 }
 
 LONGLONG MemAsyncReader::toTime(LONGLONG bytes) const {
-    return filter_.timestampScaling().rawTimestamps() ? bytes : bytes * kTimePerByte;
+    return owner_.timestampScaling().rawTimestamps() ? bytes : bytes * kTimePerByte;
 }
 
 HRESULT MemAsyncReader::RequestAllocator(IMemAllocator* preferred, ALLOCATOR_PROPERTIES* properties,
@@ -79,8 +42,7 @@ HRESULT MemAsyncReader::RequestAllocator(IMemAllocator* preferred, ALLOCATOR_PRO
     if (!properties) return E_POINTER;
     ComPtr<IMemAllocator> allocator;
     if (preferred) {
-        preferred->AddRef();
-        allocator = ComPtr<IMemAllocator>::attach(preferred);
+        allocator = ComPtr<IMemAllocator>::retain(preferred);
     } else {
         const HRESULT hr = CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER,
                                             IID_IMemAllocator, allocator.putVoid());
@@ -105,7 +67,7 @@ HRESULT MemAsyncReader::Request(IMediaSample* sample, DWORD_PTR user) {
     if (sample->GetTime(&start, &stop) != S_OK) return VFW_E_SAMPLE_TIME_NOT_SET;
     if (toBytes(start) >= static_cast<LONGLONG>(data_.size())) return kEndOfFile;
 
-    Lock queue(queueLock_);
+    const CriticalSectionLock queue(queueLock_);
     if (flushing()) return VFW_E_WRONG_STATE;
     try {
         requests_.emplace_back(sample, user);
@@ -122,14 +84,14 @@ HRESULT MemAsyncReader::WaitForNext(DWORD timeoutMs, IMediaSample** sample, DWOR
     *user = 0;
     if (!requestSignal_ || !flushEvent_) return E_OUTOFMEMORY;
 
-    Lock wait(waitLock_);
+    const CriticalSectionLock wait(waitLock_);
     // The semaphore comes first: with both signalled the wait takes its count, so the
     // count keeps matching the queue even while a flush drains it.
     const HANDLE handles[] = {requestSignal_.get(), flushEvent_.get()};
     const DWORD woken = WaitForMultipleObjects(2, handles, FALSE, timeoutMs);
     const bool timedOut = woken != WAIT_OBJECT_0 && woken != WAIT_OBJECT_0 + 1;
 
-    Lock queue(queueLock_);
+    const CriticalSectionLock queue(queueLock_);
     if (!timedOut && !requests_.empty()) {
         *sample = requests_.front().first;
         *user = requests_.front().second;
@@ -172,7 +134,7 @@ HRESULT MemAsyncReader::SyncReadAligned(IMediaSample* sample) {
     }
     hr = sample->SetActualDataLength(length);
     if (FAILED(hr)) return hr;
-    sample->SetSyncPoint(TRUE);
+    (void)sample->SetSyncPoint(TRUE);  // only a hint to the parser
     return endOfFile ? S_FALSE : S_OK;
 }
 
@@ -194,7 +156,7 @@ HRESULT MemAsyncReader::Length(LONGLONG* total, LONGLONG* available) {
 
 HRESULT MemAsyncReader::BeginFlush() {
     if (!flushEvent_) return E_OUTOFMEMORY;
-    Lock queue(queueLock_);
+    const CriticalSectionLock queue(queueLock_);
     if (flushing()) return S_FALSE;
     SetEvent(flushEvent_.get());
     return S_OK;
@@ -203,8 +165,8 @@ HRESULT MemAsyncReader::BeginFlush() {
 // Waits for a WaitForNext in progress, so that a flush cannot end under it.
 HRESULT MemAsyncReader::EndFlush() {
     if (!flushEvent_) return E_OUTOFMEMORY;
-    Lock wait(waitLock_);
-    Lock queue(queueLock_);
+    const CriticalSectionLock wait(waitLock_);
+    const CriticalSectionLock queue(queueLock_);
     if (!flushing()) return S_FALSE;
     ResetEvent(flushEvent_.get());
     return S_OK;

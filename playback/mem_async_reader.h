@@ -1,6 +1,8 @@
 #pragma once
 
 #include "base/unique_handle.h"
+#include "base/com_object.h"
+#include "base/critical_section.h"
 #include "playback/dshow_interfaces.h"
 
 #include <cstdint>
@@ -17,7 +19,7 @@ class MemSourceFilter;
 // own: a queued request is carried out by the WaitForNext call that collects it.
 // Sample times are byte positions times 10 000 000 unless the pin's
 // IAMAsyncReaderTimestampScaling has been switched to raw byte positions.
-class MemAsyncReader final : public IAsyncReader {
+class MemAsyncReader final : public ComPart<MemSourceFilter, IAsyncReader> {
 public:
     explicit MemAsyncReader(MemSourceFilter& filter);
     virtual ~MemAsyncReader();
@@ -27,10 +29,6 @@ public:
     // Takes over the stream's bytes; call once, before the pin is rendered.
     void setData(std::vector<uint8_t>&& bytes) { data_ = std::move(bytes); }
     const std::vector<uint8_t>& data() const { return data_; }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
 
     HRESULT STDMETHODCALLTYPE RequestAllocator(IMemAllocator* preferred, ALLOCATOR_PROPERTIES* properties,
                                                IMemAllocator** actual) override;
@@ -47,14 +45,13 @@ private:
     LONGLONG toBytes(LONGLONG time) const;
     LONGLONG toTime(LONGLONG bytes) const;
 
-    MemSourceFilter& filter_;
     std::vector<uint8_t> data_;
     // One count per queued request: the count always equals requests_.size() while
     // queueLock_ is free, so a wake-up on it always finds a request.
     KernelHandle requestSignal_;
     KernelHandle flushEvent_;  // signalled between BeginFlush and EndFlush
-    CRITICAL_SECTION queueLock_;  // requests_ and the test of flushEvent_
-    CRITICAL_SECTION waitLock_;   // one WaitForNext (or EndFlush) at a time; taken before queueLock_
+    CriticalSection queueLock_;  // requests_ and the test of flushEvent_
+    CriticalSection waitLock_;    // one WaitForNext (or EndFlush) at a time; taken before queueLock_
     std::deque<std::pair<IMediaSample*, DWORD_PTR>> requests_;  // samples not counted
 };
 

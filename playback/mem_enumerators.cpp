@@ -8,18 +8,17 @@
 
 namespace melodrift {
 
-MemEnumPins::MemEnumPins(MemSourceFilter& filter, ULONG cursor) : filter_(filter), cursor_(cursor) {
-    filter_.AddRef();
-}
+MemEnumPins::MemEnumPins(MemSourceFilter& filter, ULONG cursor)
+    : filter_(ComPtr<MemSourceFilter>::retain(&filter)), cursor_(cursor) {}
 
-MemEnumPins::~MemEnumPins() { filter_.Release(); }
+MemEnumPins::~MemEnumPins() = default;
 
 HRESULT MemEnumPins::Next(ULONG count, IPin** pins, ULONG* fetched) {
     if (!pins) return E_POINTER;
     if (!fetched && count > 1) return E_INVALIDARG;
     ULONG served = 0;
     if (cursor_ == 0 && count >= 1) {
-        pins[0] = filter_.outputPin();
+        pins[0] = filter_->outputPin();
         pins[0]->AddRef();
         served = 1;
         cursor_ = 1;
@@ -44,22 +43,21 @@ HRESULT MemEnumPins::Reset() {
 
 HRESULT MemEnumPins::Clone(IEnumPins** clone) {
     if (!clone) return E_POINTER;
-    *clone = new (std::nothrow) MemEnumPins(filter_, cursor_);
+    *clone = new (std::nothrow) MemEnumPins(*filter_.get(), cursor_);
     return *clone ? S_OK : E_OUTOFMEMORY;
 }
 
-MemEnumMediaTypes::MemEnumMediaTypes(MemOutputPin& pin, ULONG cursor) : pin_(pin), cursor_(cursor) {
-    pin_.AddRef();
-}
+MemEnumMediaTypes::MemEnumMediaTypes(MemOutputPin& pin, ULONG cursor)
+    : pin_(ComPtr<MemOutputPin>::retain(&pin)), cursor_(cursor) {}
 
-MemEnumMediaTypes::~MemEnumMediaTypes() { pin_.Release(); }
+MemEnumMediaTypes::~MemEnumMediaTypes() = default;
 
 HRESULT MemEnumMediaTypes::Next(ULONG count, AM_MEDIA_TYPE** types, ULONG* fetched) {
     if (!types) return E_POINTER;
     if (!fetched && count > 1) return E_INVALIDARG;
     ULONG served = 0;
-    while (served < count && cursor_ < pin_.typeCount()) {
-        AM_MEDIA_TYPE* copy = createMediaTypeCopy(pin_.offeredType(cursor_));
+    while (served < count && cursor_ < pin_->typeCount()) {
+        AM_MEDIA_TYPE* copy = createMediaTypeCopy(pin_->offeredType(cursor_));
         if (!copy) {
             // Never hand out a null entry: undo this call and fail it as a whole.
             for (ULONG i = 0; i < served; ++i) {
@@ -78,7 +76,7 @@ HRESULT MemEnumMediaTypes::Next(ULONG count, AM_MEDIA_TYPE** types, ULONG* fetch
 }
 
 HRESULT MemEnumMediaTypes::Skip(ULONG count) {
-    const ULONG left = cursor_ < pin_.typeCount() ? pin_.typeCount() - cursor_ : 0;
+    const ULONG left = cursor_ < pin_->typeCount() ? pin_->typeCount() - cursor_ : 0;
     const ULONG skipped = count < left ? count : left;
     cursor_ += skipped;
     return skipped == count ? S_OK : S_FALSE;
@@ -91,7 +89,7 @@ HRESULT MemEnumMediaTypes::Reset() {
 
 HRESULT MemEnumMediaTypes::Clone(IEnumMediaTypes** clone) {
     if (!clone) return E_POINTER;
-    *clone = new (std::nothrow) MemEnumMediaTypes(pin_, cursor_);
+    *clone = new (std::nothrow) MemEnumMediaTypes(*pin_.get(), cursor_);
     return *clone ? S_OK : E_OUTOFMEMORY;
 }
 

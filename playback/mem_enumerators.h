@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/com_object.h"
+#include "base/com_ptr.h"
 #include "playback/dshow_interfaces.h"
 
 namespace melodrift {
@@ -20,7 +21,7 @@ public:
     HRESULT STDMETHODCALLTYPE Clone(IEnumPins** clone) override;
 
 private:
-    MemSourceFilter& filter_;
+    ComPtr<MemSourceFilter> filter_;
     ULONG cursor_;
 };
 
@@ -37,7 +38,7 @@ public:
     HRESULT STDMETHODCALLTYPE Clone(IEnumMediaTypes** clone) override;
 
 private:
-    MemOutputPin& pin_;
+    ComPtr<MemOutputPin> pin_;
     ULONG cursor_;
 };
 

@@ -22,7 +22,7 @@ bool passes(const AM_MEDIA_TYPE& type, const GUID* majortype, const GUID* subtyp
 
 }  // namespace
 
-MemOutputPin::MemOutputPin(MemSourceFilter& filter) : filter_(filter) {
+MemOutputPin::MemOutputPin(MemSourceFilter& filter) : ComPart(filter) {
     for (AM_MEDIA_TYPE& type : types_) {
         std::memset(&type, 0, sizeof type);
         type.majortype = MEDIATYPE_Stream;
@@ -48,32 +48,12 @@ bool MemOutputPin::detectMediaType(const std::vector<uint8_t>& bytes) {
     return false;
 }
 
-MemAsyncReader& MemOutputPin::reader() { return filter_.reader(); }
-
-HRESULT MemOutputPin::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IPin) {
-        *object = static_cast<IPin*>(this);
-    } else if (iid == __uuidof(IAMAsyncReaderTimestampScaling)) {
-        *object = static_cast<IAMAsyncReaderTimestampScaling*>(&filter_.timestampScaling());
-    } else if (iid == IID_IAsyncReader) {
-        *object = static_cast<IAsyncReader*>(&filter_.reader());
-        readerRequested_ = true;
-    } else {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    filter_.AddRef();
-    return S_OK;
-}
-
-ULONG MemOutputPin::AddRef() { return filter_.AddRef(); }
-ULONG MemOutputPin::Release() { return filter_.Release(); }
+MemAsyncReader& MemOutputPin::reader() { return owner_.reader(); }
 
 HRESULT MemOutputPin::Connect(IPin* receivePin, const AM_MEDIA_TYPE* type) {
     if (!receivePin) return E_POINTER;
     if (connectedTo_) return VFW_E_ALREADY_CONNECTED;
-    if (filter_.state() != State_Stopped) return VFW_E_NOT_STOPPED;
+    if (owner_.state() != State_Stopped) return VFW_E_NOT_STOPPED;
 
     const GUID* majortype = type && type->majortype != GUID_NULL ? &type->majortype : nullptr;
     const GUID* subtype = type && type->subtype != GUID_NULL ? &type->subtype : nullptr;
@@ -116,7 +96,7 @@ HRESULT MemOutputPin::attempt(IPin* receivePin, AM_MEDIA_TYPE* type) {
     HRESULT hr = receivePin->ReceiveConnection(this, type);
     if (SUCCEEDED(hr) && !readerRequested_) {
         // A push-model input: it would never read, so the connection is of no use.
-        receivePin->Disconnect();
+        (void)receivePin->Disconnect();  // the attempt fails either way
         hr = E_FAIL;
     }
     if (FAILED(hr)) {
@@ -132,7 +112,7 @@ HRESULT MemOutputPin::ReceiveConnection(IPin*, const AM_MEDIA_TYPE*) { return E_
 
 HRESULT MemOutputPin::Disconnect() {
     if (!connectedTo_) return S_FALSE;
-    if (filter_.state() != State_Stopped) return VFW_E_NOT_STOPPED;
+    if (owner_.state() != State_Stopped) return VFW_E_NOT_STOPPED;
     deleteMediaType(connectionType_);
     connectionType_ = nullptr;
     connectedTo_ = nullptr;
@@ -155,8 +135,8 @@ HRESULT MemOutputPin::ConnectionMediaType(AM_MEDIA_TYPE* type) {
 
 HRESULT MemOutputPin::QueryPinInfo(PIN_INFO* info) {
     if (!info) return E_POINTER;
-    info->pFilter = &filter_;
-    filter_.AddRef();
+    info->pFilter = &owner_;
+    owner_.AddRef();
     info->dir = PINDIR_OUTPUT;
     lstrcpynW(info->achName, kPinName, sizeof info->achName / sizeof info->achName[0]);
     return S_OK;

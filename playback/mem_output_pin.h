@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/com_object.h"
 #include "playback/dshow_interfaces.h"
 
 #include <atomic>
@@ -14,7 +15,7 @@ class MemSourceFilter;
 // The single output pin of MemSourceFilter: a byte stream (MEDIATYPE_Stream) in the
 // pull model. It connects only to an input pin that takes its IAsyncReader while
 // accepting the connection. A member of the filter, whose reference count it shares.
-class MemOutputPin final : public IPin {
+class MemOutputPin final : public ComPart<MemSourceFilter, IPin> {
 public:
     explicit MemOutputPin(MemSourceFilter& filter);
     virtual ~MemOutputPin();
@@ -28,13 +29,12 @@ public:
     // The reader whose setData receives the bytes to serve.
     MemAsyncReader& reader();
 
+    // Called when the pin's identity hands out its IAsyncReader.
+    void noteReaderRequested() { readerRequested_ = true; }
+
     // The types offered, best first (for the enumerator).
     ULONG typeCount() const { return typeCount_; }
     const AM_MEDIA_TYPE& offeredType(ULONG index) const { return types_[index]; }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
 
     HRESULT STDMETHODCALLTYPE Connect(IPin* receivePin, const AM_MEDIA_TYPE* type) override;
     HRESULT STDMETHODCALLTYPE ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* type) override;
@@ -59,7 +59,6 @@ private:
     HRESULT tryReceiverTypes(IPin* receivePin, const GUID* majortype, const GUID* subtype);
     HRESULT tryOwnTypes(IPin* receivePin, const GUID* majortype, const GUID* subtype);
 
-    MemSourceFilter& filter_;
     AM_MEDIA_TYPE* connectionType_ = nullptr;  // task memory, owned
     IPin* connectedTo_ = nullptr;              // not counted
     AM_MEDIA_TYPE types_[2];

@@ -27,40 +27,17 @@ void copyName(wchar_t* target, size_t capacity, const wchar_t* source) {
 
 }  // namespace
 
-MemSourceFilter::MemSourceFilter() : pin_(*this), timestampScaling_(*this), reader_(*this) {
-    InitializeCriticalSection(&refLock_);
-    InitializeCriticalSection(&infoLock_);
-}
+MemSourceFilter::MemSourceFilter() : pin_(*this), timestampScaling_(*this), reader_(*this) {}
 
-MemSourceFilter::~MemSourceFilter() {
-    DeleteCriticalSection(&infoLock_);
-    DeleteCriticalSection(&refLock_);
-}
+MemSourceFilter::~MemSourceFilter() = default;
 
-HRESULT MemSourceFilter::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IPersist || iid == IID_IMediaFilter || iid == IID_IBaseFilter) {
-        *object = static_cast<IBaseFilter*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG MemSourceFilter::AddRef() {
-    EnterCriticalSection(&refLock_);
-    const ULONG count = ++refCount_;
-    LeaveCriticalSection(&refLock_);
-    return count;
-}
-
-ULONG MemSourceFilter::Release() {
-    EnterCriticalSection(&refLock_);
-    const ULONG count = --refCount_;
-    LeaveCriticalSection(&refLock_);
-    if (count == 0) delete this;
-    return count;
+HRESULT MemSourceFilter::queryPart(REFIID iid, void** object) {
+    const HRESULT hr = queryIdentity(iid, object,
+                                     {answers<IPin>(pin_), answers<IAsyncReader>(reader_),
+                                      answers<IAMAsyncReaderTimestampScaling>(timestampScaling_)});
+    // A pull-model input takes the reader while it accepts the connection.
+    if (SUCCEEDED(hr) && iid == IID_IAsyncReader) pin_.noteReaderRequested();
+    return hr;
 }
 
 HRESULT MemSourceFilter::GetClassID(CLSID* id) {
@@ -93,20 +70,17 @@ HRESULT MemSourceFilter::GetState(DWORD, FILTER_STATE* state) {
 }
 
 HRESULT MemSourceFilter::SetSyncSource(IReferenceClock* clock) {
-    if (clock) clock->AddRef();
-    ComPtr<IReferenceClock> incoming = ComPtr<IReferenceClock>::attach(clock);
-    EnterCriticalSection(&infoLock_);
+    ComPtr<IReferenceClock> incoming = ComPtr<IReferenceClock>::retain(clock);
+    const CriticalSectionLock lock(infoLock_);
     std::swap(clock_, incoming);
-    LeaveCriticalSection(&infoLock_);
-    return S_OK;  // the old clock is released by `incoming`, outside the lock
+    return S_OK;  // the old clock is released by `incoming`, after the lock
 }
 
 HRESULT MemSourceFilter::GetSyncSource(IReferenceClock** clock) {
     if (!clock) return E_POINTER;
-    EnterCriticalSection(&infoLock_);
+    const CriticalSectionLock lock(infoLock_);
     *clock = clock_.get();
     if (*clock) (*clock)->AddRef();
-    LeaveCriticalSection(&infoLock_);
     return S_OK;
 }
 
@@ -129,19 +103,17 @@ HRESULT MemSourceFilter::FindPin(LPCWSTR id, IPin** pin) {
 
 HRESULT MemSourceFilter::QueryFilterInfo(FILTER_INFO* info) {
     if (!info) return E_POINTER;
-    EnterCriticalSection(&infoLock_);
+    const CriticalSectionLock lock(infoLock_);
     *info = info_;
     if (info->pGraph) info->pGraph->AddRef();
-    LeaveCriticalSection(&infoLock_);
     return S_OK;
 }
 
 // The graph owns the filter, so the filter keeps no reference back to it.
 HRESULT MemSourceFilter::JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) {
-    EnterCriticalSection(&infoLock_);
+    const CriticalSectionLock lock(infoLock_);
     info_.pGraph = graph;
     copyName(info_.achName, sizeof info_.achName / sizeof info_.achName[0], graph ? name : nullptr);
-    LeaveCriticalSection(&infoLock_);
     return S_OK;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "base/com_object.h"
 #include "base/com_ptr.h"
+#include "base/critical_section.h"
 #include "playback/dshow_interfaces.h"
 #include "playback/mem_async_reader.h"
 #include "playback/mem_output_pin.h"
@@ -14,30 +16,27 @@ namespace melodrift {
 // decompressed whole) through one output pin, so that it plays without a temporary file.
 //
 // Use:
-//   auto* filter = new (std::nothrow) MemSourceFilter;   // one reference, the creator's
-//   graph->AddFilter(filter, L"MemSource");
+//   const auto filter = ComPtr<MemSourceFilter>::attach(new (std::nothrow) MemSourceFilter);
+//   graph->AddFilter(filter.get(), L"MemSource");          // the graph keeps its own reference
 //   filter->outputPin()->detectMediaType(bytes);
 //   filter->outputPin()->reader().setData(std::move(bytes));
 //   graph->Render(filter->outputPin());
-//   filter->Release();                                    // the graph keeps its own
 //
 // The pin, the reader and the timestamp-scaling object live inside this one allocation
-// and share its reference count.
-class MemSourceFilter final : public IBaseFilter {
+// and share its reference count, which the streaming threads change too.
+class MemSourceFilter final : public SharedComObject<IBaseFilter, IMediaFilter, IPersist> {
 public:
     MemSourceFilter();
-    virtual ~MemSourceFilter();
-    MemSourceFilter(const MemSourceFilter&) = delete;
-    MemSourceFilter& operator=(const MemSourceFilter&) = delete;
+    ~MemSourceFilter() override;
 
     MemOutputPin* outputPin() { return &pin_; }
     MemAsyncReader& reader() { return reader_; }
     MemAMAsyncReaderTimestampScaling& timestampScaling() { return timestampScaling_; }
     FILTER_STATE state() const { return state_.load(); }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
+    // The identity of the pin and its reader and timestamp-scaling parts, which
+    // share the filter's count.
+    HRESULT queryPart(REFIID iid, void** object);
 
     HRESULT STDMETHODCALLTYPE GetClassID(CLSID* classId) override;
     HRESULT STDMETHODCALLTYPE Stop() override;
@@ -59,11 +58,9 @@ private:
     MemOutputPin pin_;
     MemAMAsyncReaderTimestampScaling timestampScaling_;
     MemAsyncReader reader_;
-    ULONG refCount_ = 1;
-    CRITICAL_SECTION refLock_;
     std::atomic<FILTER_STATE> state_{State_Stopped};
     // The graph may set the clock while another thread asks for it.
-    CRITICAL_SECTION infoLock_;
+    CriticalSection infoLock_;
     ComPtr<IReferenceClock> clock_;
     FILTER_INFO info_{};  // graph pointer not counted
 };

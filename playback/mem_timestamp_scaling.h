@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/com_object.h"
 #include "playback/dshow_interfaces.h"
 
 #include <atomic>
@@ -11,23 +12,19 @@ class MemSourceFilter;
 // The output pin's IAMAsyncReaderTimestampScaling. A member of MemSourceFilter, whose
 // reference count it shares. Off (the default), sample times in read requests are byte
 // positions times 10 000 000; on, they are byte positions. The reader asks on every call.
-class MemAMAsyncReaderTimestampScaling final : public IAMAsyncReaderTimestampScaling {
+class MemAMAsyncReaderTimestampScaling final : public ComPart<MemSourceFilter, IAMAsyncReaderTimestampScaling> {
 public:
-    explicit MemAMAsyncReaderTimestampScaling(MemSourceFilter& filter) : filter_(filter) {}
+    explicit MemAMAsyncReaderTimestampScaling(MemSourceFilter& filter) : ComPart(filter) {}
     virtual ~MemAMAsyncReaderTimestampScaling() = default;
     MemAMAsyncReaderTimestampScaling(const MemAMAsyncReaderTimestampScaling&) = delete;
     MemAMAsyncReaderTimestampScaling& operator=(const MemAMAsyncReaderTimestampScaling&) = delete;
 
     bool rawTimestamps() const { return rawTimestamps_.load() != FALSE; }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE GetTimestampMode(WINBOOL* raw) override;
     HRESULT STDMETHODCALLTYPE SetTimestampMode(WINBOOL raw) override;
 
 private:
-    MemSourceFilter& filter_;
     // Set by whoever holds the interface, read by the streaming threads.
     std::atomic<WINBOOL> rawTimestamps_{FALSE};
 };

@@ -65,8 +65,9 @@ bool Player::stop() {
     LONGLONG current = 0;
     const bool knowsPosition = SUCCEEDED(mediaSeeking_->GetCurrentPosition(&current));
     if (FAILED(mediaControl_->Stop())) return false;
+    // A refused seek only loses the place, as Wine's graph would anyway.
     if (knowsPosition)
-        mediaSeeking_->SetPositions(&current, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
+        (void)mediaSeeking_->SetPositions(&current, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
     state_ = Stopped;
     return true;
 }
@@ -91,21 +92,24 @@ int32_t Player::volume() const {
 int32_t Player::seek(int32_t seconds) {
     if (state_ == NotReady) return 0;
     LONGLONG current = seconds * kMediaTimePerSecond;
-    mediaSeeking_->SetPositions(&current, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
+    // A refused seek leaves the position where it was, which the caller reads back.
+    (void)mediaSeeking_->SetPositions(&current, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
     return position();
 }
 
 int32_t Player::position() {
     if (state_ == NotReady) return 0;
     LONGLONG current = 0;
-    mediaSeeking_->GetCurrentPosition(&current);
+    // An unknown position stays at 0, the start.
+    (void)mediaSeeking_->GetCurrentPosition(&current);
     return static_cast<int32_t>(current / kMediaTimePerSecond);
 }
 
 int32_t Player::duration() {
     if (state_ == NotReady) return 0;
     LONGLONG length = 0;
-    mediaSeeking_->GetDuration(&length);
+    // An unknown length stays at 0, as for a stream that cannot be measured.
+    (void)mediaSeeking_->GetDuration(&length);
     return static_cast<int32_t>(length / kMediaTimePerSecond);
 }
 
@@ -115,7 +119,7 @@ int32_t Player::handleGraphEvents() {
     LONG_PTR param1 = 0, param2 = 0;
     while (SUCCEEDED(mediaEvent_->GetEvent(&code, &param1, &param2, 0))) {
         if (code == EC_COMPLETE) PostMessageW(notifyWindow_, completionMessage_, 0, 0);
-        mediaEvent_->FreeEventParams(code, param1, param2);
+        (void)mediaEvent_->FreeEventParams(code, param1, param2);  // nothing to do if it fails
     }
     return 0;
 }

@@ -27,20 +27,22 @@ PlayerOfCue::PlayerOfCue(const std::wstring& audioPath, const std::wstring& fold
     LONGLONG stop = trackStop_;
     // A file that ends before the track begins gives no stop: the graph never gets one before the start.
     const DWORD stopFlags = trackStop_ < trackStart_ ? AM_SEEKING_NoPositioning : AM_SEEKING_AbsolutePositioning;
-    mediaSeeking()->SetPositions(&start, AM_SEEKING_AbsolutePositioning, &stop, stopFlags);
+    // A graph that refuses the positions plays the whole file, as it would without them.
+    (void)mediaSeeking()->SetPositions(&start, AM_SEEKING_AbsolutePositioning, &stop, stopFlags);
 }
 
 int32_t PlayerOfCue::seek(int32_t seconds) {
     if (state() == NotReady) return 0;
     LONGLONG current = seconds * kMediaTimePerSecond + trackStart_;
-    mediaSeeking()->SetPositions(&current, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
+    // A refused seek leaves the position where it was, which the caller reads back.
+    (void)mediaSeeking()->SetPositions(&current, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
     return position();
 }
 
 int32_t PlayerOfCue::position() {
     if (state() == NotReady) return 0;
     LONGLONG current = trackStart_;
-    mediaSeeking()->GetCurrentPosition(&current);
+    (void)mediaSeeking()->GetCurrentPosition(&current);  // unknown: the track's start
     return static_cast<int32_t>((current - trackStart_) / kMediaTimePerSecond);
 }
 

@@ -1,5 +1,6 @@
 #include "playback/subtype_detection.h"
 
+#include "base/unique_handle.h"
 #include "playback/check_string.h"
 
 #include <uuids.h>
@@ -10,23 +11,12 @@
 namespace melodrift {
 namespace {
 
-// Closes a registry key once.
-class RegKey {
-public:
-    RegKey() = default;
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
-    ~RegKey() {
-        if (key_) RegCloseKey(key_);
-    }
-    bool open(HKEY parent, const wchar_t* name) {
-        return RegOpenKeyExW(parent, name, 0, KEY_READ, &key_) == ERROR_SUCCESS;
-    }
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
+// The key opened for reading; none when it cannot be opened.
+RegistryKey openKey(HKEY parent, const wchar_t* name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(parent, name, 0, KEY_READ, &key) != ERROR_SUCCESS) return RegistryKey();
+    return RegistryKey(key);
+}
 
 bool anyCheckStringMatches(HKEY subtypeKey, const uint8_t* data, uint32_t size) {
     DWORD valueCount = 0, longestName = 0, longestData = 0;
@@ -59,16 +49,16 @@ bool findStreamSubtype(const uint8_t* data, uint32_t size, AM_MEDIA_TYPE& type) 
     wchar_t path[256] = L"Media Type\\";
     const size_t prefix = lstrlenW(path);
     if (StringFromGUID2(MEDIATYPE_Stream, path + prefix, static_cast<int>(256 - prefix)) == 0) return false;
-    RegKey streamKey;
-    if (!streamKey.open(HKEY_CLASSES_ROOT, path)) return false;
+    const RegistryKey streamKey = openKey(HKEY_CLASSES_ROOT, path);
+    if (!streamKey) return false;
 
     for (DWORD index = 0;; ++index) {
         DWORD length = 255;
         if (RegEnumKeyExW(streamKey.get(), index, path, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
             return false;
         }
-        RegKey subtypeKey;
-        if (!subtypeKey.open(streamKey.get(), path)) continue;
+        const RegistryKey subtypeKey = openKey(streamKey.get(), path);
+        if (!subtypeKey) continue;
         GUID subtype;
         if (FAILED(CLSIDFromString(path, &subtype))) continue;
         if (anyCheckStringMatches(subtypeKey.get(), data, size)) {

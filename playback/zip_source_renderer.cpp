@@ -1,6 +1,7 @@
 #include "playback/zip_source_renderer.h"
 
 #include "archive/archive.h"
+#include "base/com_ptr.h"
 #include "playback/mem_source_filter.h"
 
 #include <new>
@@ -8,13 +9,10 @@
 namespace melodrift {
 
 HRESULT ZipSourceRenderer::render(IGraphBuilder* graphBuilder) {
-    auto* filter = new (std::nothrow) MemSourceFilter;
+    const auto filter = ComPtr<MemSourceFilter>::attach(new (std::nothrow) MemSourceFilter);
     if (!filter) return E_FAIL;
-    HRESULT hr = graphBuilder->AddFilter(filter, L"MemSource");
-    if (FAILED(hr)) {
-        filter->Release();
-        return hr;
-    }
+    const HRESULT hr = graphBuilder->AddFilter(filter.get(), L"MemSource");
+    if (FAILED(hr)) return hr;
     // The whole entry is in memory before the graph is built; an entry that cannot be
     // extracted is served as an empty stream.
     std::vector<uint8_t> bytes;
@@ -22,12 +20,9 @@ HRESULT ZipSourceRenderer::render(IGraphBuilder* graphBuilder) {
     MemOutputPin* pin = filter->outputPin();
     pin->detectMediaType(bytes);
     pin->reader().setData(std::move(bytes));
-
-    pin->AddRef();
-    hr = graphBuilder->Render(pin);
-    pin->Release();
-    filter->Release();  // the graph holds its own reference
-    return hr;
+    // The pin shares the filter's count, which this function holds until the graph
+    // keeps its own.
+    return graphBuilder->Render(pin);
 }
 
 }  // namespace melodrift

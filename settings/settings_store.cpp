@@ -1,11 +1,15 @@
 #include "settings/settings_store.h"
 
 #include "base/unique_handle.h"
+#include "base/whole_file.h"
 
 #include <windows.h>
 #include <shlwapi.h>
 
 #include <cstdint>
+#include <cstring>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace melodrift {
@@ -37,18 +41,12 @@ void SettingsStore::load(const std::wstring& path) {
     fileName_ = path;
     dirty_ = false;
 
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return;
-
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart >= kMaxFileBytes) return;
-
-    const DWORD bytes = static_cast<DWORD>(size.QuadPart);
-    std::vector<wchar_t> text((bytes + 1) / 2 + 1);
-    DWORD bytesRead = 0;
-    ReadFile(file.get(), text.data(), bytes, &bytesRead, nullptr);
-    parse(text.data(), bytesRead / 2);  // a trailing odd byte is dropped
+    // A file that cannot be read whole loads as an empty store, as a missing one does.
+    const std::optional<std::string> bytes = readWholeFile(path, kMaxFileBytes);
+    if (!bytes) return;
+    std::wstring text(bytes->size() / 2, L'\0');  // a trailing odd byte is dropped
+    if (!text.empty()) std::memcpy(&text[0], bytes->data(), text.size() * sizeof(wchar_t));
+    parse(text.data(), text.size());
 }
 
 void SettingsStore::parse(const wchar_t* text, size_t length) {

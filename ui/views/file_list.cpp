@@ -3,6 +3,7 @@
 #include "library/folder.h"
 #include "base/paths.h"
 #include "ui/views/list_text.h"
+#include "ui/window_update_lock.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -63,20 +64,6 @@ int CALLBACK compareKeys(LPARAM key1, LPARAM key2, LPARAM) {
     const int32_t b = static_cast<int32_t>(key2);
     return a < b ? -1 : a > b ? 1 : 0;
 }
-
-// Holds the list's painting during a batch; only the lock that succeeded is undone.
-class UpdateLock {
-public:
-    explicit UpdateLock(HWND window) : locked_(LockWindowUpdate(window) != FALSE) {}
-    ~UpdateLock() {
-        if (locked_) LockWindowUpdate(nullptr);
-    }
-    UpdateLock(const UpdateLock&) = delete;
-    UpdateLock& operator=(const UpdateLock&) = delete;
-
-private:
-    bool locked_;
-};
 
 // Stops the list from redrawing and updating its scroll bars row by row; Wine's list
 // does that even while the window is locked, which makes a large fill a hundred
@@ -144,7 +131,7 @@ void FileList::fill(const std::shared_ptr<Folder>& folder) {
     // The caller's pointer may be reset by a handler that runs inside nextItem.
     const std::shared_ptr<Folder> keep = folder;
     filling = true;
-    UpdateLock lock(hwnd());
+    WindowUpdateLock lock(hwnd());
     RedrawPause pause(hwnd());
     SendMessageW(hwnd(), LVM_DELETEALLITEMS, 0, 0);
     FolderItem item;

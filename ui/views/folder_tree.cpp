@@ -1,10 +1,11 @@
 #include "ui/views/folder_tree.h"
 
-#include "archive/archive_names.h"
+#include "library/folder.h"
 #include "base/paths.h"
 #include "ui/commands.h"
 #include "ui/views/explorer.h"
 #include "ui/window.h"
+#include "ui/window_update_lock.h"
 
 #include <shellapi.h>
 #include <shlwapi.h>
@@ -190,12 +191,12 @@ int FolderTree::listChildren(HTREEITEM node, bool& cancelled) {
             }
             const std::wstring name = entry.cFileName;
             bool leaf = false;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            const FolderKind kind = folderKind(name, entry.dwFileAttributes);
+            if (kind == FolderKind::None) continue;
+            if (kind == FolderKind::Directory) {
                 if (name == L"." || name == L"..") continue;
-            } else if (isArchiveName(name) || PathMatchSpecW(name.c_str(), L"*.cue")) {
-                leaf = true;  // their contents show in the file list only
             } else {
-                continue;
+                leaf = true;  // their contents show in the file list only
             }
             HTREEITEM child = insertNode(node, insertAfter, joinPath(path, name), name, false);
             if (!child) continue;
@@ -222,14 +223,13 @@ std::wstring FolderTree::searchPath(HTREEITEM node, const std::wstring& path) co
 }
 
 bool FolderTree::selectPath(const std::wstring& path) {
-    const BOOL locked = LockWindowUpdate(hwnd());
+    const WindowUpdateLock lock(hwnd());
     // "C:\Music\" names the same folder as "C:\Music", whose label has no separator.
     HTREEITEM node = findOrExpand(withoutTrailingSeparator(fullPath(path)));
     if (node) {
         SendMessageW(hwnd(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(node));
         selectNode(node);
     }
-    if (locked) LockWindowUpdate(nullptr);
     return node != nullptr;
 }
 
@@ -297,7 +297,7 @@ void FolderTree::deleteChildren(HTREEITEM node) {
 }
 
 void FolderTree::refresh() {
-    const BOOL locked = LockWindowUpdate(parentWindow_);
+    const WindowUpdateLock lock(parentWindow_);
     const std::wstring selected = nodePath(nextItem(nullptr, TVGN_CARET));
     // Run from a listing's message pump, this removes or empties the listed node:
     // that listing must stop and leave the node alone.
@@ -313,7 +313,6 @@ void FolderTree::refresh() {
     }
     addDrives(hiddenDrives_);
     selectPath(selected);
-    if (locked) LockWindowUpdate(nullptr);
 }
 
 // The context menu and the favourites.
@@ -326,13 +325,12 @@ LRESULT FolderTree::onContextMenu(LPARAM position) {
     SendMessageW(hwnd(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node));
     const ContextTarget target = contextTarget(node);
 
-    HMENU menu = CreatePopupMenu();
+    const MenuHandle menu(CreatePopupMenu());
     if (!menu) return 0;
     for (const MenuEntry& entry : contextMenuEntries(target))
-        AppendMenuW(menu, entry.id ? MF_STRING : MF_SEPARATOR, entry.id, entry.id ? entry.text.c_str() : nullptr);
+        AppendMenuW(menu.get(), entry.id ? MF_STRING : MF_SEPARATOR, entry.id, entry.id ? entry.text.c_str() : nullptr);
     const UINT chosen =
-        static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, hwnd(), nullptr));
-    DestroyMenu(menu);
+        static_cast<UINT>(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, hwnd(), nullptr));
     runContextCommand(chosen, target);
     return 0;
 }

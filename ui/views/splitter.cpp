@@ -1,5 +1,6 @@
 #include "ui/views/splitter.h"
 
+#include "ui/window_update_lock.h"
 #include <algorithm>
 
 namespace melodrift {
@@ -56,11 +57,10 @@ void CSplitter::layout(int x, const RECT* area) {
     else
         x = defaultSplit(area_);
 
-    const BOOL locked = LockWindowUpdate(parentWindow_);
+    const WindowUpdateLock lock(parentWindow_);
     MoveWindow(leftPane_, left, top, std::max(0, x - left), height, TRUE);
     MoveWindow(rightPane_, x + kBarWidth, top, std::max(0, right - x - kBarWidth), height, TRUE);
     MoveWindow(hwnd, x, top, kBarWidth, height, TRUE);
-    if (locked) LockWindowUpdate(nullptr);
 }
 
 int CSplitter::barPosition() const {

@@ -1,5 +1,7 @@
 #include "ui/views/tool_bar.h"
 
+#include "res/resource_ids.h"
+#include "ui/window_update_lock.h"
 namespace melodrift {
 
 namespace {
@@ -25,15 +27,15 @@ TBBUTTON separator() {
     return b;
 }
 
-const wchar_t* repeatText(int mode) {
+}  // namespace
+
+const wchar_t* repeatModeText(int mode) {
     switch (mode) {
     case RepeatList: return L"リピート（リスト）";
     case RepeatSingle: return L"リピート（単曲）";
     default: return L"リピートなし";
     }
 }
-
-}  // namespace
 
 ToolBar::ToolBar(HWND mainWindow) : parentWindow_(mainWindow) {
     const HINSTANCE module = GetModuleHandleW(nullptr);
@@ -42,13 +44,11 @@ ToolBar::ToolBar(HWND mainWindow) : parentWindow_(mainWindow) {
                             mainWindow, nullptr, module, nullptr);
     SendMessageW(hwnd_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
 
-    images_ = ImageList_Create(kImageSize, kImageSize, ILC_COLOR32 | ILC_MASK, 0, kButtonCount);
-    if (HBITMAP strip = LoadBitmapW(module, MAKEINTRESOURCEW(kImageResource))) {
-        ImageList_AddMasked(images_, strip, kMaskColour);
-        DeleteObject(strip);
-    }
+    images_.reset(ImageList_Create(kImageSize, kImageSize, ILC_COLOR32 | ILC_MASK, 0, kButtonCount));
+    const GdiObject strip(LoadBitmapW(module, MAKEINTRESOURCEW(IDB_TOOLBAR)));
+    if (strip) ImageList_AddMasked(images_.get(), static_cast<HBITMAP>(strip.get()), kMaskColour);
     SendMessageW(hwnd_, TB_SETBITMAPSIZE, 0, MAKELPARAM(kImageSize, kImageSize));
-    SendMessageW(hwnd_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_));
+    SendMessageW(hwnd_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_.get()));
 
     TBBUTTON buttons[kButtonCount] = {
         button(0, ID_PLAY),
@@ -71,7 +71,6 @@ ToolBar::~ToolBar() {
     // The control normally dies first, with the main window; otherwise detach the
     // list before freeing it so that the toolbar never draws from a freed list.
     if (IsWindow(hwnd_)) SendMessageW(hwnd_, TB_SETIMAGELIST, 0, 0);
-    if (images_) ImageList_Destroy(images_);
 }
 
 HWND ToolBar::toolTipWindow() const {
@@ -85,10 +84,9 @@ bool ToolBar::isChecked(int offset) const {
 void ToolBar::setRepeatMode(int mode) {
     if (mode < RepeatNone || mode > RepeatSingle) return;
     repeatMode_ = mode;
-    const BOOL locked = LockWindowUpdate(hwnd_);
+    const WindowUpdateLock lock(hwnd_);
     SendMessageW(hwnd_, TB_CHANGEBITMAP, ID_REPEAT, MAKELPARAM(kFirstRepeatImage + mode, 0));
     SendMessageW(hwnd_, TB_SETHOTITEM, static_cast<WPARAM>(-1), 0);
-    if (locked) LockWindowUpdate(nullptr);
 }
 
 LRESULT ToolBar::onToolTip(NMTTDISPINFOW* info) const {
@@ -102,7 +100,7 @@ LRESULT ToolBar::onToolTip(NMTTDISPINFOW* info) const {
     case ID_PREV: text = L"前の曲"; break;
     case ID_NEXT: text = L"次の曲"; break;
     case ID_RANDOM: text = L"ランダム"; break;
-    case ID_REPEAT: text = repeatText(repeatMode_); break;
+    case ID_REPEAT: text = repeatModeText(repeatMode_); break;
     case ID_VOLUME: text = L"音量"; break;
     case ID_FAVORITES: text = L"お気に入り"; break;
     default: break;

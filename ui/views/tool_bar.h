@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/unique_handle.h"
 #include "ui/commands.h"
 
 #include <windows.h>
@@ -7,12 +8,15 @@
 
 namespace melodrift {
 
+// The label of a repeat mode, on the button's tooltip and in its menu; RepeatNone's for
+// any other value.
+const wchar_t* repeatModeText(int mode);
+
 // The playback buttons in the rebar's first band. What the buttons do belongs to the
 // main window; this keeps their images, the repeat mode and the tooltip texts.
 class ToolBar {
 public:
     static constexpr int kButtonCount = 11;
-    static constexpr int kImageResource = 100;
 
     explicit ToolBar(HWND mainWindow);
     ~ToolBar();
@@ -38,7 +42,7 @@ private:
     int repeatMode_ = RepeatNone;
     int baseId_ = ID_PLAY;
     // The toolbar does not free an image list it is given.
-    HIMAGELIST images_ = nullptr;
+    ImageListHandle images_;
 };
 
 }  // namespace melodrift
