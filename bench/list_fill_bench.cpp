@@ -223,7 +223,7 @@ int run(const std::wstring& dir, int repetitions) {
         return 1;
     }
     RECT listRect{};
-    GetWindowRect(fileList.hwnd(), &listRect);
+    GetWindowRect(fileList.window(), &listRect);
     BareList bare({listRect.right - listRect.left, listRect.bottom - listRect.top});
 
     std::vector<double> realTimes, bareTimes, bareInsertTimes, bareSortTimes, listingTimes, sortTimes, drainedTimes,
@@ -233,12 +233,12 @@ int run(const std::wstring& dir, int repetitions) {
     auto timeReal = [&] {
         // Deselecting opens nothing and empties the list, so every pass starts from an
         // empty list and the selection below is a change the control reports.
-        TreeView_SelectItem(tree.hwnd(), nullptr);
+        TreeView_SelectItem(tree.window(), nullptr);
         const double start = nowMs();
-        TreeView_SelectItem(tree.hwnd(), node);
+        TreeView_SelectItem(tree.window(), node);
         realTimes.push_back(nowMs() - start);
-        if (itemCount(fileList.hwnd()) != kFileCount) {
-            std::printf("the file list shows %d rows, not %d\n", itemCount(fileList.hwnd()), kFileCount);
+        if (itemCount(fileList.window()) != kFileCount) {
+            std::printf("the file list shows %d rows, not %d\n", itemCount(fileList.window()), kFileCount);
             complete = false;
         }
         // The list's own sort again, on its filled rows (by name, ascending, as the fill).

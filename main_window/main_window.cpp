@@ -8,6 +8,7 @@
 #include "ui/hand_over.h"
 #include "ui/views/file_list.h"
 #include "ui/views/folder_tree.h"
+#include "ui/views/rebar.h"
 #include "ui/views/splitter.h"
 #include "ui/views/status_bar.h"
 #include "ui/views/tool_bar.h"
@@ -17,14 +18,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <algorithm>
-
 namespace melodrift {
-
-namespace {
-constexpr int kLastButton = 10;
-constexpr int kTimePartWidth = 200;
-}  // namespace
 
 MainWindow::MainWindow() {
     const HINSTANCE module = GetModuleHandleW(nullptr);
@@ -41,87 +35,47 @@ MainWindow::MainWindow() {
 MainWindow::~MainWindow() = default;
 
 void MainWindow::createChildren() {
-    tree = std::make_unique<FolderTree>(hwnd);
-    fileList = std::make_unique<FileList>(hwnd, playablePatterns());
-    splitter = std::make_unique<CSplitter>(hwnd, tree->hwnd(), fileList->hwnd());
-    rebar = CreateWindowExW(WS_EX_TOOLWINDOW, REBARCLASSNAMEW, nullptr, 0x56800C00, 0, 0, 0, 0, hwnd, nullptr,
-                            GetModuleHandleW(nullptr), nullptr);
-    toolbar = std::make_unique<ToolBar>(hwnd);
-    seekBar = std::make_unique<SeekBar>(hwnd);
-    volumeBar = std::make_unique<VolumeBar>(hwnd);
+    tree = std::make_unique<FolderTree>(window());
+    fileList = std::make_unique<FileList>(window(), playablePatterns());
+    splitter = std::make_unique<CSplitter>(window(), tree->window(), fileList->window());
+    rebar = std::make_unique<Rebar>(window());
+    toolbar = std::make_unique<ToolBar>(window());
+    seekBar = std::make_unique<SeekBar>(window());
+    volumeBar = std::make_unique<VolumeBar>(window());
     insertRebarBands();
-    statusBar = std::make_unique<StatusBar>(hwnd);
-}
-
-int MainWindow::toolbarButtonsWidth() const {
-    RECT button{}, bar{};
-    SendMessageW(toolbar->window(), TB_GETITEMRECT, kLastButton, reinterpret_cast<LPARAM>(&button));
-    POINT corner{button.right, button.bottom};
-    ClientToScreen(toolbar->window(), &corner);
-    GetWindowRect(toolbar->window(), &bar);
-    return corner.x - bar.left;
+    statusBar = std::make_unique<StatusBar>(window());
 }
 
 void MainWindow::insertRebarBands() {
     RECT bar{};
     GetWindowRect(toolbar->window(), &bar);
-    const int width = toolbarButtonsWidth();
+    const int width = toolbar->buttonsWidth();
     const int height = bar.bottom - bar.top;
-    // From now on the band decides the toolbar's size: a toolbar that sizes itself to
-    // its parent would stretch across the rebar and cover the seek bar.
-    HWND toolbarWindow = toolbar->window();
-    SetWindowLongPtrW(toolbarWindow, GWL_STYLE, GetWindowLongPtrW(toolbarWindow, GWL_STYLE) | CCS_NORESIZE);
-
-    REBARBANDINFOW band{};
-    band.cbSize = 80;  // the layout the classic rebar knows
-    band.fMask = RBBIM_STYLE | RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_SIZE;
-    band.fStyle = RBBS_NOVERT | RBBS_NOGRIPPER;
-    band.hwndChild = toolbar->window();
-    band.cxMinChild = width;
-    band.cyMinChild = height;
-    band.cx = width;
-    band.cyMaxChild = height;
-    SendMessageW(rebar, RB_INSERTBANDW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&band));
-
-    band.hwndChild = seekBar->window();
-    band.cxMinChild = 0;
-    band.cx = 10000;
-    SendMessageW(rebar, RB_INSERTBANDW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&band));
+    toolbar->leaveSizeToBand();
+    rebar->addBand(toolbar->window(), width, width, height);
+    rebar->addBand(seekBar->window(), 0, 10000, height);
 }
 
 void MainWindow::onSize(WPARAM sizeType, LPARAM clientSize) {
-    int rebarHeight = 0, statusHeight = 0;
-    RECT r{};
-    if (rebar) {
-        SendMessageW(rebar, WM_SIZE, sizeType, clientSize);
-        GetWindowRect(rebar, &r);
-        rebarHeight = r.bottom - r.top;
-    }
-    if (statusBar) {
-        const int width = LOWORD(clientSize);
-        int edges[2] = {std::max(0, width - kTimePartWidth), -1};
-        SendMessageW(statusBar->window(), SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
-        SendMessageW(statusBar->window(), WM_SIZE, sizeType, clientSize);
-        GetWindowRect(statusBar->window(), &r);
-        statusHeight = r.bottom - r.top;
-    }
+    const int rebarHeight = rebar ? rebar->resize(sizeType, clientSize) : 0;
+    const int statusHeight = statusBar ? statusBar->resize(sizeType, clientSize) : 0;
     // Minimised, the children keep their places.
     if (sizeType == SIZE_MINIMIZED || !rebar) return;
     RECT area{};
-    GetClientRect(hwnd, &area);
+    GetClientRect(window(), &area);
     area.top += rebarHeight;
     area.bottom -= statusHeight;
     splitter->layout(splitter->barPosition(), &area);
 }
 
 LRESULT MainWindow::onNotify(const NMHDR& header) {
-    if (tree && header.hwndFrom == tree->hwnd()) {
+    if (tree && header.hwndFrom == tree->window()) {
         const auto& notification = reinterpret_cast<const NMTREEVIEWW&>(header);
         if (header.code == TVN_ITEMEXPANDINGW) return tree->onItemExpanding(notification);
         if (header.code == TVN_SELCHANGEDW) openFolderOfItem(notification.itemNew.hItem);
         return 0;
     }
-    if (fileList && header.hwndFrom == fileList->hwnd()) {
+    if (fileList && header.hwndFrom == fileList->window()) {
         if (header.code == NM_DBLCLK) {
             const int activated = reinterpret_cast<const NMITEMACTIVATE&>(header).iItem;
             if (activated >= 0) fileList->selectIndex(activated);
@@ -163,7 +117,7 @@ LRESULT MainWindow::handleMessage(HWND h, UINT message, WPARAM wParam, LPARAM lP
     case WM_NOTIFY:
         return onNotify(*reinterpret_cast<const NMHDR*>(lParam));
     case WM_CONTEXTMENU:
-        if (tree && reinterpret_cast<HWND>(wParam) == tree->hwnd()) return tree->onContextMenu(lParam);
+        if (tree && reinterpret_cast<HWND>(wParam) == tree->window()) return tree->onContextMenu(lParam);
         return 0;
     case WM_COMMAND:
         onCommand(LOWORD(wParam));

@@ -13,6 +13,7 @@ namespace melodrift {
 class FolderTree;
 class FileList;
 class CSplitter;
+class Rebar;
 class ToolBar;
 class SeekBar;
 class VolumeBar;
@@ -47,7 +48,7 @@ public:
     SeekBar* seekBarControl() const { return seekBar.get(); }
     VolumeBar* volumeBarPopup() const { return volumeBar.get(); }
     StatusBar* statusBarControl() const { return statusBar.get(); }
-    HWND rebarWindow() const { return rebar; }
+    Rebar* rebarControl() const { return rebar.get(); }
     const std::shared_ptr<Folder>& currentFolder() const { return folder; }
     const std::shared_ptr<Player>& currentPlayer() const { return player; }
     bool positionTimerRunning() const { return timerRunning; }
@@ -67,8 +68,6 @@ private:
     bool onHandOver(const COPYDATASTRUCT& data);
     void openHandedOverPath();
     void comeToFront();
-    POINT buttonCorner(int commandId) const;
-    int toolbarButtonsWidth() const;
 
     // Playback control; the play list is the file list in its display order.
     void openFolderOfItem(HTREEITEM node);
@@ -95,7 +94,7 @@ private:
     std::unique_ptr<FolderTree> tree;
     std::unique_ptr<FileList> fileList;
     std::unique_ptr<CSplitter> splitter;
-    HWND rebar = nullptr;  // a child window: it goes with the main window
+    std::unique_ptr<Rebar> rebar;
     std::unique_ptr<ToolBar> toolbar;
     std::unique_ptr<SeekBar> seekBar;
     std::unique_ptr<VolumeBar> volumeBar;

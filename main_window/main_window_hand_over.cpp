@@ -7,7 +7,7 @@ namespace melodrift {
 
 void MainWindow::acceptHandOvers(const std::wstring& installationName) {
     installation = installationName;
-    markPlayerWindow(hwnd, installation);
+    markPlayerWindow(window(), installation);
 }
 
 bool MainWindow::onHandOver(const COPYDATASTRUCT& data) {
@@ -18,7 +18,7 @@ bool MainWindow::onHandOver(const COPYDATASTRUCT& data) {
     // answer, and a folder listing must not run inside another process's send.
     if (!path->empty()) {
         handedOver.push_back(std::move(*path));
-        PostMessageW(hwnd, MSG_OPEN_HANDED_OVER, 0, 0);
+        PostMessageW(window(), MSG_OPEN_HANDED_OVER, 0, 0);
     }
     return true;
 }
@@ -31,8 +31,8 @@ void MainWindow::openHandedOverPath() {
 }
 
 void MainWindow::comeToFront() {
-    if (IsIconic(hwnd)) ShowWindow(hwnd, SW_RESTORE);
-    SetForegroundWindow(hwnd);
+    if (IsIconic(window())) ShowWindow(window(), SW_RESTORE);
+    SetForegroundWindow(window());
 }
 
 }  // namespace melodrift

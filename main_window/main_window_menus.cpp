@@ -26,14 +26,6 @@ private:
 
 }  // namespace
 
-POINT MainWindow::buttonCorner(int commandId) const {
-    RECT button{};
-    SendMessageW(toolbar->window(), TB_GETRECT, commandId, reinterpret_cast<LPARAM>(&button));
-    POINT corner{button.left, button.bottom};
-    ClientToScreen(toolbar->window(), &corner);
-    return corner;
-}
-
 void MainWindow::onCommand(int id) {
     switch (id) {
     case ID_REPEAT:
@@ -74,15 +66,15 @@ void MainWindow::showRepeatMenu() {
     PopupMenu menu;
     for (int i = RepeatNone; i <= RepeatSingle; ++i)
         AppendMenuW(menu.get(), MF_STRING | (i == mode ? MF_CHECKED : 0), 10 + i, repeatModeText(i));
-    const POINT at = buttonCorner(ID_REPEAT);
-    const int chosen = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, hwnd, nullptr);
+    const POINT at = toolbar->buttonCorner(ID_REPEAT);
+    const int chosen = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, window(), nullptr);
     if (chosen > 9) toolbar->setRepeatMode(chosen - 10);
 }
 
 void MainWindow::showVolumePopup() {
     RECT bar{};
     GetWindowRect(toolbar->window(), &bar);
-    volumeBar->showAt(bar.left, bar.bottom, toolbarButtonsWidth(), bar.bottom - bar.top);
+    volumeBar->showAt(bar.left, bar.bottom, toolbar->buttonsWidth(), bar.bottom - bar.top);
 }
 
 void MainWindow::showFavoritesMenu() {
@@ -91,8 +83,8 @@ void MainWindow::showFavoritesMenu() {
     PopupMenu menu;
     for (size_t i = 0; i < favorites.size(); ++i)
         AppendMenuW(menu.get(), MF_STRING, i + 1, tree->nodePath(favorites[i]).c_str());
-    const POINT at = buttonCorner(ID_FAVORITES);
-    const int chosen = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, hwnd, nullptr);
+    const POINT at = toolbar->buttonCorner(ID_FAVORITES);
+    const int chosen = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, window(), nullptr);
     if (chosen < 1 || chosen > static_cast<int>(favorites.size())) return;
     // The menu's own text, read at its full length.
     const int length = GetMenuStringW(menu.get(), chosen, nullptr, 0, MF_BYCOMMAND);
@@ -100,8 +92,7 @@ void MainWindow::showFavoritesMenu() {
     GetMenuStringW(menu.get(), chosen, &path[0], length + 1, MF_BYCOMMAND);
     path.resize(length);
     tree->selectPath(path);
-    if (HTREEITEM selected = TreeView_GetSelection(tree->hwnd()))
-        SendMessageW(tree->hwnd(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(selected));
+    if (HTREEITEM selected = tree->selectedNode()) tree->expand(selected);
 }
 
 void MainWindow::onDropFiles(HDROP drop) {

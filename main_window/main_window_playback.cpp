@@ -19,36 +19,28 @@ namespace melodrift {
 
 namespace {
 constexpr UINT kPositionPeriodMs = 1000;
-
-int itemCount(HWND list) {
-    return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-}
 }  // namespace
 
-bool MainWindow::isButtonChecked(int commandId) const {
-    return SendMessageW(toolbar->window(), TB_ISBUTTONCHECKED, commandId, 0) != 0;
-}
+bool MainWindow::isButtonChecked(int commandId) const { return toolbar->isChecked(commandId - ID_PLAY); }
 
-void MainWindow::setPauseChecked(bool checked) {
-    SendMessageW(toolbar->window(), TB_CHECKBUTTON, ID_PAUSE, MAKELPARAM(checked ? TRUE : FALSE, 0));
-}
+void MainWindow::setPauseChecked(bool checked) { toolbar->setChecked(ID_PAUSE - ID_PLAY, checked); }
 
 void MainWindow::startTimer() {
     if (timerRunning) return;
-    SetTimer(hwnd, POSITION_TIMER_ID, kPositionPeriodMs, nullptr);
+    SetTimer(window(), POSITION_TIMER_ID, kPositionPeriodMs, nullptr);
     timerRunning = true;
 }
 
 void MainWindow::stopTimer() {
     if (!timerRunning) return;
-    KillTimer(hwnd, POSITION_TIMER_ID);
+    KillTimer(window(), POSITION_TIMER_ID);
     timerRunning = false;
 }
 
 void MainWindow::openFolderOfItem(HTREEITEM node) {
     const std::wstring path = tree->nodePath(node);
     // The old folder goes first: a listing in progress reads this flag after every drain.
-    fileList->filling = false;
+    fileList->stopFilling();
     folder.reset();
     folder = openFolder(path, pumpPendingMessages);
     if (folder) fileList->fill(folder);
@@ -60,7 +52,7 @@ bool MainWindow::playIndex(int index) {
     if (index < 0 || !folder) return stopPlayback();
     const std::wstring name = fileList->itemText(index);
     // The new player is built while the old one still plays; the old one goes on assignment.
-    player = folder->createPlayer(name, hwnd, MSG_GRAPH_EVENT, MSG_TRACK_END);
+    player = folder->createPlayer(name, window(), MSG_GRAPH_EVENT, MSG_TRACK_END);
     if (!player) {
         stopPlayback();
         return false;
@@ -71,13 +63,9 @@ bool MainWindow::playIndex(int index) {
         return false;
     }
     const int duration = player->duration();
-    HWND seek = seekBar->window();
-    EnableWindow(seek, TRUE);
-    SendMessageW(seek, TBM_SETRANGEMIN, FALSE, 0);
-    SendMessageW(seek, TBM_SETRANGEMAX, TRUE, duration);
-    SendMessageW(seek, TBM_SETPAGESIZE, 0, 1);
+    seekBar->startItem(duration);
     statusBar->setTotal(duration);
-    SendMessageW(statusBar->window(), SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    statusBar->setItemName(name);
     startTimer();
     return true;
 }
@@ -85,13 +73,9 @@ bool MainWindow::playIndex(int index) {
 bool MainWindow::stopPlayback() {
     player.reset();
     stopTimer();
-    HWND seek = seekBar->window();
-    SendMessageW(seek, TBM_SETRANGEMIN, FALSE, 0);
-    SendMessageW(seek, TBM_SETRANGEMAX, TRUE, 0);
-    SendMessageW(seek, TBM_SETPAGESIZE, 0, 1);
-    EnableWindow(seek, FALSE);
+    seekBar->stopItem();
     statusBar->setTotal(-1);
-    SendMessageW(statusBar->window(), SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(L""));
+    statusBar->setItemName(std::wstring());
     return true;
 }
 
@@ -99,7 +83,7 @@ void MainWindow::playSelected() {
     setPauseChecked(false);
     int index = fileList->currentIndex();
     if (index < 0) {
-        if (itemCount(fileList->hwnd()) == 0) return;
+        if (fileList->itemCount() == 0) return;
         fileList->selectIndex(0);
         index = 0;
     }
@@ -117,12 +101,12 @@ void MainWindow::togglePause() {
 
 void MainWindow::playNext() {
     int current = fileList->currentIndex();
-    const int count = itemCount(fileList->hwnd());
+    const int count = fileList->itemCount();
     if (current < 0) {
         current = -1;
     } else if (current >= count - 1 && toolbar->repeatMode() == RepeatList) {
         if (isButtonChecked(ID_RANDOM)) {
-            fileList->randomOrder = true;
+            fileList->setRandomOrder(true);
             fileList->sortRows();  // a new order for the next pass
         }
         current = -1;
@@ -139,7 +123,7 @@ void MainWindow::playNext() {
 
 void MainWindow::playPrevious() {
     const int current = fileList->currentIndex();
-    const int count = itemCount(fileList->hwnd());
+    const int count = fileList->itemCount();
     int target;
     if (current < 0) target = count;
     else if (current == 0) target = toolbar->repeatMode() == RepeatList ? count : 0;
@@ -167,13 +151,13 @@ void MainWindow::onTrackEnd() {
 }
 
 void MainWindow::toggleRandom() {
-    fileList->randomOrder = isButtonChecked(ID_RANDOM);
+    fileList->setRandomOrder(isButtonChecked(ID_RANDOM));
     fileList->sortRows();
 }
 
 void MainWindow::onSeek(int scrollCode) {
     if (scrollCode == TB_THUMBPOSITION || scrollCode == TB_ENDTRACK) {
-        if (player) player->seek(static_cast<int32_t>(SendMessageW(seekBar->window(), TBM_GETPOS, 0, 0)));
+        if (player) player->seek(seekBar->position());
         startTimer();
     } else {
         // The refresh must not move the thumb while the user handles it.
@@ -183,7 +167,7 @@ void MainWindow::onSeek(int scrollCode) {
 
 void MainWindow::refreshPosition() {
     const int position = player ? player->position() : 0;
-    SendMessageW(seekBar->window(), TBM_SETPOS, TRUE, position);
+    seekBar->setPosition(position);
     statusBar->showPosition(position);
 }
 

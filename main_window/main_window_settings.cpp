@@ -72,8 +72,8 @@ void MainWindow::restoreSettings(const std::wstring* commandLinePath) {
     splitter->setPendingPosition(stateStore.getInt(L"MainWnd.Splitter", -1));
 
     const int random = stateStore.getInt(L"Random", 0);
-    SendMessageW(toolbar->window(), TB_CHECKBUTTON, ID_RANDOM, MAKELPARAM(LOWORD(random) != 0, 0));
-    fileList->randomOrder = random != 0;
+    toolbar->setChecked(ID_RANDOM - ID_PLAY, LOWORD(random) != 0);
+    fileList->setRandomOrder(random != 0);
     fileList->sortRows();
 
     const int repeat = stateStore.getInt(L"Repeat", 0);
@@ -83,7 +83,7 @@ void MainWindow::restoreSettings(const std::wstring* commandLinePath) {
 
     int widths[4];
     for (int i = 0; i < 4; ++i) widths[i] = stateStore.getInt(columnKey(i), kColumnDefaults[i]);
-    for (int i = 0; i < 4; ++i) SendMessageW(fileList->hwnd(), LVM_SETCOLUMNWIDTH, i, LOWORD(widths[i]));
+    fileList->setColumnWidths(widths);
 
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
@@ -93,7 +93,7 @@ void MainWindow::restoreSettings(const std::wstring* commandLinePath) {
     placement.rcNormalPosition = {stateStore.getInt(L"MainWnd.Pos.left", 0), stateStore.getInt(L"MainWnd.Pos.top", 0),
                                   stateStore.getInt(L"MainWnd.Pos.right", 640),
                                   stateStore.getInt(L"MainWnd.Pos.bottom", 480)};
-    SetWindowPlacement(hwnd, &placement);
+    SetWindowPlacement(window(), &placement);
 
     // A path on the command line is opened, and played when it is a file; without one
     // the last folder and file come back, not playing.
@@ -132,7 +132,7 @@ void MainWindow::saveSettings() {
         stateStore.entry(L"LastFolder") = player->folderPath();
         stateStore.entry(L"LastFile") = player->itemName();
     } else {
-        stateStore.entry(L"LastFolder") = tree->nodePath(TreeView_GetSelection(tree->hwnd()));
+        stateStore.entry(L"LastFolder") = tree->nodePath(tree->selectedNode());
         const int current = fileList->currentIndex();
         stateStore.entry(L"LastFile") = folder && current >= 0 ? fileList->itemText(current) : std::wstring();
     }
@@ -140,7 +140,7 @@ void MainWindow::saveSettings() {
 
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
-    GetWindowPlacement(hwnd, &placement);
+    GetWindowPlacement(window(), &placement);
     putState(L"MainWnd.ShowCmd", placement.showCmd);
     putState(L"MainWnd.MinPos.x", placement.ptMinPosition.x);
     putState(L"MainWnd.MinPos.y", placement.ptMinPosition.y);

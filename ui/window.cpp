@@ -17,7 +17,7 @@ Window* windowObject(HWND hwnd) {
 }  // namespace
 
 Window::~Window() {
-    if (hwnd && IsWindow(hwnd) && windowObject(hwnd) == this) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    if (hwnd_ && IsWindow(hwnd_) && windowObject(hwnd_) == this) SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
 }
 
 ATOM registerWindowClass(UINT classStyle, HICON icon, HCURSOR cursor, HBRUSH backgroundBrush,
@@ -43,7 +43,7 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         object = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         if (!object) return DefWindowProcW(hwnd, message, wParam, lParam);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
-        object->hwnd = hwnd;
+        object->hwnd_ = hwnd;
     }
     try {
         return object->handleMessage(hwnd, message, wParam, lParam);

@@ -17,7 +17,12 @@ public:
 
     virtual LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) = 0;
 
-    HWND hwnd = nullptr;
+    HWND window() const { return hwnd_; }
+
+private:
+    friend LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    HWND hwnd_ = nullptr;  // set by windowProc on WM_NCCREATE
 };
 
 ATOM registerWindowClass(UINT classStyle, HICON icon, HCURSOR cursor, HBRUSH backgroundBrush,

@@ -91,8 +91,8 @@ TEST(FatalError, HandlerExceptionShowsTheBoxReturnsOneAndWritesNoSettings) {
         stateStore.setInt(L"Volume", -200);
         ThrowingWindow window;
         // A timer still fires at the window while the box is up, after its object is gone.
-        SetTimer(window.hwnd, 1, 10, nullptr);
-        PostMessageW(window.hwnd, kThrowMessage, 0, 0);
+        SetTimer(window.window(), 1, 10, nullptr);
+        PostMessageW(window.window(), kThrowMessage, 0, 0);
         const int result = runMessageLoop();
         reachedSave = true;
         saveSettingsFiles();

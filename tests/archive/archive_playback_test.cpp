@@ -29,7 +29,7 @@ protected:
     std::shared_ptr<Player> entryPlayer(const std::wstring& archive, const std::wstring& entry) {
         folder = openFolder(test::archiveFixture(archive), nullptr);
         if (!folder) return nullptr;
-        return folder->createPlayer(entry, window.hwnd, NotifyWindow::kGraphEvent, NotifyWindow::kTrackEnd);
+        return folder->createPlayer(entry, window.window(), NotifyWindow::kGraphEvent, NotifyWindow::kTrackEnd);
     }
 
     // Plays to the end and reports how long the frequency was heard.
@@ -106,7 +106,7 @@ TEST_F(ArchiveEntryPlayback, EntryWithAPathLongerThanAnyWindowsPathPlays) {
     const bool keepGoing = true;
     ASSERT_TRUE(folder->nextItem({L"*.wav"}, item, keepGoing));
     ASSERT_GT(item.name.size(), 300u);
-    auto player = folder->createPlayer(item.name, window.hwnd, NotifyWindow::kGraphEvent, NotifyWindow::kTrackEnd);
+    auto player = folder->createPlayer(item.name, window.window(), NotifyWindow::kGraphEvent, NotifyWindow::kTrackEnd);
     ASSERT_TRUE(player);
     ASSERT_EQ(player->state(), Stopped);
     EXPECT_EQ(player->itemName(), item.name);

@@ -42,7 +42,7 @@ protected:
     std::unique_ptr<Player> open(const wchar_t* name) {
         const std::string bytes = test::readBytes(fixture(name));
         MemoryRenderer renderer({bytes.begin(), bytes.end()});
-        auto player = std::make_unique<Player>(renderer, L"C:\\archive.zip", name, window.hwnd,
+        auto player = std::make_unique<Player>(renderer, L"C:\\archive.zip", name, window.window(),
                                                NotifyWindow::kGraphEvent, NotifyWindow::kTrackEnd);
         EXPECT_TRUE(renderer.detected) << "the registry table typed the data";
         return player;
@@ -101,7 +101,7 @@ TEST_F(MemoryPlayback, SeekingSkipsThePartBefore) {
 TEST_F(MemoryPlayback, DataOfNoKnownKindGivesAPlayerThatRefusesToPlay) {
     const std::string text(64000, 'a');
     MemoryRenderer renderer({text.begin(), text.end()});
-    Player player(renderer, L"C:\\archive.zip", L"text.mp3", window.hwnd, NotifyWindow::kGraphEvent,
+    Player player(renderer, L"C:\\archive.zip", L"text.mp3", window.window(), NotifyWindow::kGraphEvent,
                   NotifyWindow::kTrackEnd);
     EXPECT_FALSE(renderer.detected);
     EXPECT_EQ(player.state(), NotReady);

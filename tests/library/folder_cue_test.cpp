@@ -131,7 +131,7 @@ protected:
     void TearDown() override { CoUninitialize(); }
 
     std::shared_ptr<Player> playerFor(FolderCue& folder, const std::wstring& name) {
-        return folder.createPlayer(name, window.hwnd, test::NotifyWindow::kGraphEvent, test::NotifyWindow::kTrackEnd);
+        return folder.createPlayer(name, window.window(), test::NotifyWindow::kGraphEvent, test::NotifyWindow::kTrackEnd);
     }
 
     test::NotifyWindow window;

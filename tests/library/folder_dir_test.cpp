@@ -284,7 +284,7 @@ public:
                         GetModuleHandleW(nullptr), this);
     }
     ~InterruptingWindow() override {
-        if (IsWindow(hwnd)) DestroyWindow(hwnd);
+        if (IsWindow(window())) DestroyWindow(window());
     }
     LRESULT handleMessage(HWND h, UINT message, WPARAM wParam, LPARAM lParam) override {
         if (message != kStopListing) return DefWindowProcW(h, message, wParam, lParam);
@@ -293,7 +293,7 @@ public:
         folderToDrop.reset();
         return 0;
     }
-    void postStop() const { ASSERT_TRUE(PostMessageW(hwnd, kStopListing, 0, 0)); }
+    void postStop() const { ASSERT_TRUE(PostMessageW(window(), kStopListing, 0, 0)); }
 
     std::shared_ptr<Folder> folderToDrop;
     int stops = 0;
@@ -446,7 +446,7 @@ protected:
 
     std::shared_ptr<Player> playerFor(const std::wstring& folderPath, const std::wstring& name) {
         FolderDir folder(folderPath);
-        return folder.createPlayer(name, window.hwnd, test::NotifyWindow::kGraphEvent,
+        return folder.createPlayer(name, window.window(), test::NotifyWindow::kGraphEvent,
                                    test::NotifyWindow::kTrackEnd);
     }
 

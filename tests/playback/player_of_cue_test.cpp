@@ -18,7 +18,7 @@ class CueTrackPlayback : public test::AudioTest {
 protected:
     std::unique_ptr<PlayerOfCue> track(int64_t start, int64_t stop, const std::wstring& file = L"album_3x3s.wav") {
         return std::make_unique<PlayerOfCue>(fixture(file), L"C:\\album.cue", L"02 Middle", start, stop,
-                                             window.hwnd, NotifyWindow::kGraphEvent, NotifyWindow::kTrackEnd);
+                                             window.window(), NotifyWindow::kGraphEvent, NotifyWindow::kTrackEnd);
     }
 };
 

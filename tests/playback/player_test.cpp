@@ -16,7 +16,7 @@ protected:
     std::unique_ptr<Player> open(const std::wstring& name) {
         path = fixture(name);
         FileSourceRenderer renderer(path);
-        return std::make_unique<Player>(renderer, L"C:\\folder", name, window.hwnd, NotifyWindow::kGraphEvent,
+        return std::make_unique<Player>(renderer, L"C:\\folder", name, window.window(), NotifyWindow::kGraphEvent,
                                         NotifyWindow::kTrackEnd);
     }
     std::wstring path;
@@ -123,7 +123,7 @@ class UnplayableFile : public test::AudioTest, public ::testing::WithParamInterf
 TEST_P(UnplayableFile, GivesANotReadyPlayerThatRefusesEverythingAndStaysSilent) {
     const std::wstring path = fixture(GetParam());
     FileSourceRenderer renderer(path);
-    Player player(renderer, L"C:\\", GetParam(), window.hwnd, NotifyWindow::kGraphEvent, NotifyWindow::kTrackEnd);
+    Player player(renderer, L"C:\\", GetParam(), window.window(), NotifyWindow::kGraphEvent, NotifyWindow::kTrackEnd);
     EXPECT_EQ(player.state(), NotReady);
     const size_t start = recording.mark();
     EXPECT_FALSE(player.play());
@@ -148,7 +148,7 @@ TEST_F(FilePlayback, DestroyingARunningPlayerStopsTheSoundAndDispatchesQueuedGra
     ASSERT_TRUE(test::waitUntil([&] { return player->position() >= 1; }));
 
     // An announcement the window has not handled yet is dispatched by the teardown.
-    PostMessageW(window.hwnd, NotifyWindow::kGraphEvent, 0, reinterpret_cast<LPARAM>(player.get()));
+    PostMessageW(window.window(), NotifyWindow::kGraphEvent, 0, reinterpret_cast<LPARAM>(player.get()));
     const int eventsBefore = window.graphEvents;
     player.reset();
     EXPECT_GT(window.graphEvents, eventsBefore);

@@ -12,7 +12,7 @@ NotifyWindow::NotifyWindow() {
 }
 
 NotifyWindow::~NotifyWindow() {
-    if (IsWindow(hwnd)) DestroyWindow(hwnd);
+    if (IsWindow(window())) DestroyWindow(window());
 }
 
 LRESULT NotifyWindow::handleMessage(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -22,7 +22,7 @@ public:
                         GetModuleHandleW(nullptr), this);
     }
     ~RecordingWindow() override {
-        if (IsWindow(hwnd)) DestroyWindow(hwnd);
+        if (IsWindow(window())) DestroyWindow(window());
     }
     static ATOM atom() {
         static const ATOM registered =
@@ -46,12 +46,12 @@ void drainQueue() {
 
 TEST(WindowLink, HandlerSeesWmNcCreateFirstAndEarlierMessagesGetDefaultHandling) {
     RecordingWindow window;
-    ASSERT_NE(window.hwnd, nullptr);
+    ASSERT_NE(window.window(), nullptr);
     ASSERT_FALSE(window.messages.empty());
     // An overlapped window is asked for WM_GETMINMAXINFO before WM_NCCREATE; the
     // object must not see it, as it is not linked yet.
     EXPECT_EQ(window.messages.front(), UINT(WM_NCCREATE));
-    EXPECT_EQ(GetWindowLongPtrW(window.hwnd, GWLP_USERDATA), reinterpret_cast<LONG_PTR>(&window));
+    EXPECT_EQ(GetWindowLongPtrW(window.window(), GWLP_USERDATA), reinterpret_cast<LONG_PTR>(&window));
 }
 
 TEST(WindowLink, ClassRegisteredTwiceGivesZero) {
@@ -80,7 +80,7 @@ TEST(WindowLink, WindowOutlivingItsObjectNoLongerReachesIt) {
     auto* object = new LeavesItsWindow;
     HWND hwnd = CreateWindowExW(0, MAKEINTATOM(RecordingWindow::atom()), L"", WS_POPUP, 0, 0, 10, 10, nullptr,
                                 nullptr, GetModuleHandleW(nullptr), object);
-    ASSERT_EQ(object->hwnd, hwnd);
+    ASSERT_EQ(object->window(), hwnd);
     delete object;
     EXPECT_EQ(GetWindowLongPtrW(hwnd, GWLP_USERDATA), 0);
     SendMessageW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"orphan"));
@@ -92,7 +92,7 @@ TEST(WindowLink, WindowOutlivingItsObjectNoLongerReachesIt) {
 
 TEST(MessageLoop, DispatchesInOrderAndReturnsTheQuitCode) {
     RecordingWindow window;
-    for (int i = 0; i < 3; ++i) PostMessageW(window.hwnd, kRecord, i, 0);
+    for (int i = 0; i < 3; ++i) PostMessageW(window.window(), kRecord, i, 0);
     PostQuitMessage(42);
     EXPECT_EQ(runMessageLoop(), 42);
     EXPECT_EQ(window.posted, (std::vector<int>{0, 1, 2}));
@@ -103,8 +103,8 @@ TEST(MessageLoop, DispatchesInOrderAndReturnsTheQuitCode) {
 
 TEST(MessageLoop, ExceptionFromAHandlerLeavesTheLoop) {
     RecordingWindow window;
-    PostMessageW(window.hwnd, kThrow, 0, 0);
-    PostMessageW(window.hwnd, kRecord, 1, 0);
+    PostMessageW(window.window(), kThrow, 0, 0);
+    PostMessageW(window.window(), kRecord, 1, 0);
     EXPECT_THROW(runMessageLoop(), std::out_of_range);
     EXPECT_TRUE(window.posted.empty());  // nothing after the throwing message ran
     drainQueue();
@@ -112,7 +112,7 @@ TEST(MessageLoop, ExceptionFromAHandlerLeavesTheLoop) {
 
 TEST(NestedPump, DispatchesEverythingQueuedAndReturns) {
     RecordingWindow window;
-    for (int i = 0; i < 5; ++i) PostMessageW(window.hwnd, kRecord, i, 0);
+    for (int i = 0; i < 5; ++i) PostMessageW(window.window(), kRecord, i, 0);
     pumpPendingMessages();
     EXPECT_EQ(window.posted, (std::vector<int>{0, 1, 2, 3, 4}));
     MSG msg;
@@ -121,7 +121,7 @@ TEST(NestedPump, DispatchesEverythingQueuedAndReturns) {
 
 TEST(NestedPump, ExceptionFromAHandlerReachesTheCaller) {
     RecordingWindow window;
-    PostMessageW(window.hwnd, kThrow, 0, 0);
+    PostMessageW(window.window(), kThrow, 0, 0);
     EXPECT_THROW(pumpPendingMessages(), std::out_of_range);
     drainQueue();
 }

@@ -25,12 +25,12 @@ public:
         CreateWindowExW(0, MAKEINTATOM(atom()), L"controls", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40, 40, width,
                         height, nullptr, nullptr, GetModuleHandleW(nullptr), this);
         if (visible) {
-            ShowWindow(hwnd, SW_SHOW);
-            UpdateWindow(hwnd);
+            ShowWindow(window(), SW_SHOW);
+            UpdateWindow(window());
         }
     }
     ~ControlHost() override {
-        if (IsWindow(hwnd)) DestroyWindow(hwnd);
+        if (IsWindow(window())) DestroyWindow(window());
     }
 
     LRESULT handleMessage(HWND h, UINT message, WPARAM w, LPARAM l) override {
@@ -44,14 +44,14 @@ public:
 
     // A child window of the host, in host client coordinates.
     HWND addChild(const wchar_t* className) const {
-        return CreateWindowExW(0, className, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, hwnd, nullptr,
+        return CreateWindowExW(0, className, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, window(), nullptr,
                                GetModuleHandleW(nullptr), nullptr);
     }
     // A window's rectangle in the host's client coordinates.
     RECT childRect(HWND child) const {
         RECT r;
         GetWindowRect(child, &r);
-        MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
+        MapWindowPoints(nullptr, window(), reinterpret_cast<POINT*>(&r), 2);
         return r;
     }
 

@@ -42,7 +42,7 @@ public:
                         nullptr, nullptr, GetModuleHandleW(nullptr), this);
     }
     ~ParentWindow() override {
-        if (IsWindow(hwnd)) DestroyWindow(hwnd);
+        if (IsWindow(window())) DestroyWindow(window());
     }
 
     LRESULT handleMessage(HWND h, UINT message, WPARAM w, LPARAM l) override {
@@ -50,7 +50,7 @@ public:
             onPosted();
             return 0;
         }
-        if (message == WM_NOTIFY && list && reinterpret_cast<NMHDR*>(l)->hwndFrom == list->hwnd()) {
+        if (message == WM_NOTIFY && list && reinterpret_cast<NMHDR*>(l)->hwndFrom == list->window()) {
             const NMHDR& header = *reinterpret_cast<NMHDR*>(l);
             if (header.code == LVN_INSERTITEM && onInsert) onInsert();
             if (header.code == NM_DBLCLK) return 0;
@@ -163,19 +163,19 @@ protected:
     }
 
     void SetUp() override {
-        ASSERT_NE(parent.hwnd, nullptr);
-        ASSERT_NE(list.hwnd(), nullptr);
+        ASSERT_NE(parent.window(), nullptr);
+        ASSERT_NE(list.window(), nullptr);
         parent.list = &list;
-        MoveWindow(list.hwnd(), 0, 0, 680, 460, TRUE);
+        MoveWindow(list.window(), 0, 0, 680, 460, TRUE);
         const int widths[4] = {220, 120, 80, 180};
-        for (int i = 0; i < 4; ++i) SendMessageW(list.hwnd(), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i), widths[i]);
+        for (int i = 0; i < 4; ++i) SendMessageW(list.window(), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i), widths[i]);
     }
 
     void TearDown() override { parent.list = nullptr; }
 
     // A click on a column's header, as the mouse delivers it.
     void clickHeader(int column) {
-        HWND header = reinterpret_cast<HWND>(SendMessageW(list.hwnd(), LVM_GETHEADER, 0, 0));
+        HWND header = reinterpret_cast<HWND>(SendMessageW(list.window(), LVM_GETHEADER, 0, 0));
         RECT r{};
         ASSERT_TRUE(SendMessageW(header, HDM_GETITEMRECT, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&r)));
         const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
@@ -187,10 +187,10 @@ protected:
     void clickRow(int row) {
         RECT r{};
         r.left = LVIR_LABEL;
-        ASSERT_TRUE(SendMessageW(list.hwnd(), LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r)));
+        ASSERT_TRUE(SendMessageW(list.window(), LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r)));
         const LPARAM at = MAKELPARAM(r.left + 5, (r.top + r.bottom) / 2);
-        SendMessageW(list.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-        SendMessageW(list.hwnd(), WM_LBUTTONUP, 0, at);
+        SendMessageW(list.window(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageW(list.window(), WM_LBUTTONUP, 0, at);
     }
 
     void fillFrom(const std::wstring& path) {
@@ -209,7 +209,7 @@ protected:
 
     test::TempDir dir;
     ParentWindow parent;
-    FileList list{parent.hwnd, playablePatterns()};
+    FileList list{parent.window(), playablePatterns()};
 };
 
 // --- what a row shows ----------------------------------------------------------------------
@@ -240,14 +240,14 @@ TEST(FileListTimeText, TimeBeyondTheCalendarHasNoText) {
 
 TEST_F(FileListTest, ControlIsAReportListWithFourTitledColumns) {
     wchar_t className[64];
-    GetClassNameW(list.hwnd(), className, 64);
+    GetClassNameW(list.window(), className, 64);
     EXPECT_STREQ(className, L"SysListView32");
-    EXPECT_EQ(GetParent(list.hwnd()), parent.hwnd);
-    EXPECT_EQ(GetDlgCtrlID(list.hwnd()), 200);
-    const LONG style = GetWindowLongW(list.hwnd(), GWL_STYLE);
+    EXPECT_EQ(GetParent(list.window()), parent.window());
+    EXPECT_EQ(GetDlgCtrlID(list.window()), 200);
+    const LONG style = GetWindowLongW(list.window(), GWL_STYLE);
     EXPECT_EQ(style & 0x5000000D, 0x5000000D);
-    EXPECT_TRUE(GetWindowLongW(list.hwnd(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
-    EXPECT_EQ(SendMessageW(list.hwnd(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & 0x421, 0x421);
+    EXPECT_TRUE(GetWindowLongW(list.window(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    EXPECT_EQ(SendMessageW(list.window(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & 0x421, 0x421);
 
     const wchar_t* titles[4] = {L"ファイル名", L"サイズ", L"種類", L"更新日時"};
     const int formats[4] = {LVCFMT_LEFT, LVCFMT_RIGHT, LVCFMT_LEFT, LVCFMT_LEFT};
@@ -257,18 +257,18 @@ TEST_F(FileListTest, ControlIsAReportListWithFourTitledColumns) {
         column.mask = LVCF_TEXT | LVCF_FMT;
         column.pszText = title;
         column.cchTextMax = 64;
-        ASSERT_TRUE(SendMessageW(list.hwnd(), LVM_GETCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column)));
+        ASSERT_TRUE(SendMessageW(list.window(), LVM_GETCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column)));
         EXPECT_STREQ(title, titles[i]) << "column " << i;
         EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, formats[i]) << "column " << i;
     }
     LVCOLUMNW fifth{};
     fifth.mask = LVCF_FMT;
-    EXPECT_FALSE(SendMessageW(list.hwnd(), LVM_GETCOLUMNW, 4, reinterpret_cast<LPARAM>(&fifth)));
+    EXPECT_FALSE(SendMessageW(list.window(), LVM_GETCOLUMNW, 4, reinterpret_cast<LPARAM>(&fifth)));
 }
 
 TEST_F(FileListTest, ColumnWidthsAreReadFromTheControl) {
     const int widths[4] = {200, 50, 61, 77};
-    for (int i = 0; i < 4; ++i) SendMessageW(list.hwnd(), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i), widths[i]);
+    for (int i = 0; i < 4; ++i) SendMessageW(list.window(), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i), widths[i]);
     int out[4] = {-1, -1, -1, -1};
     list.columnWidths(out);
     EXPECT_EQ(std::vector<int>(out, out + 4), std::vector<int>(widths, widths + 4));
@@ -296,8 +296,8 @@ TEST_F(FileListTest, RowsShowNameSizeTypeAndLocalTimeOfEachPlayableFile) {
         {L"d.wma", L"3,456,789", L"wma", L"2015/10/11 12:13:14"},
         {L"e.aac", L">4GB", L"aac", L"2030/06/30 18:01:02"},
     };
-    EXPECT_EQ(rows(list.hwnd()), expected);
-    EXPECT_FALSE(list.filling);
+    EXPECT_EQ(rows(list.window()), expected);
+    EXPECT_FALSE(list.filling());
 }
 
 TEST_F(FileListTest, CueTracksHaveNoSizeOrTimeAndSortByTitle) {
@@ -308,23 +308,23 @@ TEST_F(FileListTest, CueTracksHaveNoSizeOrTimeAndSortByTitle) {
         {L"02 Zebra - Band", L"", L"cue", L""},
         {L"03 Apple - Band", L"", L"cue", L""},
     };
-    EXPECT_EQ(rows(list.hwnd()), expected);
+    EXPECT_EQ(rows(list.window()), expected);
     clickHeader(0);
-    EXPECT_EQ(columnTexts(list.hwnd(), 0), (Names{L"03 Apple - Band", L"02 Zebra - Band", L"01 Intro - Band"}));
+    EXPECT_EQ(columnTexts(list.window(), 0), (Names{L"03 Apple - Band", L"02 Zebra - Band", L"01 Intro - Band"}));
 }
 
 TEST_F(FileListTest, FillReplacesTheRowsAndAFolderWithoutItemsEmptiesTheList) {
     makeFiles({1, 2, 3});
     fillFrom(dir.path());
-    ASSERT_EQ(rowCount(list.hwnd()), 3);
+    ASSERT_EQ(rowCount(list.window()), 3);
 
     test::TempDir other;
     makeFile(other.file(L"only.wav"), 7);
     fillFrom(other.path());
-    EXPECT_EQ(columnTexts(list.hwnd(), 0), Names{L"only.wav"});
+    EXPECT_EQ(columnTexts(list.window(), 0), Names{L"only.wav"});
 
     fillFrom(dir.file(L"gone"));
-    EXPECT_EQ(rowCount(list.hwnd()), 0);
+    EXPECT_EQ(rowCount(list.window()), 0);
 }
 
 // --- orders ------------------------------------------------------------------------------------
@@ -332,11 +332,11 @@ TEST_F(FileListTest, FillReplacesTheRowsAndAFolderWithoutItemsEmptiesTheList) {
 TEST_F(FileListTest, NamesSortAscendingAtFirstRegardlessOfCaseAndASecondClickTurnsThemRound) {
     for (const wchar_t* name : {L"b.mp3", L"C.wav", L"A.ogg", L"d.aac"}) makeFile(dir.file(name), 1);
     fillFrom(dir.path());
-    EXPECT_EQ(columnTexts(list.hwnd(), 0), (Names{L"A.ogg", L"b.mp3", L"C.wav", L"d.aac"}));
+    EXPECT_EQ(columnTexts(list.window(), 0), (Names{L"A.ogg", L"b.mp3", L"C.wav", L"d.aac"}));
     clickHeader(0);
-    EXPECT_EQ(columnTexts(list.hwnd(), 0), (Names{L"d.aac", L"C.wav", L"b.mp3", L"A.ogg"}));
+    EXPECT_EQ(columnTexts(list.window(), 0), (Names{L"d.aac", L"C.wav", L"b.mp3", L"A.ogg"}));
     clickHeader(0);
-    EXPECT_EQ(columnTexts(list.hwnd(), 0), (Names{L"A.ogg", L"b.mp3", L"C.wav", L"d.aac"}));
+    EXPECT_EQ(columnTexts(list.window(), 0), (Names{L"A.ogg", L"b.mp3", L"C.wav", L"d.aac"}));
 }
 
 TEST_F(FileListTest, SizesSortByValueNotByText) {
@@ -350,9 +350,9 @@ TEST_F(FileListTest, SizesSortByValueNotByText) {
     fillFrom(dir.path());
 
     clickHeader(1);  // another column: the direction stays ascending
-    EXPECT_EQ(columnTexts(list.hwnd(), 1), (Names{L"0", L"999", L"1,000", L"12,345", L"2,000,000", L">4GB"}));
+    EXPECT_EQ(columnTexts(list.window(), 1), (Names{L"0", L"999", L"1,000", L"12,345", L"2,000,000", L">4GB"}));
     clickHeader(1);
-    EXPECT_EQ(columnTexts(list.hwnd(), 1), (Names{L">4GB", L"2,000,000", L"12,345", L"1,000", L"999", L"0"}));
+    EXPECT_EQ(columnTexts(list.window(), 1), (Names{L">4GB", L"2,000,000", L"12,345", L"1,000", L"999", L"0"}));
 }
 
 TEST_F(FileListTest, ChangingTheColumnKeepsTheDirection) {
@@ -362,9 +362,9 @@ TEST_F(FileListTest, ChangingTheColumnKeepsTheDirection) {
     fillFrom(dir.path());
     clickHeader(1);
     clickHeader(1);  // size, descending
-    ASSERT_EQ(columnTexts(list.hwnd(), 1), (Names{L"3", L"2", L"1"}));
+    ASSERT_EQ(columnTexts(list.window(), 1), (Names{L"3", L"2", L"1"}));
     clickHeader(2);  // type, still descending
-    EXPECT_EQ(columnTexts(list.hwnd(), 2), (Names{L"wav", L"ogg", L"mp3"}));
+    EXPECT_EQ(columnTexts(list.window(), 2), (Names{L"wav", L"ogg", L"mp3"}));
 }
 
 TEST_F(FileListTest, TimesSortChronologically) {
@@ -376,9 +376,9 @@ TEST_F(FileListTest, TimesSortChronologically) {
     fillFrom(dir.path());
 
     clickHeader(3);
-    EXPECT_EQ(columnTexts(list.hwnd(), 0), (Names{L"b.mp3", L"d.mp3", L"a.mp3", L"c.mp3"}));
+    EXPECT_EQ(columnTexts(list.window(), 0), (Names{L"b.mp3", L"d.mp3", L"a.mp3", L"c.mp3"}));
     clickHeader(3);
-    EXPECT_EQ(columnTexts(list.hwnd(), 0), (Names{L"c.mp3", L"a.mp3", L"d.mp3", L"b.mp3"}));
+    EXPECT_EQ(columnTexts(list.window(), 0), (Names{L"c.mp3", L"a.mp3", L"d.mp3", L"b.mp3"}));
 }
 
 TEST_F(FileListTest, TheColumnOrderOutlastsANewFill) {
@@ -387,7 +387,7 @@ TEST_F(FileListTest, TheColumnOrderOutlastsANewFill) {
     clickHeader(1);
     clickHeader(1);
     fillFrom(dir.path());
-    EXPECT_EQ(columnTexts(list.hwnd(), 1), (Names{L"5", L"3", L"1"}));
+    EXPECT_EQ(columnTexts(list.window(), 1), (Names{L"5", L"3", L"1"}));
 }
 
 // --- random order -------------------------------------------------------------------------------
@@ -416,7 +416,7 @@ protected:
     // Each row once, in the order of their keys, compared as signed numbers.
     void expectShuffled(const Names& names) {
         EXPECT_EQ(sorted(names), inNameOrder);
-        const std::vector<int32_t> keys = rowKeys(list.hwnd());
+        const std::vector<int32_t> keys = rowKeys(list.window());
         EXPECT_TRUE(std::is_sorted(keys.begin(), keys.end()));
         EXPECT_NE(names, inNameOrder);
     }
@@ -426,25 +426,25 @@ protected:
 
 TEST_F(FileListRandom, EveryShuffleHoldsEveryRowOnceInANewOrder) {
     fillFrom(dir.path());
-    ASSERT_EQ(columnTexts(list.hwnd(), 0), inNameOrder);
+    ASSERT_EQ(columnTexts(list.window(), 0), inNameOrder);
 
-    list.randomOrder = true;
+    list.setRandomOrder(true);
     list.sortRows();
-    const Names first = columnTexts(list.hwnd(), 0);
+    const Names first = columnTexts(list.window(), 0);
     expectShuffled(first);
 
     list.sortRows();
-    const Names second = columnTexts(list.hwnd(), 0);
+    const Names second = columnTexts(list.window(), 0);
     expectShuffled(second);
     EXPECT_NE(second, first);
 
     clickHeader(2);
-    const Names third = columnTexts(list.hwnd(), 0);
+    const Names third = columnTexts(list.window(), 0);
     expectShuffled(third);
     EXPECT_NE(third, second);
 
     fillFrom(dir.path());
-    const Names fourth = columnTexts(list.hwnd(), 0);
+    const Names fourth = columnTexts(list.window(), 0);
     expectShuffled(fourth);
     EXPECT_NE(fourth, third);
 }
@@ -453,18 +453,18 @@ TEST_F(FileListRandom, LeavingRandomOrderSortsByTheColumnChosenBefore) {
     fillFrom(dir.path());
     clickHeader(1);
     clickHeader(1);  // size, descending
-    list.randomOrder = true;
+    list.setRandomOrder(true);
     list.sortRows();
-    list.randomOrder = false;
+    list.setRandomOrder(false);
     list.sortRows();
     Names descending(inNameOrder.rbegin(), inNameOrder.rend());
-    EXPECT_EQ(columnTexts(list.hwnd(), 0), descending);
+    EXPECT_EQ(columnTexts(list.window(), 0), descending);
 }
 
 TEST_F(FileListTest, ShufflingAnEmptyListDoesNothing) {
-    list.randomOrder = true;
+    list.setRandomOrder(true);
     list.sortRows();
-    EXPECT_EQ(rowCount(list.hwnd()), 0);
+    EXPECT_EQ(rowCount(list.window()), 0);
 }
 
 // --- selection -------------------------------------------------------------------------------
@@ -476,15 +476,15 @@ TEST_F(FileListTest, CurrentIndexFollowsSelectIndexAndClicks) {
 
     list.selectIndex(3);
     EXPECT_EQ(list.currentIndex(), 3);
-    EXPECT_EQ(rowState(list.hwnd(), 3), UINT(LVIS_SELECTED | LVIS_FOCUSED));
-    EXPECT_EQ(SendMessageW(list.hwnd(), LVM_GETSELECTIONMARK, 0, 0), 3);
+    EXPECT_EQ(rowState(list.window(), 3), UINT(LVIS_SELECTED | LVIS_FOCUSED));
+    EXPECT_EQ(SendMessageW(list.window(), LVM_GETSELECTIONMARK, 0, 0), 3);
 
     list.selectIndex(-1);
     EXPECT_EQ(list.currentIndex(), 3);
 
     clickRow(1);
     EXPECT_EQ(list.currentIndex(), 1);
-    EXPECT_EQ(rowState(list.hwnd(), 3) & LVIS_SELECTED, 0u);
+    EXPECT_EQ(rowState(list.window(), 3) & LVIS_SELECTED, 0u);
 }
 
 TEST_F(FileListTest, CurrentIndexFallsBackToTheFirstSelectedRowWhenTheMarkIsNot) {
@@ -493,10 +493,10 @@ TEST_F(FileListTest, CurrentIndexFallsBackToTheFirstSelectedRowWhenTheMarkIsNot)
     list.selectIndex(4);
     LVITEMW state{};
     state.stateMask = LVIS_SELECTED;
-    SendMessageW(list.hwnd(), LVM_SETITEMSTATE, 4, reinterpret_cast<LPARAM>(&state));  // deselect
+    SendMessageW(list.window(), LVM_SETITEMSTATE, 4, reinterpret_cast<LPARAM>(&state));  // deselect
     EXPECT_EQ(list.currentIndex(), -1);
     state.state = LVIS_SELECTED;
-    SendMessageW(list.hwnd(), LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&state));
+    SendMessageW(list.window(), LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&state));
     EXPECT_EQ(list.currentIndex(), 2);
 }
 
@@ -504,10 +504,10 @@ TEST_F(FileListTest, SelectedRowIsScrolledIntoView) {
     std::vector<int64_t> sizes(26, 1);
     makeFiles(sizes);
     fillFrom(dir.path());
-    MoveWindow(list.hwnd(), 0, 0, 680, 120, TRUE);
+    MoveWindow(list.window(), 0, 0, 680, 120, TRUE);
     list.selectIndex(25);
-    const int top = static_cast<int>(SendMessageW(list.hwnd(), LVM_GETTOPINDEX, 0, 0));
-    const int perPage = static_cast<int>(SendMessageW(list.hwnd(), LVM_GETCOUNTPERPAGE, 0, 0));
+    const int top = static_cast<int>(SendMessageW(list.window(), LVM_GETTOPINDEX, 0, 0));
+    const int perPage = static_cast<int>(SendMessageW(list.window(), LVM_GETCOUNTPERPAGE, 0, 0));
     EXPECT_GT(top, 0);
     EXPECT_LE(25, top + perPage);
 }
@@ -579,34 +579,34 @@ protected:
 
 TEST_F(FileListNestedFill, SelectionWaitingInTheQueueLeavesOnlyTheSecondFoldersRows) {
     parent.onPosted = [this] { selectSecond(); };
-    PostMessageW(parent.hwnd, kRunHandler, 0, 0);
+    PostMessageW(parent.window(), kRunHandler, 0, 0);
     list.fill(current);
-    EXPECT_EQ(columnTexts(list.hwnd(), 0), (Names{L"x.wav", L"y.wav", L"z.wav"}));
-    EXPECT_FALSE(list.filling);
+    EXPECT_EQ(columnTexts(list.window(), 0), (Names{L"x.wav", L"y.wav", L"z.wav"}));
+    EXPECT_FALSE(list.filling());
 }
 
 TEST_F(FileListNestedFill, SelectionInTheMiddleOfAListingLeavesOnlyTheSecondFoldersRows) {
     // Once the first listing has shown two rows, the next drain starts the second.
     int inserted = 0;
     parent.onInsert = [&] {
-        if (++inserted == 2) PostMessageW(parent.hwnd, kRunHandler, 0, 0);
+        if (++inserted == 2) PostMessageW(parent.window(), kRunHandler, 0, 0);
     };
     parent.onPosted = [this] { selectSecond(); };
     list.fill(current);
     EXPECT_EQ(inserted, 2 + 3);  // nothing added after the second listing
-    EXPECT_EQ(columnTexts(list.hwnd(), 0), (Names{L"x.wav", L"y.wav", L"z.wav"}));
-    EXPECT_FALSE(list.filling);
+    EXPECT_EQ(columnTexts(list.window(), 0), (Names{L"x.wav", L"y.wav", L"z.wav"}));
+    EXPECT_FALSE(list.filling());
 }
 
 TEST_F(FileListNestedFill, FolderDroppedWithoutANewFillStopsTheListingUnsorted) {
     parent.onPosted = [this] {
         current.reset();
-        list.filling = false;
+        list.stopFilling();
     };
-    PostMessageW(parent.hwnd, kRunHandler, 0, 0);
+    PostMessageW(parent.window(), kRunHandler, 0, 0);
     list.fill(current);
-    EXPECT_EQ(rowCount(list.hwnd()), 0);
-    EXPECT_FALSE(list.filling);
+    EXPECT_EQ(rowCount(list.window()), 0);
+    EXPECT_FALSE(list.filling());
 }
 
 // --- the playable patterns ----------------------------------------------------------------------
@@ -631,7 +631,7 @@ TEST_F(FileListPatterns, MissingKeyGetsTheDefaultRecordedInTheStore) {
     test::TempDir empty;
     configStore.load(empty.file(L"none-config.txt"));
     ParentWindow owner;
-    FileList fresh(owner.hwnd, playablePatterns());
+    FileList fresh(owner.window(), playablePatterns());
     const auto& entries = configStore.entries();
     const auto found = entries.find(L"Playable");
     ASSERT_NE(found, entries.end());
@@ -639,19 +639,19 @@ TEST_F(FileListPatterns, MissingKeyGetsTheDefaultRecordedInTheStore) {
     EXPECT_TRUE(configStore.dirty());
 
     fresh.fill(openFolder(dir.path(), pumpPendingMessages));
-    EXPECT_EQ(columnTexts(fresh.hwnd(), 0), (Names{L"a.mp3", L"d.wav", L"e.ogg"}));
+    EXPECT_EQ(columnTexts(fresh.window(), 0), (Names{L"a.mp3", L"d.wav", L"e.ogg"}));
 }
 
 TEST_F(FileListPatterns, StoredPatternsAreSplitAtSemicolonsAndReadOnlyAtConstruction) {
     configStore.entry(L"Playable") = L"*.txt;;*.md;";
     ParentWindow owner;
-    FileList custom(owner.hwnd, playablePatterns());
+    FileList custom(owner.window(), playablePatterns());
     custom.fill(openFolder(dir.path(), pumpPendingMessages));
-    EXPECT_EQ(columnTexts(custom.hwnd(), 0), (Names{L"b.txt", L"c.md"}));
+    EXPECT_EQ(columnTexts(custom.window(), 0), (Names{L"b.txt", L"c.md"}));
 
     configStore.entry(L"Playable") = L"*.flac";
     custom.fill(openFolder(dir.path(), pumpPendingMessages));
-    EXPECT_EQ(columnTexts(custom.hwnd(), 0), (Names{L"b.txt", L"c.md"}));
+    EXPECT_EQ(columnTexts(custom.window(), 0), (Names{L"b.txt", L"c.md"}));
 }
 
 }  // namespace

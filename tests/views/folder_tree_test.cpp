@@ -28,12 +28,12 @@ public:
     TreeHost() {
         CreateWindowExW(0, MAKEINTATOM(atom()), L"folder tree test", WS_OVERLAPPEDWINDOW, 0, 0, 400,
                         600, nullptr, nullptr, GetModuleHandleW(nullptr), this);
-        tree = std::make_unique<FolderTree>(hwnd);
-        MoveWindow(tree->hwnd(), 0, 0, 380, 560, TRUE);
+        tree = std::make_unique<FolderTree>(window());
+        MoveWindow(tree->window(), 0, 0, 380, 560, TRUE);
     }
     ~TreeHost() override {
         tree.reset();
-        if (IsWindow(hwnd)) DestroyWindow(hwnd);
+        if (IsWindow(window())) DestroyWindow(window());
     }
     static ATOM atom() {
         static const ATOM registered = registerWindowClass(0, nullptr, LoadCursorW(nullptr, IDC_ARROW),
@@ -43,10 +43,10 @@ public:
     // The action runs from the next message pump, as a click would.
     void post(std::function<void()> action) {
         posted = std::move(action);
-        PostMessageW(hwnd, kRunPosted, 0, 0);
+        PostMessageW(window(), kRunPosted, 0, 0);
     }
     LRESULT handleMessage(HWND h, UINT message, WPARAM w, LPARAM l) override {
-        if (message == WM_NOTIFY && tree && reinterpret_cast<NMHDR*>(l)->hwndFrom == tree->hwnd()) {
+        if (message == WM_NOTIFY && tree && reinterpret_cast<NMHDR*>(l)->hwndFrom == tree->window()) {
             const auto& nm = *reinterpret_cast<NMTREEVIEWW*>(l);
             if (nm.hdr.code == TVN_ITEMEXPANDINGW) return tree->onItemExpanding(nm);
             if (nm.hdr.code == TVN_SELCHANGEDW && nm.itemNew.hItem) selections.push_back(tree->nodePath(nm.itemNew.hItem));
@@ -106,7 +106,7 @@ protected:
     void makeDir(const std::wstring& relative) { ASSERT_TRUE(CreateDirectoryW(files.file(relative).c_str(), nullptr)); }
     std::wstring dotsLiteralPath() const { return L"\\\\?\\" + files.file(L"..."); }
 
-    HWND control() const { return host.tree->hwnd(); }
+    HWND control() const { return host.tree->window(); }
     FolderTree& tree() { return *host.tree; }
 
     HTREEITEM next(HTREEITEM node, UINT relation) const {

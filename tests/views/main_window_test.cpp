@@ -9,6 +9,7 @@
 #include "main_window/main_window.h"
 #include "ui/views/file_list.h"
 #include "ui/views/folder_tree.h"
+#include "ui/views/rebar.h"
 #include "ui/views/splitter.h"
 #include "ui/views/status_bar.h"
 #include "ui/views/tool_bar.h"
@@ -34,7 +35,7 @@ protected:
         InitCommonControlsEx(&controls);
     }
     void TearDown() override {
-        if (window && IsWindow(window->hwnd)) DestroyWindow(window->hwnd);
+        if (window && IsWindow(window->window())) DestroyWindow(window->window());
         window.reset();
         // WM_DESTROY posted the quit; it must not end the next test's loops.
         MSG msg;
@@ -49,19 +50,19 @@ protected:
         configStore.load(configPath);
         stateStore.load(statePath);
         window = std::make_unique<MainWindow>();
-        ASSERT_TRUE(IsWindow(window->hwnd));
+        ASSERT_TRUE(IsWindow(window->window()));
         window->restoreSettings(nullptr);
     }
 
     void close() {
-        SendMessageW(window->hwnd, WM_CLOSE, 0, 0);
-        ASSERT_FALSE(IsWindow(window->hwnd));
+        SendMessageW(window->window(), WM_CLOSE, 0, 0);
+        ASSERT_FALSE(IsWindow(window->window()));
     }
 
     std::vector<std::wstring> rootLabels() const {
         std::vector<std::wstring> labels;
         FolderTree* tree = window->folderTree();
-        for (HTREEITEM node = TreeView_GetRoot(tree->hwnd()); node; node = TreeView_GetNextSibling(tree->hwnd(), node))
+        for (HTREEITEM node = TreeView_GetRoot(tree->window()); node; node = TreeView_GetNextSibling(tree->window(), node))
             labels.push_back(tree->nodeLabel(node));
         return labels;
     }
@@ -69,7 +70,7 @@ protected:
     RECT childRect(HWND child) const {
         RECT r{};
         GetWindowRect(child, &r);
-        MapWindowPoints(nullptr, window->hwnd, reinterpret_cast<POINT*>(&r), 2);
+        MapWindowPoints(nullptr, window->window(), reinterpret_cast<POINT*>(&r), 2);
         return r;
     }
 
@@ -82,16 +83,16 @@ protected:
 TEST_F(MainWindowTest, FirstStartShowsEveryDefault) {
     start();
     WINDOWPLACEMENT placement{sizeof placement};
-    GetWindowPlacement(window->hwnd, &placement);
+    GetWindowPlacement(window->window(), &placement);
     EXPECT_EQ(placement.showCmd, UINT(SW_SHOWNORMAL));
     EXPECT_EQ(placement.rcNormalPosition.left, 0);
     EXPECT_EQ(placement.rcNormalPosition.right, 640);
     EXPECT_EQ(placement.rcNormalPosition.bottom, 480);
-    EXPECT_TRUE(IsWindowVisible(window->hwnd));
+    EXPECT_TRUE(IsWindowVisible(window->window()));
 
     // The splitter sits at two fifths of the client width.
     RECT client{};
-    GetClientRect(window->hwnd, &client);
+    GetClientRect(window->window(), &client);
     EXPECT_EQ(window->splitterBar()->barPosition(), client.right * 2 / 5);
 
     int widths[4];
@@ -104,7 +105,7 @@ TEST_F(MainWindowTest, FirstStartShowsEveryDefault) {
     EXPECT_EQ(window->volumeBarPopup()->volume(), 0);
     EXPECT_EQ(SendMessageW(window->volumeBarPopup()->trackBarWindow(), TBM_GETPOS, 0, 0), 100);
     EXPECT_EQ(rootLabels(), (std::vector<std::wstring>{L"C:\\", L"Z:\\"}));
-    EXPECT_EQ(TreeView_GetSelection(window->folderTree()->hwnd()), nullptr);
+    EXPECT_EQ(TreeView_GetSelection(window->folderTree()->window()), nullptr);
     EXPECT_FALSE(IsWindowEnabled(window->seekBarControl()->window()));
 }
 
@@ -116,7 +117,7 @@ TEST_F(MainWindowTest, StoredStateIsAppliedWithItsClampsAndDriveMask) {
     EXPECT_EQ(SendMessageW(window->volumeBarPopup()->trackBarWindow(), TBM_GETPOS, 0, 0), 0);
     EXPECT_EQ(window->toolBar()->repeatMode(), RepeatSingle);
     EXPECT_TRUE(window->toolBar()->isChecked(ID_RANDOM - ID_PLAY));
-    EXPECT_TRUE(window->fileListView()->randomOrder);
+    EXPECT_TRUE(window->fileListView()->randomOrder());
     int widths[4];
     window->fileListView()->columnWidths(widths);
     EXPECT_EQ(widths[0], 120);  // the low 16 bits of 65656
@@ -125,19 +126,19 @@ TEST_F(MainWindowTest, StoredStateIsAppliedWithItsClampsAndDriveMask) {
 
 TEST_F(MainWindowTest, LayoutKeepsTheTimePartAtTwoHundredAndIgnoresMinimising) {
     start();
-    SetWindowPos(window->hwnd, nullptr, 0, 0, 900, 500, SWP_NOZORDER | SWP_NOMOVE);
+    SetWindowPos(window->window(), nullptr, 0, 0, 900, 500, SWP_NOZORDER | SWP_NOMOVE);
     int edges[2] = {};
     SendMessageW(window->statusBarControl()->window(), SB_GETPARTS, 2, reinterpret_cast<LPARAM>(edges));
     RECT client{};
-    GetClientRect(window->hwnd, &client);
+    GetClientRect(window->window(), &client);
     EXPECT_EQ(edges[0], client.right - 200);
     EXPECT_EQ(edges[1], -1);
 
     // The panes fill the space between the rebar and the status bar.
-    const RECT rebar = childRect(window->rebarWindow());
+    const RECT rebar = childRect(window->rebarControl()->window());
     const RECT status = childRect(window->statusBarControl()->window());
-    const RECT tree = childRect(window->folderTree()->hwnd());
-    const RECT list = childRect(window->fileListView()->hwnd());
+    const RECT tree = childRect(window->folderTree()->window());
+    const RECT list = childRect(window->fileListView()->window());
     EXPECT_EQ(tree.top, rebar.bottom);
     EXPECT_EQ(tree.bottom, status.top);
     EXPECT_EQ(list.right, client.right);
@@ -150,13 +151,13 @@ TEST_F(MainWindowTest, LayoutKeepsTheTimePartAtTwoHundredAndIgnoresMinimising) {
     EXPECT_GE(seek.top, rebar.top);
     EXPECT_LE(seek.bottom, rebar.bottom);
 
-    const RECT before = childRect(window->fileListView()->hwnd());
-    SendMessageW(window->hwnd, WM_SIZE, SIZE_MINIMIZED, MAKELPARAM(0, 0));
-    const RECT after = childRect(window->fileListView()->hwnd());
+    const RECT before = childRect(window->fileListView()->window());
+    SendMessageW(window->window(), WM_SIZE, SIZE_MINIMIZED, MAKELPARAM(0, 0));
+    const RECT after = childRect(window->fileListView()->window());
     EXPECT_TRUE(EqualRect(&before, &after));
 
     // Narrower than the time part: the name part is 0 wide.
-    SendMessageW(window->hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(150, 300));
+    SendMessageW(window->window(), WM_SIZE, SIZE_RESTORED, MAKELPARAM(150, 300));
     SendMessageW(window->statusBarControl()->window(), SB_GETPARTS, 2, reinterpret_cast<LPARAM>(edges));
     EXPECT_EQ(edges[0], 0);
 }
@@ -169,7 +170,7 @@ TEST_F(MainWindowTest, SelectingATreeNodeFillsTheListFromItsFolder) {
     ASSERT_TRUE(window->folderTree()->selectPath(dir.path()));
     ASSERT_TRUE(window->currentFolder());
     EXPECT_EQ(window->currentFolder()->path(), dir.path());
-    EXPECT_EQ(ListView_GetItemCount(window->fileListView()->hwnd()), 2);
+    EXPECT_EQ(ListView_GetItemCount(window->fileListView()->window()), 2);
 }
 
 TEST_F(MainWindowTest, RestoresTheLastFolderAndFileWithoutPlaying) {
@@ -179,22 +180,22 @@ TEST_F(MainWindowTest, RestoresTheLastFolderAndFileWithoutPlaying) {
     FileList* list = window->fileListView();
     ASSERT_GE(list->currentIndex(), 0);
     EXPECT_EQ(list->itemText(list->currentIndex()), L"B.wav");
-    EXPECT_EQ(SendMessageW(window->hwnd, MSG_IS_PLAYING, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(window->window(), MSG_IS_PLAYING, 0, 0), 0);
 }
 
 TEST_F(MainWindowTest, ContextMenuOfAnotherWindowAndFavouritesWithoutFavouritesDoNothing) {
     start();
-    EXPECT_EQ(SendMessageW(window->hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window->fileListView()->hwnd()),
+    EXPECT_EQ(SendMessageW(window->window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window->fileListView()->window()),
                            MAKELPARAM(10, 10)),
               0);
     // No favourite: no menu, so the command returns at once instead of tracking one.
-    SendMessageW(window->hwnd, WM_COMMAND, ID_FAVORITES, 0);
+    SendMessageW(window->window(), WM_COMMAND, ID_FAVORITES, 0);
     SUCCEED();
 }
 
 TEST_F(MainWindowTest, VolumeButtonOpensThePopupUnderTheToolbar) {
     start(L"", L"Volume=-2929\r\n");
-    SendMessageW(window->hwnd, WM_COMMAND, ID_VOLUME, 0);
+    SendMessageW(window->window(), WM_COMMAND, ID_VOLUME, 0);
     HWND popup = window->volumeBarPopup()->window();
     ASSERT_TRUE(IsWindowVisible(popup));
     RECT toolbar{}, shown{};
@@ -242,14 +243,14 @@ TEST_F(MainWindowTest, FavouritesMenuSelectsAndExpandsTheChosenFavourite) {
     ASSERT_TRUE(CreateDirectoryW(b.file(L"inner").c_str(), nullptr));
     start(L"Favorite[00]=" + a.path() + L"\r\nFavorite[01]=" + b.path() + L"\r\n");
     test::MenuWatcher watcher({VK_DOWN, VK_DOWN, VK_RETURN});
-    SendMessageW(window->hwnd, WM_COMMAND, ID_FAVORITES, 0);
+    SendMessageW(window->window(), WM_COMMAND, ID_FAVORITES, 0);
     watcher.stop();
     ASSERT_TRUE(watcher.seen);
     EXPECT_EQ(watcher.texts, (std::vector<std::wstring>{a.path(), b.path()}));
     ASSERT_TRUE(window->currentFolder());
     EXPECT_EQ(window->currentFolder()->path(), b.path());
-    HTREEITEM selected = TreeView_GetSelection(window->folderTree()->hwnd());
-    EXPECT_TRUE(TreeView_GetItemState(window->folderTree()->hwnd(), selected, TVIS_EXPANDED) & TVIS_EXPANDED);
+    HTREEITEM selected = TreeView_GetSelection(window->folderTree()->window());
+    EXPECT_TRUE(TreeView_GetItemState(window->folderTree()->window(), selected, TVIS_EXPANDED) & TVIS_EXPANDED);
 }
 
 }  // namespace

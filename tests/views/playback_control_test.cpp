@@ -39,7 +39,7 @@ protected:
         configStore.entry(L"Favorite[00]") = music.path();
     }
     void TearDown() override {
-        if (main && IsWindow(main->hwnd)) DestroyWindow(main->hwnd);
+        if (main && IsWindow(main->window())) DestroyWindow(main->window());
         main.reset();
         MSG msg;
         while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
@@ -53,7 +53,7 @@ protected:
     }
     void showMusic() { ASSERT_TRUE(main->folderTree()->selectPath(music.path())); }
 
-    void command(int id) { SendMessageW(main->hwnd, WM_COMMAND, id, 0); }
+    void command(int id) { SendMessageW(main->window(), WM_COMMAND, id, 0); }
     void clickButton(int id) {
         // A check button flips before its command arrives.
         const bool checked = SendMessageW(main->toolBar()->window(), TB_ISBUTTONCHECKED, id, 0) != 0;
@@ -62,11 +62,11 @@ protected:
     }
     void doubleClickRow(int row) {
         NMITEMACTIVATE activate{};
-        activate.hdr.hwndFrom = main->fileListView()->hwnd();
+        activate.hdr.hwndFrom = main->fileListView()->window();
         activate.hdr.idFrom = 200;
         activate.hdr.code = NM_DBLCLK;
         activate.iItem = row;
-        SendMessageW(main->hwnd, WM_NOTIFY, 200, reinterpret_cast<LPARAM>(&activate));
+        SendMessageW(main->window(), WM_NOTIFY, 200, reinterpret_cast<LPARAM>(&activate));
     }
     void setRepeat(int mode) { main->toolBar()->setRepeatMode(mode); }
     std::wstring playing() const {
@@ -127,10 +127,10 @@ TEST_F(PlaybackControl, NextAndPreviousFollowTheRepeatMode) {
     EXPECT_EQ(playing(), L"(nothing)");
 
     // With nothing selected: next plays the first row, previous the last.
-    ListView_SetItemState(main->fileListView()->hwnd(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetItemState(main->fileListView()->window(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     command(ID_NEXT);
     EXPECT_EQ(playing(), L"1.wav");
-    ListView_SetItemState(main->fileListView()->hwnd(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetItemState(main->fileListView()->window(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     command(ID_PREV);
     EXPECT_EQ(playing(), L"3.wav");
 }
@@ -174,7 +174,7 @@ TEST_F(PlaybackControl, RepeatOneRestartsTheSamePlayerAndPauseKeepsThePosition) 
     EXPECT_GE(first->position(), paused);
 
     // The end of the item under single repeat: the same player starts over.
-    SendMessageW(main->hwnd, MSG_TRACK_END, 0, 0);
+    SendMessageW(main->window(), MSG_TRACK_END, 0, 0);
     EXPECT_EQ(main->currentPlayer().get(), first);
     EXPECT_EQ(first->state(), Running);
     EXPECT_EQ(first->position(), 0);
@@ -191,11 +191,11 @@ TEST_F(PlaybackControl, DraggingTheSeekBarSuspendsTheRefreshAndSeeksOnceOnReleas
     showMusic();
     doubleClickRow(0);
     HWND seek = main->seekBarControl()->window();
-    SendMessageW(main->hwnd, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, 2), reinterpret_cast<LPARAM>(seek));
+    SendMessageW(main->window(), WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, 2), reinterpret_cast<LPARAM>(seek));
     EXPECT_FALSE(main->positionTimerRunning());
     EXPECT_LE(main->currentPlayer()->position(), 1);  // dragging alone does not seek
     SendMessageW(seek, TBM_SETPOS, TRUE, 2);
-    SendMessageW(main->hwnd, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 2), reinterpret_cast<LPARAM>(seek));
+    SendMessageW(main->window(), WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 2), reinterpret_cast<LPARAM>(seek));
     EXPECT_TRUE(main->positionTimerRunning());
     EXPECT_GE(main->currentPlayer()->position(), 2);
 }
@@ -206,14 +206,14 @@ TEST_F(PlaybackControl, CommandLineFilePlaysAndAFolderIsOnlyShown) {
     start(&file);
     EXPECT_EQ(playing(), L"2.wav");
     EXPECT_EQ(main->currentFolder()->path(), music.path());
-    DestroyWindow(main->hwnd);
+    DestroyWindow(main->window());
     main.reset();
 
     const std::wstring folder = music.path();
     start(&folder);
     EXPECT_EQ(playing(), L"(nothing)");
     ASSERT_TRUE(main->currentFolder());
-    EXPECT_EQ(ListView_GetItemCount(main->fileListView()->hwnd()), 3);
+    EXPECT_EQ(ListView_GetItemCount(main->fileListView()->window()), 3);
 }
 
 // A drop of one or more paths, as the shell delivers it.
@@ -235,13 +235,13 @@ HDROP makeDrop(const std::vector<std::wstring>& paths) {
 
 TEST_F(PlaybackControl, DroppedFilePlaysOnlyTheFirstAndADroppedFolderIsShown) {
     start();
-    SendMessageW(main->hwnd, WM_DROPFILES,
+    SendMessageW(main->window(), WM_DROPFILES,
                  reinterpret_cast<WPARAM>(makeDrop({music.file(L"3.wav"), music.file(L"1.wav")})), 0);
     EXPECT_EQ(playing(), L"3.wav");
     command(ID_STOP);
     EXPECT_EQ(playing(), L"(nothing)");
 
-    SendMessageW(main->hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop({music.path()})), 0);
+    SendMessageW(main->window(), WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop({music.path()})), 0);
     EXPECT_EQ(playing(), L"(nothing)");
     EXPECT_EQ(main->currentFolder()->path(), music.path());
 }
@@ -253,7 +253,7 @@ TEST_F(PlaybackControl, CueTracksAdvanceAtTheirEnds) {
                      "TRACK 02 AUDIO\r\nINDEX 01 00:03:00\r\nTRACK 03 AUDIO\r\nINDEX 01 00:06:00\r\n");
     start();
     ASSERT_TRUE(main->folderTree()->selectPath(music.file(L"album.cue")));
-    ASSERT_EQ(ListView_GetItemCount(main->fileListView()->hwnd()), 3);
+    ASSERT_EQ(ListView_GetItemCount(main->fileListView()->window()), 3);
     doubleClickRow(1);
     EXPECT_EQ(playing(), L"02");
     EXPECT_EQ(SendMessageW(main->seekBarControl()->window(), TBM_GETRANGEMAX, 0, 0), 3);

@@ -23,14 +23,14 @@ protected:
     }
 
     test::ControlHost host;
-    SeekBar seek{host.hwnd};
+    SeekBar seek{host.window()};
 };
 
 TEST_F(SeekBarTip, StartsDisabledWithATooltipWindow) {
     ASSERT_NE(seek.window(), nullptr);
     EXPECT_FALSE(IsWindowEnabled(seek.window()));
     EXPECT_EQ(GetDlgCtrlID(seek.window()), SeekBar::kControlId);
-    EXPECT_EQ(GetParent(seek.window()), host.hwnd);
+    EXPECT_EQ(GetParent(seek.window()), host.window());
     EXPECT_NE(seek.toolTipWindow(), nullptr);
     EXPECT_EQ(GetWindowLongW(seek.window(), GWL_STYLE) & (TBS_VERT | TBS_TOOLTIPS), TBS_TOOLTIPS);
 }

@@ -34,12 +34,12 @@ protected:
     test::ControlHost host;
     HWND leftPane = host.addChild(L"STATIC");
     HWND rightPane = host.addChild(L"STATIC");
-    CSplitter splitter{host.hwnd, leftPane, rightPane};
+    CSplitter splitter{host.window(), leftPane, rightPane};
 };
 
 TEST_F(SplitterLayout, BarIsAChildOfItsOwnClass) {
     ASSERT_NE(splitter.window(), nullptr);
-    EXPECT_EQ(GetParent(splitter.window()), host.hwnd);
+    EXPECT_EQ(GetParent(splitter.window()), host.window());
     wchar_t className[64];
     GetClassNameW(splitter.window(), className, 64);
     EXPECT_STREQ(className, L"melodrift-Splitter");
@@ -47,7 +47,7 @@ TEST_F(SplitterLayout, BarIsAChildOfItsOwnClass) {
 }
 
 TEST_F(SplitterLayout, SecondSplitterInTheSameProcessGetsItsWindowToo) {
-    CSplitter another(host.hwnd, leftPane, rightPane);
+    CSplitter another(host.window(), leftPane, rightPane);
     EXPECT_NE(another.window(), nullptr);
 }
 
@@ -130,7 +130,7 @@ protected:
     // from there, and returns the point in the bar's client coordinates for lParam.
     LPARAM cursorAt(int x, int y) {
         POINT screen{x, y};
-        ClientToScreen(host.hwnd, &screen);
+        ClientToScreen(host.window(), &screen);
         SetCursorPos(screen.x, screen.y);
         EXPECT_TRUE(test::waitUntil(
             [&] {

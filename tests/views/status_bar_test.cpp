@@ -47,7 +47,7 @@ std::wstring partText(HWND bar, int part) {
 class StatusBarTime : public ::testing::Test {
 protected:
     test::ControlHost host;
-    StatusBar bar{host.hwnd};
+    StatusBar bar{host.window()};
 };
 
 TEST_F(StatusBarTime, StartsWithTwoEmptyParts) {

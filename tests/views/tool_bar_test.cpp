@@ -36,7 +36,7 @@ protected:
     }
 
     test::ControlHost host;
-    ToolBar toolbar{host.hwnd};
+    ToolBar toolbar{host.window()};
 };
 
 TEST_F(ToolBarButtons, ElevenButtonsInOrderWithTheirImagesAndStyles) {

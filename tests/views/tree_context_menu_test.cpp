@@ -45,12 +45,12 @@ public:
     MenuHost() {
         CreateWindowExW(0, MAKEINTATOM(atom()), L"tree context menu test", WS_OVERLAPPEDWINDOW, 0, 0, 400, 600,
                         nullptr, nullptr, GetModuleHandleW(nullptr), this);
-        tree = std::make_unique<FolderTree>(hwnd);
-        MoveWindow(tree->hwnd(), 0, 0, 380, 560, TRUE);
+        tree = std::make_unique<FolderTree>(window());
+        MoveWindow(tree->window(), 0, 0, 380, 560, TRUE);
     }
     ~MenuHost() override {
         tree.reset();
-        if (IsWindow(hwnd)) DestroyWindow(hwnd);
+        if (IsWindow(window())) DestroyWindow(window());
     }
     static ATOM atom() {
         static const ATOM registered = registerWindowClass(0, nullptr, LoadCursorW(nullptr, IDC_ARROW), nullptr,
@@ -59,10 +59,10 @@ public:
     }
     void post(std::function<void()> action) {
         posted = std::move(action);
-        PostMessageW(hwnd, kRunPosted, 0, 0);
+        PostMessageW(window(), kRunPosted, 0, 0);
     }
     LRESULT handleMessage(HWND h, UINT message, WPARAM w, LPARAM l) override {
-        if (message == WM_NOTIFY && tree && reinterpret_cast<NMHDR*>(l)->hwndFrom == tree->hwnd()) {
+        if (message == WM_NOTIFY && tree && reinterpret_cast<NMHDR*>(l)->hwndFrom == tree->window()) {
             const auto& nm = *reinterpret_cast<NMTREEVIEWW*>(l);
             if (nm.hdr.code == TVN_ITEMEXPANDINGW) return tree->onItemExpanding(nm);
             if (nm.hdr.code == TVN_SELCHANGEDW && nm.itemNew.hItem)
@@ -71,7 +71,7 @@ public:
         }
         switch (message) {
         case WM_CONTEXTMENU:
-            if (tree && reinterpret_cast<HWND>(w) == tree->hwnd()) return tree->onContextMenu(l);
+            if (tree && reinterpret_cast<HWND>(w) == tree->window()) return tree->onContextMenu(l);
             break;
         case MSG_IS_PLAYING:
             return playing ? 1 : 0;
@@ -116,7 +116,7 @@ protected:
         test::writeBytes(files.file(L"Disc.cue"), "FILE \"a.wav\" WAVE\r\n");
     }
 
-    HWND control() const { return host.tree->hwnd(); }
+    HWND control() const { return host.tree->window(); }
     FolderTree& tree() { return *host.tree; }
 
     HTREEITEM next(HTREEITEM node, UINT relation) const {
@@ -400,7 +400,7 @@ TEST_F(TreeContextMenuPopup, KeyboardOpensTheMenuAtTheSelectedLabelsCentre) {
     const size_t rootCount = roots().size();
 
     MenuWatcher watcher;
-    EXPECT_EQ(SendMessageW(host.hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(control()), MAKELPARAM(-1, -1)), 0);
+    EXPECT_EQ(SendMessageW(host.window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(control()), MAKELPARAM(-1, -1)), 0);
     watcher.stop();
 
     ASSERT_TRUE(watcher.seen);

@@ -89,14 +89,14 @@ protected:
     }
 
     test::ControlHost host;
-    VolumeBar volume{host.hwnd};
+    VolumeBar volume{host.window()};
 };
 
 TEST_F(VolumePopup, CreatedHiddenAndOwnedByTheMainWindow) {
     ASSERT_NE(volume.window(), nullptr);
     ASSERT_NE(volume.trackBarWindow(), nullptr);
     EXPECT_FALSE(IsWindowVisible(volume.window()));
-    EXPECT_EQ(GetWindow(volume.window(), GW_OWNER), host.hwnd);
+    EXPECT_EQ(GetWindow(volume.window(), GW_OWNER), host.window());
     wchar_t className[64];
     GetClassNameW(volume.window(), className, 64);
     EXPECT_STREQ(className, L"melodrift-Volume");
@@ -140,7 +140,7 @@ TEST_F(VolumePopup, ThumbMovesSendTheMappedVolumeToTheOwner) {
 }
 
 TEST_F(VolumePopup, ScrollFromAnotherWindowIsIgnored) {
-    SendMessageW(volume.window(), WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 10), reinterpret_cast<LPARAM>(host.hwnd));
+    SendMessageW(volume.window(), WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 10), reinterpret_cast<LPARAM>(host.window()));
     SendMessageW(volume.window(), WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 10), 0);
     EXPECT_TRUE(host.volumes.empty());
     EXPECT_EQ(volume.volume(), 0);
@@ -160,10 +160,10 @@ TEST_F(VolumePopup, PageKeyStepsOnePositionAndReportsAtOnce) {
 TEST(VolumePopupActivation, LosingActivationHidesItAndItShowsAgainInPlace) {
     // Activation needs a shown owner to go back to.
     test::ControlHost host(true);
-    VolumeBar volume(host.hwnd);
+    VolumeBar volume(host.window());
     volume.showAt(100, 120, 200, 30);
     ASSERT_TRUE(test::waitUntil([&] { return GetActiveWindow() == volume.window(); }, 10000));
-    SetActiveWindow(host.hwnd);
+    SetActiveWindow(host.window());
     EXPECT_TRUE(test::waitUntil([&] { return !IsWindowVisible(volume.window()); }, 10000));
     volume.showAt(100, 120, 200, 30);
     expectShownAt(volume.window(), 100, 120, 200, 30);

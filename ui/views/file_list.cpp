@@ -101,7 +101,7 @@ FileList::FileList(HWND mainWindow, std::vector<std::wstring> patterns)
                                 WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 0, 0, 0,
                                 0, parentWindow_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kControlId)),
                                 GetModuleHandleW(nullptr), nullptr));
-    SendMessageW(hwnd(), LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+    SendMessageW(window(), LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
     insertColumns();
 }
@@ -123,25 +123,25 @@ void FileList::insertColumns() {
         column.mask = LVCF_FMT | LVCF_TEXT;
         column.fmt = columns[i].format;
         column.pszText = const_cast<wchar_t*>(columns[i].title);
-        SendMessageW(hwnd(), LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
+        SendMessageW(window(), LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
     }
 }
 
 void FileList::fill(const std::shared_ptr<Folder>& folder) {
     // The caller's pointer may be reset by a handler that runs inside nextItem.
     const std::shared_ptr<Folder> keep = folder;
-    filling = true;
-    WindowUpdateLock lock(hwnd());
-    RedrawPause pause(hwnd());
-    SendMessageW(hwnd(), LVM_DELETEALLITEMS, 0, 0);
+    filling_ = true;
+    WindowUpdateLock lock(window());
+    RedrawPause pause(window());
+    SendMessageW(window(), LVM_DELETEALLITEMS, 0, 0);
     FolderItem item;
     int row = 0;
     // A fill started from inside nextItem clears `filling` when it ends, which stops
     // this one: its rows are gone and the newer ones stay.
-    while (keep && keep->nextItem(patterns_, item, filling)) addRow(row++, item);
-    if (filling) {
+    while (keep && keep->nextItem(patterns_, item, filling_)) addRow(row++, item);
+    if (filling_) {
         sortRows();
-        filling = false;
+        filling_ = false;
     }
 }
 
@@ -151,22 +151,24 @@ void FileList::addRow(int row, const FolderItem& item) {
     entry.iItem = row;
     entry.pszText = const_cast<wchar_t*>(item.name.c_str());
     entry.lParam = row;
-    SendMessageW(hwnd(), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&entry));
-    setCellText(hwnd(), row, 1, item.size == FolderItem::kNoSize ? std::wstring() : formatSize(item.size));
-    setCellText(hwnd(), row, 2, item.type);
-    setCellText(hwnd(), row, 3, formatLocalTime(item.modified));
+    SendMessageW(window(), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&entry));
+    setCellText(window(), row, 1, item.size == FolderItem::kNoSize ? std::wstring() : formatSize(item.size));
+    setCellText(window(), row, 2, item.type);
+    setCellText(window(), row, 3, formatLocalTime(item.modified));
 }
 
+int FileList::itemCount() const { return static_cast<int>(SendMessageW(window(), LVM_GETITEMCOUNT, 0, 0)); }
+
 std::wstring FileList::itemText(int row) const {
-    if (row < 0 || row >= static_cast<int>(SendMessageW(hwnd(), LVM_GETITEMCOUNT, 0, 0))) return {};
-    return cellText(hwnd(), row, 0);
+    if (row < 0 || row >= itemCount()) return {};
+    return cellText(window(), row, 0);
 }
 
 int FileList::currentIndex() const {
-    const int mark = static_cast<int>(SendMessageW(hwnd(), LVM_GETSELECTIONMARK, 0, 0));
-    if (mark >= 0 && SendMessageW(hwnd(), LVM_GETITEMSTATE, static_cast<WPARAM>(mark), LVIS_SELECTED))
+    const int mark = static_cast<int>(SendMessageW(window(), LVM_GETSELECTIONMARK, 0, 0));
+    if (mark >= 0 && SendMessageW(window(), LVM_GETITEMSTATE, static_cast<WPARAM>(mark), LVIS_SELECTED))
         return mark;
-    return static_cast<int>(SendMessageW(hwnd(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    return static_cast<int>(SendMessageW(window(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
 void FileList::selectIndex(int row) {
@@ -174,15 +176,15 @@ void FileList::selectIndex(int row) {
     LVITEMW state{};
     state.state = LVIS_SELECTED | LVIS_FOCUSED;
     state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(hwnd(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
-    SendMessageW(hwnd(), LVM_SETSELECTIONMARK, 0, row);
-    SendMessageW(hwnd(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+    SendMessageW(window(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+    SendMessageW(window(), LVM_SETSELECTIONMARK, 0, row);
+    SendMessageW(window(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
 }
 
 bool FileList::selectName(const std::wstring& name) {
-    const int count = static_cast<int>(SendMessageW(hwnd(), LVM_GETITEMCOUNT, 0, 0));
+    const int count = itemCount();
     for (int row = 0; row < count; ++row) {
-        if (lstrcmpiW(cellText(hwnd(), row, 0).c_str(), name.c_str()) == 0) {
+        if (lstrcmpiW(cellText(window(), row, 0).c_str(), name.c_str()) == 0) {
             selectIndex(row);
             return true;
         }
@@ -192,11 +194,15 @@ bool FileList::selectName(const std::wstring& name) {
 
 void FileList::columnWidths(int out[4]) const {
     for (int i = 0; i < kColumnCount; ++i)
-        out[i] = static_cast<int>(SendMessageW(hwnd(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(i), 0));
+        out[i] = static_cast<int>(SendMessageW(window(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(i), 0));
+}
+
+void FileList::setColumnWidths(const int widths[4]) {
+    for (int i = 0; i < kColumnCount; ++i) SendMessageW(window(), LVM_SETCOLUMNWIDTH, i, LOWORD(widths[i]));
 }
 
 void FileList::sortRows() {
-    if (randomOrder)
+    if (randomOrder_)
         shuffleRows();
     else
         sortByColumn();
@@ -206,11 +212,11 @@ void FileList::sortRows() {
 // follow the rows' keys. (A comparison that reads cells while the control sorts sees
 // rows move under it.)
 void FileList::sortByColumn() {
-    const int count = static_cast<int>(SendMessageW(hwnd(), LVM_GETITEMCOUNT, 0, 0));
+    const int count = static_cast<int>(SendMessageW(window(), LVM_GETITEMCOUNT, 0, 0));
     if (count <= 0) return;
     std::vector<std::wstring> texts;
     texts.reserve(static_cast<size_t>(count));
-    for (int row = 0; row < count; ++row) texts.push_back(cellText(hwnd(), row, sortColumn_));
+    for (int row = 0; row < count; ++row) texts.push_back(cellText(window(), row, sortColumn_));
     std::vector<int> order(static_cast<size_t>(count));
     std::iota(order.begin(), order.end(), 0);
     const bool bySize = sortColumn_ == kSizeColumn;
@@ -222,15 +228,15 @@ void FileList::sortByColumn() {
         return ascending ? result < 0 : result > 0;
     });
     for (int rank = 0; rank < count; ++rank) setRowKey(order[static_cast<size_t>(rank)], rank);
-    SendMessageW(hwnd(), LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(&compareKeys));
+    SendMessageW(window(), LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(&compareKeys));
 }
 
 void FileList::shuffleRows() {
-    const int count = static_cast<int>(SendMessageW(hwnd(), LVM_GETITEMCOUNT, 0, 0));
+    const int count = static_cast<int>(SendMessageW(window(), LVM_GETITEMCOUNT, 0, 0));
     if (count <= 0) return;
     // Fresh keys every time: the previous order plays no part in the next.
     for (int row = 0; row < count; ++row) setRowKey(row, static_cast<LPARAM>(static_cast<int32_t>(random_.next())));
-    SendMessageW(hwnd(), LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(&compareKeys));
+    SendMessageW(window(), LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(&compareKeys));
 }
 
 void FileList::setRowKey(int row, LPARAM key) {
@@ -238,7 +244,7 @@ void FileList::setRowKey(int row, LPARAM key) {
     item.mask = LVIF_PARAM;
     item.iItem = row;
     item.lParam = key;
-    SendMessageW(hwnd(), LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    SendMessageW(window(), LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
 LRESULT FileList::onColumnClick(const NMLISTVIEW& nm) {

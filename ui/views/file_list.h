@@ -26,7 +26,7 @@ public:
     FileList(const FileList&) = delete;
     FileList& operator=(const FileList&) = delete;
 
-    HWND hwnd() const { return list_.get(); }
+    HWND window() const { return list_.get(); }
 
     // Replaces every row with the folder's items, then orders them. The folder may
     // pump messages, so a fill can start inside another; the last one wins.
@@ -40,16 +40,21 @@ public:
     void selectIndex(int row);
     // Selects the first row named so, regardless of letter case.
     bool selectName(const std::wstring& name);
+    int itemCount() const;
     void columnWidths(int out[4]) const;
+    void setColumnWidths(const int widths[4]);
     // By the chosen column and direction, or a fresh shuffle in random order.
     void sortRows();
     // LVN_COLUMNCLICK: the same column again turns the direction round.
     LRESULT onColumnClick(const NMLISTVIEW& nm);
 
-    // True while fill runs; whoever drops the folder in the middle clears it, which
-    // stops the listing.
-    bool filling = false;
-    bool randomOrder = false;
+    // True while fill runs; whoever drops the folder in the middle calls stopFilling,
+    // which stops the listing.
+    bool filling() const { return filling_; }
+    void stopFilling() { filling_ = false; }
+    // Rows in a shuffled order rather than by column, from the next sortRows on.
+    bool randomOrder() const { return randomOrder_; }
+    void setRandomOrder(bool random) { randomOrder_ = random; }
 
 private:
     void insertColumns();
@@ -61,6 +66,8 @@ private:
     std::vector<std::wstring> patterns_;
     HWND parentWindow_;
     WindowHandle list_;
+    bool filling_ = false;
+    bool randomOrder_ = false;
     int sortColumn_ = 0;
     bool ascending_ = true;
     XorShift random_;

@@ -60,7 +60,7 @@ FolderTree::FolderTree(HWND mainWindow)
 
 HTREEITEM FolderTree::nextItem(HTREEITEM node, UINT relation) const {
     return reinterpret_cast<HTREEITEM>(
-        SendMessageW(hwnd(), TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(node)));
+        SendMessageW(window(), TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(node)));
 }
 
 void FolderTree::addDrives(DWORD hiddenMask) {
@@ -74,7 +74,7 @@ void FolderTree::addDrives(DWORD hiddenMask) {
             imageListTried = true;
             SHFILEINFOW info{};
             const auto images = SHGetFileInfoW(root, 0, &info, sizeof info, kSmallIconIndex);
-            if (images) SendMessageW(hwnd(), TVM_SETIMAGELIST, TVSIL_NORMAL, static_cast<LPARAM>(images));
+            if (images) SendMessageW(window(), TVM_SETIMAGELIST, TVSIL_NORMAL, static_cast<LPARAM>(images));
         }
         if (hiddenMask & (1u << letter)) continue;
         // Drives stay ahead of the favourites, also when refresh adds them again.
@@ -94,7 +94,7 @@ HTREEITEM FolderTree::insertNode(HTREEITEM parent, HTREEITEM insertAfter, const 
     item.iSelectedImage = systemIconIndex(path, kSmallIconIndex | SHGFI_OPENICON);
     item.cChildren = 1;  // every node offers to expand until a listing finds it empty
     item.lParam = favorite ? 1 : 0;
-    return reinterpret_cast<HTREEITEM>(SendMessageW(hwnd(), TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+    return reinterpret_cast<HTREEITEM>(SendMessageW(window(), TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
 std::wstring FolderTree::nodeLabel(HTREEITEM node) const {
@@ -108,7 +108,7 @@ std::wstring FolderTree::nodeLabel(HTREEITEM node) const {
         item.pszText = &buffer[0];
         item.cchTextMax = static_cast<int>(buffer.size());
         buffer[0] = L'\0';
-        if (!SendMessageW(hwnd(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) || !item.pszText) return {};
+        if (!SendMessageW(window(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) || !item.pszText) return {};
         const size_t length = wcsnlen(item.pszText, buffer.size());
         if (length + 1 < buffer.size()) return std::wstring(item.pszText, length);
         buffer.assign(buffer.size() * 2, L'\0');
@@ -129,7 +129,7 @@ bool FolderTree::isFavorite(HTREEITEM node) const {
     TVITEMW item{};
     item.mask = TVIF_PARAM;
     item.hItem = node;
-    return SendMessageW(hwnd(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) && (item.lParam & 1);
+    return SendMessageW(window(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) && (item.lParam & 1);
 }
 
 std::vector<HTREEITEM> FolderTree::favoriteNodes() const {
@@ -156,7 +156,7 @@ LRESULT FolderTree::onItemExpanding(const NMTREEVIEWW& notification) {
     }
     if ((notification.action & (TVE_COLLAPSE | TVE_COLLAPSERESET)) == TVE_COLLAPSE) {
         // Drop the children, so that the next expansion lists the directory afresh.
-        SendMessageW(hwnd(), TVM_EXPAND, TVE_COLLAPSE | TVE_COLLAPSERESET, reinterpret_cast<LPARAM>(node));
+        SendMessageW(window(), TVM_EXPAND, TVE_COLLAPSE | TVE_COLLAPSERESET, reinterpret_cast<LPARAM>(node));
     }
     return 0;
 }
@@ -206,7 +206,7 @@ int FolderTree::listChildren(HTREEITEM node, bool& cancelled) {
         } while (FindNextFileW(search.get(), &entry));
     }
     search.reset();
-    if (!cancelled) SendMessageW(hwnd(), TVM_SORTCHILDREN, 0, reinterpret_cast<LPARAM>(node));
+    if (!cancelled) SendMessageW(window(), TVM_SORTCHILDREN, 0, reinterpret_cast<LPARAM>(node));
     return count;
 }
 
@@ -222,12 +222,16 @@ std::wstring FolderTree::searchPath(HTREEITEM node, const std::wstring& path) co
     return literalPath(rootPath + below);
 }
 
+void FolderTree::expand(HTREEITEM node) {
+    SendMessageW(window(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(node));
+}
+
 bool FolderTree::selectPath(const std::wstring& path) {
-    const WindowUpdateLock lock(hwnd());
+    const WindowUpdateLock lock(window());
     // "C:\Music\" names the same folder as "C:\Music", whose label has no separator.
     HTREEITEM node = findOrExpand(withoutTrailingSeparator(fullPath(path)));
     if (node) {
-        SendMessageW(hwnd(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(node));
+        SendMessageW(window(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(node));
         selectNode(node);
     }
     return node != nullptr;
@@ -236,8 +240,8 @@ bool FolderTree::selectPath(const std::wstring& path) {
 void FolderTree::selectNode(HTREEITEM node) {
     // Deselecting first makes the control report the selection even when it does not
     // change, so the file list is always read again.
-    SendMessageW(hwnd(), TVM_SELECTITEM, TVGN_CARET, 0);
-    SendMessageW(hwnd(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node));
+    SendMessageW(window(), TVM_SELECTITEM, TVGN_CARET, 0);
+    SendMessageW(window(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node));
 }
 
 HTREEITEM FolderTree::findOrExpand(const std::wstring& path) {
@@ -251,13 +255,13 @@ HTREEITEM FolderTree::findOrExpand(const std::wstring& path) {
     if (isExpandedOrEmpty(parent)) {
         if (HTREEITEM child = findChild(parent, name)) return child;
         // The listing is stale: throw it away and list again.
-        SendMessageW(hwnd(), TVM_EXPAND, TVE_COLLAPSE | TVE_COLLAPSERESET, reinterpret_cast<LPARAM>(parent));
+        SendMessageW(window(), TVM_EXPAND, TVE_COLLAPSE | TVE_COLLAPSERESET, reinterpret_cast<LPARAM>(parent));
         setHasChildren(parent, true);
     }
-    SendMessageW(hwnd(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(parent));
+    SendMessageW(window(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(parent));
     HTREEITEM child = findChild(parent, name);
     if (!child) {
-        SendMessageW(hwnd(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(parent));
+        SendMessageW(window(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(parent));
         selectNode(parent);
     }
     return child;
@@ -268,7 +272,7 @@ bool FolderTree::isExpandedOrEmpty(HTREEITEM node) const {
     item.mask = TVIF_STATE | TVIF_CHILDREN;
     item.stateMask = TVIS_EXPANDED;
     item.hItem = node;
-    SendMessageW(hwnd(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    SendMessageW(window(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
     return (item.state & TVIS_EXPANDED) || item.cChildren == 0;
 }
 
@@ -284,14 +288,14 @@ void FolderTree::setHasChildren(HTREEITEM node, bool has) {
     item.mask = TVIF_CHILDREN;
     item.hItem = node;
     item.cChildren = has ? 1 : 0;
-    SendMessageW(hwnd(), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    SendMessageW(window(), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
 void FolderTree::deleteChildren(HTREEITEM node) {
     HTREEITEM child = nextItem(node, TVGN_CHILD);
     while (child) {
         HTREEITEM next = nextItem(child, TVGN_NEXT);
-        SendMessageW(hwnd(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(child));
+        SendMessageW(window(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(child));
         child = next;
     }
 }
@@ -306,9 +310,9 @@ void FolderTree::refresh() {
     while (root) {
         HTREEITEM next = nextItem(root, TVGN_NEXT);
         if (isFavorite(root))
-            SendMessageW(hwnd(), TVM_EXPAND, TVE_COLLAPSE | TVE_COLLAPSERESET, reinterpret_cast<LPARAM>(root));
+            SendMessageW(window(), TVM_EXPAND, TVE_COLLAPSE | TVE_COLLAPSERESET, reinterpret_cast<LPARAM>(root));
         else
-            SendMessageW(hwnd(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(root));
+            SendMessageW(window(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(root));
         root = next;
     }
     addDrives(hiddenDrives_);
@@ -322,7 +326,7 @@ LRESULT FolderTree::onContextMenu(LPARAM position) {
     POINT at{};
     if (!menuPosition(position, node, at)) return 0;
     // A right click selects its node too, so the file list shows that folder.
-    SendMessageW(hwnd(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node));
+    SendMessageW(window(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node));
     const ContextTarget target = contextTarget(node);
 
     const MenuHandle menu(CreatePopupMenu());
@@ -330,7 +334,7 @@ LRESULT FolderTree::onContextMenu(LPARAM position) {
     for (const MenuEntry& entry : contextMenuEntries(target))
         AppendMenuW(menu.get(), entry.id ? MF_STRING : MF_SEPARATOR, entry.id, entry.id ? entry.text.c_str() : nullptr);
     const UINT chosen =
-        static_cast<UINT>(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, hwnd(), nullptr));
+        static_cast<UINT>(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, window(), nullptr));
     runContextCommand(chosen, target);
     return 0;
 }
@@ -345,26 +349,26 @@ bool FolderTree::menuPosition(LPARAM position, HTREEITEM& node, POINT& at) const
         RECT text{};
         if (!labelRect(node, text)) {
             // Scrolled out of sight, the label has no rectangle until it is shown.
-            SendMessageW(hwnd(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(node));
+            SendMessageW(window(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(node));
             if (!labelRect(node, text)) text = RECT{};
         }
         // The rectangle is in client coordinates, which start inside the border.
         at = {(text.left + text.right) / 2, (text.top + text.bottom) / 2};
-        ClientToScreen(hwnd(), &at);
+        ClientToScreen(window(), &at);
         return true;
     }
     at = {x, y};
     TVHITTESTINFO hit{};
     hit.pt = at;
-    ScreenToClient(hwnd(), &hit.pt);
-    node = reinterpret_cast<HTREEITEM>(SendMessageW(hwnd(), TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    ScreenToClient(window(), &hit.pt);
+    node = reinterpret_cast<HTREEITEM>(SendMessageW(window(), TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
     return node != nullptr;
 }
 
 bool FolderTree::labelRect(HTREEITEM node, RECT& rect) const {
     // The message takes the node in the rectangle's place.
     std::memcpy(&rect, &node, sizeof node);
-    return SendMessageW(hwnd(), TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect)) != 0;
+    return SendMessageW(window(), TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect)) != 0;
 }
 
 FolderTree::ContextTarget FolderTree::contextTarget(HTREEITEM node) const {
@@ -424,8 +428,8 @@ void FolderTree::runContextCommand(UINT id, const ContextTarget& target) {
 
 void FolderTree::goUp(HTREEITEM parent, const std::wstring& upPath) {
     if (parent) {
-        SendMessageW(hwnd(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(parent));
-        SendMessageW(hwnd(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(parent));
+        SendMessageW(window(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(parent));
+        SendMessageW(window(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(parent));
     } else if (!upPath.empty()) {
         selectPath(upPath);
     }
@@ -443,7 +447,7 @@ void FolderTree::removeFavorite(HTREEITEM node) {
     // that listing must stop and leave it alone. A listing elsewhere goes on.
     if ((busyFlags_ & kListing) && listedNode_ && isWithin(listedNode_, node))
         busyFlags_ |= kCancelRequested | kListedNodeGone;
-    SendMessageW(hwnd(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(node));
+    SendMessageW(window(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(node));
 }
 
 bool FolderTree::isWithin(HTREEITEM node, HTREEITEM ancestor) const {

@@ -43,13 +43,17 @@ public:
     FolderTree(const FolderTree&) = delete;
     FolderTree& operator=(const FolderTree&) = delete;
 
-    HWND hwnd() const { return control_.get(); }
+    HWND window() const { return control_.get(); }
 
     // Shows the drives that exist, leaving out those whose bit (0 = A:) is set.
     void addDrives(DWORD hiddenMask);
     HTREEITEM insertNode(HTREEITEM parent, HTREEITEM insertAfter, const std::wstring& path,
                          const std::wstring& label, bool favorite);
 
+    // The selected node; null without one.
+    HTREEITEM selectedNode() const { return nextItem(nullptr, TVGN_CARET); }
+    // Shows the node's children, listing them first if need be.
+    void expand(HTREEITEM node);
     std::wstring nodePath(HTREEITEM node) const;
     std::wstring nodeLabel(HTREEITEM node) const;
     bool isFavorite(HTREEITEM node) const;

@@ -60,12 +60,12 @@ void CSplitter::layout(int x, const RECT* area) {
     const WindowUpdateLock lock(parentWindow_);
     MoveWindow(leftPane_, left, top, std::max(0, x - left), height, TRUE);
     MoveWindow(rightPane_, x + kBarWidth, top, std::max(0, right - x - kBarWidth), height, TRUE);
-    MoveWindow(hwnd, x, top, kBarWidth, height, TRUE);
+    MoveWindow(window(), x, top, kBarWidth, height, TRUE);
 }
 
 int CSplitter::barPosition() const {
     RECT bar;
-    GetWindowRect(hwnd, &bar);
+    GetWindowRect(window(), &bar);
     POINT corner{bar.left, bar.top};
     ScreenToClient(parentWindow_, &corner);
     return corner.x;

@@ -17,8 +17,6 @@ public:
     CSplitter(HWND mainWindow, HWND leftPane, HWND rightPane);
     ~CSplitter() override;
 
-    HWND window() const { return hwnd; }
-
     // Places the panes and the bar inside area (the last area given when null), the bar
     // at x, or at the pending position if one is set, clamped so that the left pane
     // keeps 20 pixels and the right pane 30.

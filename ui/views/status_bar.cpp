@@ -2,7 +2,13 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace melodrift {
+
+namespace {
+constexpr int kTimePartWidth = 200;
+}  // namespace
 
 std::wstring formatTime(int seconds) {
     wchar_t text[64];
@@ -27,6 +33,19 @@ StatusBar::StatusBar(HWND mainWindow) {
     // Real widths come with the main window's first WM_SIZE.
     int rightEdges[2] = {0, 0};
     SendMessageW(hwnd_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(rightEdges));
+}
+
+int StatusBar::resize(WPARAM sizeType, LPARAM clientSize) {
+    int edges[2] = {std::max(0, LOWORD(clientSize) - kTimePartWidth), -1};
+    SendMessageW(hwnd_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
+    SendMessageW(hwnd_, WM_SIZE, sizeType, clientSize);
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    return r.bottom - r.top;
+}
+
+void StatusBar::setItemName(const std::wstring& name) {
+    SendMessageW(hwnd_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(name.c_str()));
 }
 
 void StatusBar::setTotal(int seconds) {

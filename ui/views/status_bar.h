@@ -20,6 +20,12 @@ public:
 
     HWND window() const { return hwnd_; }
 
+    // Follows the main window's WM_SIZE: the time part keeps its width at the right.
+    // Returns the bar's height.
+    int resize(WPARAM sizeType, LPARAM clientSize);
+    // The playing item's name in part 0; empty clears it.
+    void setItemName(const std::wstring& name);
+
     // The duration of the item that starts playing; a negative value clears it.
     // Shows position 0 at once.
     void setTotal(int seconds);

@@ -81,6 +81,31 @@ bool ToolBar::isChecked(int offset) const {
     return SendMessageW(hwnd_, TB_ISBUTTONCHECKED, baseId_ + offset, 0) != 0;
 }
 
+void ToolBar::setChecked(int offset, bool checked) {
+    SendMessageW(hwnd_, TB_CHECKBUTTON, baseId_ + offset, MAKELPARAM(checked ? TRUE : FALSE, 0));
+}
+
+POINT ToolBar::buttonCorner(int commandId) const {
+    RECT button{};
+    SendMessageW(hwnd_, TB_GETRECT, commandId, reinterpret_cast<LPARAM>(&button));
+    POINT corner{button.left, button.bottom};
+    ClientToScreen(hwnd_, &corner);
+    return corner;
+}
+
+int ToolBar::buttonsWidth() const {
+    RECT button{}, bar{};
+    SendMessageW(hwnd_, TB_GETITEMRECT, kButtonCount - 1, reinterpret_cast<LPARAM>(&button));
+    POINT corner{button.right, button.bottom};
+    ClientToScreen(hwnd_, &corner);
+    GetWindowRect(hwnd_, &bar);
+    return corner.x - bar.left;
+}
+
+void ToolBar::leaveSizeToBand() {
+    SetWindowLongPtrW(hwnd_, GWL_STYLE, GetWindowLongPtrW(hwnd_, GWL_STYLE) | CCS_NORESIZE);
+}
+
 void ToolBar::setRepeatMode(int mode) {
     if (mode < RepeatNone || mode > RepeatSingle) return;
     repeatMode_ = mode;

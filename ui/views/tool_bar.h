@@ -26,8 +26,16 @@ public:
     HWND window() const { return hwnd_; }
     HWND toolTipWindow() const;
 
-    // Whether the button baseId() + offset is checked.
+    // Whether the button baseId() + offset is checked; checks or clears it.
     bool isChecked(int offset) const;
+    void setChecked(int offset, bool checked);
+    // The bottom-left corner of a button in screen coordinates, where its menu opens.
+    POINT buttonCorner(int commandId) const;
+    // From the toolbar's left edge to the right edge of its last button, in pixels.
+    int buttonsWidth() const;
+    // From now on the toolbar's size is its rebar band's: a toolbar that sizes itself
+    // to its parent would stretch across the rebar and cover the seek bar.
+    void leaveSizeToBand();
     // Shows the repeat button's image for mode (0..2); other values change nothing.
     void setRepeatMode(int mode);
     int repeatMode() const { return repeatMode_; }

@@ -17,8 +17,11 @@ public:
     HWND window() const { return hwnd_; }
     HWND toolTipWindow() const;
     int position() const;
+    void setPosition(int position);
+    // Positions 0..maximum, one a page.
+    void setRange(int maximum);
 
-protected:
+private:
     HWND hwnd_ = nullptr;
 };
 
@@ -29,6 +32,10 @@ public:
     static constexpr int kControlId = 400;
 
     explicit SeekBar(HWND mainWindow);
+
+    // Enabled over 0..seconds while an item plays; disabled at 0..0 without one.
+    void startItem(int seconds);
+    void stopItem();
 
     // TTN_GETDISPINFOW from the trackbar's tooltip window: the time under the thumb; 0.
     LRESULT onSeekToolTip(NMTTDISPINFOW* info) const;

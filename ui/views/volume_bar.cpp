@@ -57,21 +57,18 @@ VolumeBar::~VolumeBar() = default;
 void VolumeBar::createTrackBar() {
     inner_ = std::make_unique<TrackBar>(CreateWindowExW(
         WS_EX_TOOLWINDOW, TRACKBAR_CLASSW, nullptr, WS_CHILD | WS_VISIBLE | TBS_NOTICKS | TBS_FIXEDLENGTH | TBS_TOOLTIPS,
-        0, 0, 0, 0, hwnd, nullptr, GetModuleHandleW(nullptr), nullptr));
-    const HWND bar = inner_->window();
-    SendMessageW(bar, TBM_SETRANGEMIN, FALSE, 0);
-    SendMessageW(bar, TBM_SETRANGEMAX, TRUE, kMaxPosition);
-    SendMessageW(bar, TBM_SETPAGESIZE, 0, 1);
+        0, 0, 0, 0, window(), nullptr, GetModuleHandleW(nullptr), nullptr));
+    inner_->setRange(kMaxPosition);
 }
 
 void VolumeBar::setVolume(int volume) {
     volume_ = std::clamp(volume, kMinVolume, kMaxVolume);
-    if (inner_) SendMessageW(inner_->window(), TBM_SETPOS, TRUE, volumeToPosition(volume_));
+    if (inner_) inner_->setPosition(volumeToPosition(volume_));
 }
 
 void VolumeBar::showAt(int x, int y, int width, int height) {
     setVolume(volume_);
-    SetWindowPos(hwnd, HWND_TOPMOST, x, y, width, height, SWP_SHOWWINDOW);
+    SetWindowPos(window(), HWND_TOPMOST, x, y, width, height, SWP_SHOWWINDOW);
 }
 
 LRESULT VolumeBar::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

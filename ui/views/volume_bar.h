@@ -26,7 +26,6 @@ public:
     explicit VolumeBar(HWND mainWindow);
     ~VolumeBar() override;
 
-    HWND window() const { return hwnd; }
     HWND trackBarWindow() const { return inner_ ? inner_->window() : nullptr; }
 
     // Shows the pop-up topmost and active at the given screen rectangle, the thumb
