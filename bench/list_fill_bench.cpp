@@ -14,6 +14,7 @@
 #include "ui/views/folder_tree.h"
 #include "ui/views/list_text.h"
 
+#include "bench/host_window.h"
 #include "bench/timing.h"
 
 #include <windows.h>
@@ -89,25 +90,14 @@ std::vector<Row> prepareRows(const std::wstring& dir, const std::vector<std::wst
 
 int CALLBACK compareKeys(LPARAM key1, LPARAM key2, LPARAM) { return key1 < key2 ? -1 : key1 > key2 ? 1 : 0; }
 
-LRESULT CALLBACK plainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
 // A hidden top-level window holding a list view made like the file list's control:
 // same styles, extended styles, columns and size.
 class BareList {
 public:
     explicit BareList(SIZE size) {
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = plainWindowProc;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"melodrift-bench-host";
-        RegisterClassW(&windowClass);
-        host_.reset(CreateWindowExW(0, windowClass.lpszClassName, L"", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr,
-                                    nullptr, windowClass.hInstance, nullptr));
         list_.reset(CreateWindowExW(WS_EX_CLIENTEDGE, L"SysListView32", nullptr,
                                     WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 0, 0,
-                                    size.cx, size.cy, host_.get(), nullptr, windowClass.hInstance, nullptr));
+                                    size.cx, size.cy, host_.get(), nullptr, GetModuleHandleW(nullptr), nullptr));
         SendMessageW(list(), LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                      LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
         static const wchar_t* const titles[] = {L"ファイル名", L"サイズ", L"種類", L"更新日時"};
@@ -164,7 +154,7 @@ private:
         SendMessageW(list(), LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
     }
 
-    WindowHandle host_;  // declared first: the list, its child, goes before it
+    bench::HostWindow host_;  // declared first: the list, its child, goes before it
     WindowHandle list_;
 };
 

@@ -4,12 +4,6 @@
 # each. On each architecture this machine runs. A report, not a test: arguments go to
 # the program ([directory [passes]]).
 set -euo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/../tools/common.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/run_program.sh"
 
-detect_architectures testing
-start_services own-display
-for arch in "${RUN_ARCHS[@]}"; do
-  ready_arch "$arch"
-  say "Timing the tree's expansion ($ARCH)"
-  (cd "$BUILD_DIR" && ./wine-exec.sh bin/tree_expand_bench.exe "$@")
-done
+run_benchmark "the tree's expansion" tree_expand_bench.exe "$@"

@@ -9,6 +9,7 @@
 #include "ui/main_window.h"
 #include "ui/views/folder_tree.h"
 
+#include "bench/host_window.h"
 #include "bench/timing.h"
 
 #include <windows.h>
@@ -48,23 +49,12 @@ bool provideDirectories(const std::wstring& dir) {
     return true;
 }
 
-LRESULT CALLBACK plainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
 // A hidden top-level window holding a tree view made like the folder tree's control.
 class BareTree {
 public:
     explicit BareTree(SIZE size) {
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = plainWindowProc;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"melodrift-tree-bench-host";
-        RegisterClassW(&windowClass);
-        host_.reset(CreateWindowExW(0, windowClass.lpszClassName, L"", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr,
-                                    nullptr, windowClass.hInstance, nullptr));
         tree_.reset(CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, nullptr, 0x50000037, 0, 0, size.cx, size.cy,
-                                    host_.get(), nullptr, windowClass.hInstance, nullptr));
+                                    host_.get(), nullptr, GetModuleHandleW(nullptr), nullptr));
     }
 
     HWND tree() const { return tree_.get(); }
@@ -95,7 +85,7 @@ public:
     void clear() { SendMessageW(tree(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT)); }
 
 private:
-    WindowHandle host_;  // declared first: the tree, its child, goes before it
+    bench::HostWindow host_;  // declared first: the tree, its child, goes before it
     WindowHandle tree_;
 };
 
