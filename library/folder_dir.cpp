@@ -3,7 +3,7 @@
 #include "library/paths.h"
 #include "playback/player.h"
 #include "playback/source_renderer.h"
-#include "ui/window.h"
+#include "ui/paced_pump.h"
 
 #include <shlwapi.h>
 
@@ -33,14 +33,14 @@ FolderDir::FolderDir(const std::wstring& path) : path_(path) {}
 
 bool FolderDir::nextItem(const std::vector<std::wstring>& patterns, FolderItem& out, const bool& keepGoing) {
     // A handler run by the pump may have dropped this folder; whoever did so cleared
-    // the flag, so after a drain the flag is read before any member.
-    pumpPendingMessages();
+    // the flag, so after a pump the flag is read before any member.
+    pumpMessagesWhenDue();
     if (!keepGoing) return false;
     WIN32_FIND_DATAW entry;
     for (;;) {
         if (!readNextEntry(entry)) return false;
         if (isPlayable(entry, patterns)) break;
-        pumpPendingMessages();
+        pumpMessagesWhenDue();
         if (!keepGoing) return false;
     }
     fillItem(entry, out);
