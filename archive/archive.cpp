@@ -84,14 +84,25 @@ std::vector<uint8_t> Archive::extract(const std::wstring& name) const {
 
     auto callback = ComPtr<CMemArchiveExtractCallback>::attach(new (std::nothrow) CMemArchiveExtractCallback(&bytes));
     if (!callback) return bytes;
-    // The declared size is only a hint, and may be a lie: without room for it the
-    // vector simply grows as the engine writes.
-    try {
-        bytes.reserve(size_t(uint32_t(itemSize(index))));
-    } catch (...) {
+    // Room for the size the engine announces, so that the engine's writes land in place
+    // instead of the vector growing and copying itself. The announcement is only a
+    // hint and may be wrong: a longer entry makes the vector grow, without room for
+    // it too; the room a shorter one leaves is given back below.
+    const uint64_t announced = itemSize(index);
+    if (announced <= bytes.max_size()) {
+        try {
+            bytes.reserve(size_t(announced));
+        } catch (...) {
+        }
     }
     // Partial output of a failed extraction is dropped.
     if (handler_->Extract(&index, 1, 0, callback.get()) != S_OK) return std::vector<uint8_t>();
+    if (bytes.capacity() - bytes.size() > bytes.size() / 16) {
+        try {
+            bytes.shrink_to_fit();
+        } catch (...) {
+        }
+    }
     return bytes;
 }
 

@@ -1,5 +1,7 @@
 #include "base/paths.h"
 
+#include "base/name_pattern.h"
+
 #include <windows.h>
 #include <shlwapi.h>
 
@@ -48,7 +50,7 @@ std::wstring pathFileName(const std::wstring& path) {
 
 bool matchesAnyPattern(const wchar_t* name, const std::vector<std::wstring>& patterns) {
     for (const std::wstring& pattern : patterns)
-        if (PathMatchSpecW(name, pattern.c_str())) return true;
+        if (matchesNamePattern(name, pattern.c_str())) return true;
     return false;
 }
 

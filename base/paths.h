@@ -21,7 +21,8 @@ std::wstring fullPath(const std::wstring& path);
 // The text from where PathFindFileNameW points: the last component (dir\ for C:\dir\).
 std::wstring pathFileName(const std::wstring& path);
 
-// True when PathMatchSpecW accepts name for at least one pattern; an empty list matches nothing.
+// True when PathMatchSpecW would accept name for at least one pattern; an empty list
+// matches nothing.
 bool matchesAnyPattern(const wchar_t* name, const std::vector<std::wstring>& patterns);
 
 }  // namespace melodrift

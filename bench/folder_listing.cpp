@@ -31,11 +31,7 @@ std::wstring fileName(int index) {
     return name;
 }
 
-std::wstring defaultDirectory() {
-    wchar_t temp[MAX_PATH + 1];
-    const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
-    return joinPath(std::wstring(temp, length), L"melodrift-folder-listing");
-}
+std::wstring defaultDirectory() { return joinPath(bench::tempDirectory(), L"melodrift-folder-listing"); }
 
 // Files are made in order, so the last one standing means the set is complete.
 bool provideFiles(const std::wstring& dir) {
@@ -103,22 +99,13 @@ int run(const std::wstring& dir, int repetitions) {
     // One untimed pass each, so that neither pays alone for a cold directory cache.
     listThroughFolder(dir, patterns);
     listBare(dir);
-    for (int i = 0; i < repetitions; ++i) {
-        // Alternate which goes first, so that drift in the machine's speed hits both.
-        if (i % 2) {
-            timeBare();
-            timeFolder();
-        } else {
-            timeFolder();
-            timeBare();
-        }
-    }
+    bench::alternate(repetitions, timeFolder, timeBare);
     if (!folder.complete || !bare.complete) return 1;
 
     std::printf("directory: %ls (%d files), %d passes each\n", dir.c_str(), kFileCount, repetitions);
     std::printf("FolderDir::nextItem  median %8.2f ms\n", folder.median());
     std::printf("bare FindNextFileW   median %8.2f ms\n", bare.median());
-    std::printf("ratio FolderDir/bare        %8.2f\n", folder.median() / bare.median());
+    std::printf("ratio folder_listing %.2f\n", folder.median() / bare.median());
     return 0;
 }
 

@@ -1,20 +1,20 @@
 // Times showing a 10,000-file directory in the file list, from selecting its tree node
-// to the sorted rows, against a bare loop that puts the same rows into a plain list
-// view and has the control order them, alternating the two. Absolute times depend on
-// the machine and on Wine; the ratio is what to read. Two more series split the real
-// path: the directory listing alone (with its message drains and the cell texts) and
-// the file list's sort alone; two more run the bare loop with a message drain per row
-// and with WM_SETREDRAW in place of the paint lock.
+// to the sorted rows, against a bare loop that finds the files and inserts one row each
+// (with the same cells) into a plain list view with its redraw off, then has the
+// control order them; the two alternate. Absolute times depend on the machine and on
+// Wine; the ratio is what to read. Two more series split the real path: the directory
+// listing alone (with its message pumps and the cell texts) and the file list's sort
+// of its filled rows alone.
 #include "settings/settings_files.h"
 #include "base/unique_handle.h"
 #include "library/folder.h"
 #include "base/paths.h"
 #include "main_window/main_window.h"
-#include "ui/window.h"
 #include "ui/views/file_list.h"
 #include "ui/views/folder_tree.h"
 #include "ui/views/list_text.h"
 
+#include "bench/host_window.h"
 #include "bench/timing.h"
 
 #include <windows.h>
@@ -41,12 +41,6 @@ std::wstring fileName(int index) {
     wchar_t name[32];
     swprintf(name, 32, L"track%05d.mp3", index);
     return name;
-}
-
-std::wstring tempDirectory() {
-    wchar_t temp[MAX_PATH + 1];
-    const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
-    return std::wstring(temp, length);
 }
 
 // Files are made in order, so the last one standing means the set is complete. Their
@@ -96,25 +90,14 @@ std::vector<Row> prepareRows(const std::wstring& dir, const std::vector<std::wst
 
 int CALLBACK compareKeys(LPARAM key1, LPARAM key2, LPARAM) { return key1 < key2 ? -1 : key1 > key2 ? 1 : 0; }
 
-LRESULT CALLBACK plainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
 // A hidden top-level window holding a list view made like the file list's control:
 // same styles, extended styles, columns and size.
 class BareList {
 public:
     explicit BareList(SIZE size) {
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = plainWindowProc;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"melodrift-bench-host";
-        RegisterClassW(&windowClass);
-        host_.reset(CreateWindowExW(0, windowClass.lpszClassName, L"", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr,
-                                    nullptr, windowClass.hInstance, nullptr));
         list_.reset(CreateWindowExW(WS_EX_CLIENTEDGE, L"SysListView32", nullptr,
                                     WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 0, 0,
-                                    size.cx, size.cy, host_.get(), nullptr, windowClass.hInstance, nullptr));
+                                    size.cx, size.cy, host_.get(), nullptr, GetModuleHandleW(nullptr), nullptr));
         SendMessageW(list(), LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                      LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
         static const wchar_t* const titles[] = {L"ファイル名", L"サイズ", L"種類", L"更新日時"};
@@ -129,38 +112,38 @@ public:
 
     HWND list() const { return list_.get(); }
 
-    // Inserts every row under a paint lock, then has the control order them by key;
-    // the times of the two steps go to insertMs and sortMs. Draining dispatches queued
-    // messages before each row, as the directory listing does per entry; NoRedraw holds
-    // the painting with WM_SETREDRAW instead of the lock, to see what the lock leaves on.
-    enum Mode { Plain, Drain, NoRedraw };
-    void fill(const std::vector<Row>& rows, Mode mode, double& insertMs, double& sortMs) {
-        const double start = nowMs();
-        const bool drain = mode == Drain;
-        const bool locked = mode != NoRedraw && LockWindowUpdate(list()) != FALSE;
-        if (mode == NoRedraw) SendMessageW(list(), WM_SETREDRAW, FALSE, 0);
+    // Finds the files and inserts one row each, the cells' texts taken from rows (in
+    // the order the search returns them), with the redraw off; then has the control
+    // order them by key. Turning the redraw back on is timed too. Returns the rows
+    // inserted; the time of the sort alone goes to sortMs.
+    int fill(const std::wstring& dir, const std::vector<Row>& rows, double& sortMs) {
+        SendMessageW(list(), WM_SETREDRAW, FALSE, 0);
         SendMessageW(list(), LVM_DELETEALLITEMS, 0, 0);
         int index = 0;
-        for (const Row& row : rows) {
-            if (drain) pumpPendingMessages();
-            LVITEMW item{};
-            item.mask = LVIF_TEXT | LVIF_PARAM;
-            item.iItem = index;
-            item.pszText = const_cast<wchar_t*>(row.name.c_str());
-            item.lParam = row.key;
-            SendMessageW(list(), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-            setText(index, 1, row.size);
-            setText(index, 2, row.type);
-            setText(index, 3, row.time);
-            ++index;
+        WIN32_FIND_DATAW entry;
+        FindHandle search(FindFirstFileW(joinPath(dir, L"*").c_str(), &entry));
+        if (search) {
+            do {
+                if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+                if (index >= static_cast<int>(rows.size())) break;
+                const Row& row = rows[static_cast<size_t>(index)];
+                LVITEMW item{};
+                item.mask = LVIF_TEXT | LVIF_PARAM;
+                item.iItem = index;
+                item.pszText = entry.cFileName;
+                item.lParam = row.key;
+                SendMessageW(list(), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+                setText(index, 1, row.size);
+                setText(index, 2, row.type);
+                setText(index, 3, row.time);
+                ++index;
+            } while (FindNextFileW(search.get(), &entry));
         }
-        const double inserted = nowMs();
+        const double sortStart = nowMs();
         SendMessageW(list(), LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(&compareKeys));
-        if (locked) LockWindowUpdate(nullptr);
-        if (mode == NoRedraw) SendMessageW(list(), WM_SETREDRAW, TRUE, 0);
-        const double end = nowMs();
-        insertMs = inserted - start;
-        sortMs = end - inserted;
+        sortMs = nowMs() - sortStart;
+        SendMessageW(list(), WM_SETREDRAW, TRUE, 0);
+        return index;
     }
 
 private:
@@ -171,14 +154,14 @@ private:
         SendMessageW(list(), LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
     }
 
-    WindowHandle host_;  // declared first: the list, its child, goes before it
+    bench::HostWindow host_;  // declared first: the list, its child, goes before it
     WindowHandle list_;
 };
 
 int itemCount(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
 
 // What the real path does apart from the control: open the directory, list it through
-// the folder (draining messages per entry) and make each row's cell texts.
+// the folder (with its message pumps) and make each row's cell texts.
 int listWithTexts(const std::wstring& dir, const std::vector<std::wstring>& patterns) {
     const std::shared_ptr<Folder> folder = openFolder(dir, pumpPendingMessages);
     if (!folder) return 0;
@@ -202,7 +185,7 @@ int run(const std::wstring& dir, int repetitions) {
     InitCommonControlsEx(&controls);
     // Scratch settings, so the default patterns and columns apply and nothing of a real
     // installation is read or written.
-    const std::wstring scratch = joinPath(tempDirectory(), L"melodrift-list-fill-settings");
+    const std::wstring scratch = joinPath(bench::tempDirectory(), L"melodrift-list-fill-settings");
     CreateDirectoryW(scratch.c_str(), nullptr);
     configStore.load(joinPath(scratch, L"config.txt"));
     stateStore.load(joinPath(scratch, L"state.txt"));
@@ -226,8 +209,7 @@ int run(const std::wstring& dir, int repetitions) {
     GetWindowRect(fileList.window(), &listRect);
     BareList bare({listRect.right - listRect.left, listRect.bottom - listRect.top});
 
-    std::vector<double> realTimes, bareTimes, bareInsertTimes, bareSortTimes, listingTimes, sortTimes, drainedTimes,
-        noRedrawTimes;
+    std::vector<double> realTimes, bareTimes, bareSortTimes, listingTimes, sortTimes;
     bool complete = true;
 
     auto timeReal = [&] {
@@ -247,25 +229,15 @@ int run(const std::wstring& dir, int repetitions) {
         sortTimes.push_back(nowMs() - sortStart);
     };
     auto timeBare = [&] {
-        SendMessageW(bare.list(), LVM_DELETEALLITEMS, 0, 0);
-        double insertMs = 0, sortMs = 0;
-        bare.fill(rows, BareList::Plain, insertMs, sortMs);
-        bareTimes.push_back(insertMs + sortMs);
-        bareInsertTimes.push_back(insertMs);
+        double sortMs = 0;
+        const double start = nowMs();
+        const int count = bare.fill(dir, rows, sortMs);
+        bareTimes.push_back(nowMs() - start);
         bareSortTimes.push_back(sortMs);
-        if (itemCount(bare.list()) != kFileCount) {
+        if (count != kFileCount || itemCount(bare.list()) != kFileCount) {
             std::printf("the bare list holds %d rows, not %d\n", itemCount(bare.list()), kFileCount);
             complete = false;
         }
-    };
-    auto timeDrained = [&] {
-        SendMessageW(bare.list(), LVM_DELETEALLITEMS, 0, 0);
-        double insertMs = 0, sortMs = 0;
-        bare.fill(rows, BareList::Drain, insertMs, sortMs);
-        drainedTimes.push_back(insertMs + sortMs);
-        SendMessageW(bare.list(), LVM_DELETEALLITEMS, 0, 0);
-        bare.fill(rows, BareList::NoRedraw, insertMs, sortMs);
-        noRedrawTimes.push_back(insertMs + sortMs);
     };
     auto timeListing = [&] {
         const double start = nowMs();
@@ -281,43 +253,24 @@ int run(const std::wstring& dir, int repetitions) {
     timeReal();
     timeBare();
     timeListing();
-    timeDrained();
-    realTimes.clear();
-    bareTimes.clear();
-    bareInsertTimes.clear();
-    bareSortTimes.clear();
-    listingTimes.clear();
-    sortTimes.clear();
-    drainedTimes.clear();
-    noRedrawTimes.clear();
-    for (int i = 0; i < repetitions; ++i) {
-        // Alternate which goes first, so that drift in the machine's speed hits both.
-        if (i % 2) {
-            timeBare();
-            timeReal();
-        } else {
-            timeReal();
-            timeBare();
-        }
+    for (auto* times : {&realTimes, &bareTimes, &bareSortTimes, &listingTimes, &sortTimes}) times->clear();
+    bench::alternate(repetitions, timeReal, [&] {
+        timeBare();
         timeListing();
-        timeDrained();
-    }
+    });
     if (!complete) return 1;
 
     const double realMedian = median(realTimes);
     const double bareMedian = median(bareTimes);
     std::printf("directory: %ls (%d files), %d passes each\n", dir.c_str(), kFileCount, repetitions);
     std::printf("select node -> rows shown    median %9.2f ms\n", realMedian);
-    std::printf("bare insert + sort           median %9.2f ms\n", bareMedian);
-    std::printf("ratio real/bare                     %9.2f\n", realMedian / bareMedian);
+    std::printf("bare find + insert + sort    median %9.2f ms\n", bareMedian);
     std::printf("of the real path:\n");
     std::printf("  listing + cell texts only  median %9.2f ms\n", median(listingTimes));
-    std::printf("  FileList::sortRows only    median %9.2f ms\n", median(sortTimes));
+    std::printf("  FileList::sortRows again   median %9.2f ms\n", median(sortTimes));
     std::printf("of the bare loop:\n");
-    std::printf("  insert rows                median %9.2f ms\n", median(bareInsertTimes));
     std::printf("  LVM_SORTITEMS by key       median %9.2f ms\n", median(bareSortTimes));
-    std::printf("  both, draining per row     median %9.2f ms\n", median(drainedTimes));
-    std::printf("  both, WM_SETREDRAW off     median %9.2f ms\n", median(noRedrawTimes));
+    std::printf("ratio list_fill %.2f\n", realMedian / bareMedian);
     return 0;
 }
 
@@ -327,7 +280,7 @@ int run(const std::wstring& dir, int repetitions) {
 // Arguments: [directory [passes]]. The directory is made, or reused when it is complete.
 int wmain(int argc, wchar_t** argv) {
     const std::wstring dir = argc > 1 ? std::wstring(argv[1])
-                                      : melodrift::joinPath(melodrift::tempDirectory(), L"melodrift-list-fill");
+                                      : melodrift::joinPath(melodrift::bench::tempDirectory(), L"melodrift-list-fill");
     const int repetitions = argc > 2 ? std::max(1, _wtoi(argv[2])) : melodrift::kDefaultRepetitions;
     return melodrift::run(dir, repetitions);
 }

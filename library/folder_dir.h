@@ -18,8 +18,9 @@ class FolderDir : public Folder {
 public:
     explicit FolderDir(const std::wstring& path, MessageDrain drain = nullptr);
 
-    // Drains the thread's messages at the start and after every skipped entry, so a
-    // large directory keeps the window alive; stops as soon as keepGoing reads false.
+    // Runs drain (the window's paced pump, which drains only when one is due) at the
+    // start and after every skipped entry, so a large directory keeps the window alive;
+    // stops as soon as keepGoing reads false.
     bool nextItem(const std::vector<std::wstring>& patterns, FolderItem& out, const bool& keepGoing) override;
     // Closes the search: the next nextItem starts again at the first file.
     void rewind() override;

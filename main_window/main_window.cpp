@@ -72,6 +72,8 @@ LRESULT MainWindow::onNotify(const NMHDR& header) {
     if (tree && header.hwndFrom == tree->window()) {
         const auto& notification = reinterpret_cast<const NMTREEVIEWW&>(header);
         if (header.code == TVN_ITEMEXPANDINGW) return tree->onItemExpanding(notification);
+        if (header.code == TVN_GETDISPINFOW)
+            return tree->onGetDispInfo(*reinterpret_cast<NMTVDISPINFOW*>(const_cast<NMHDR*>(&header)));
         if (header.code == TVN_SELCHANGEDW) openFolderOfItem(notification.itemNew.hItem);
         return 0;
     }

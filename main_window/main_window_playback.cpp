@@ -3,6 +3,7 @@
 #include "library/folder.h"
 #include "base/paths.h"
 #include "playback/player.h"
+#include "ui/paced_pump.h"
 #include "ui/commands.h"
 #include "main_window/main_window.h"
 #include "ui/views/file_list.h"
@@ -42,7 +43,7 @@ void MainWindow::openFolderOfItem(HTREEITEM node) {
     // The old folder goes first: a listing in progress reads this flag after every drain.
     fileList->stopFilling();
     folder.reset();
-    folder = openFolder(path, pumpPendingMessages);
+    folder = openFolder(path, pumpMessagesWhenDue);
     if (folder) fileList->fill(folder);
     // Back in the playing folder, the playing item is marked again.
     if (player && lstrcmpiW(path.c_str(), player->folderPath().c_str()) == 0) fileList->selectName(player->itemName());

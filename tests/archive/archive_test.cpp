@@ -144,6 +144,18 @@ TEST_F(ArchiveExtraction, GivesTheOriginalBytesExactly) {
     }
 }
 
+// A gzip file's trailer states the size the engine announces; the data decides.
+TEST_F(ArchiveExtraction, EntryLongerOrShorterThanItsAnnouncedSizeGivesItsRealBytes) {
+    const std::string wav = test::readBytes(audioFixture(L"tone440_3s.wav"));
+    ASSERT_FALSE(wav.empty());
+    for (const wchar_t* name : {L"stated_short.gz", L"stated_long.gz"}) {
+        Archive archive(archiveFixture(name));
+        ASSERT_EQ(archive.items().count(L"tone.wav"), 1u) << name;
+        EXPECT_NE(archive.itemSize(archive.items().at(L"tone.wav")), wav.size()) << name;
+        EXPECT_EQ(extracted(archive, L"tone.wav"), wav) << name;
+    }
+}
+
 TEST_F(ArchiveExtraction, SameEntryTwiceGivesTheSameBytes) {
     Archive archive(archiveFixture(L"music.7z"));
     const std::string first = extracted(archive, L"disc2\\01.mp3");

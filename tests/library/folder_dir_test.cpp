@@ -7,6 +7,8 @@
 #include "support/files.h"
 #include "support/notify_window.h"
 #include "support/temp_dir.h"
+#include "support/wait.h"
+#include "ui/paced_pump.h"
 #include "ui/window.h"
 
 #include <gtest/gtest.h>
@@ -293,7 +295,12 @@ public:
         folderToDrop.reset();
         return 0;
     }
-    void postStop() const { ASSERT_TRUE(PostMessageW(window(), kStopListing, 0, 0)); }
+    // Posted once the listing's next pump is due to drain, as a click that comes while
+    // a listing runs is met by the first drain after it.
+    void postStop() const {
+        ASSERT_TRUE(test::waitUntil(messageDrainIsDue));
+        ASSERT_TRUE(PostMessageW(window(), kStopListing, 0, 0));
+    }
 
     std::shared_ptr<Folder> folderToDrop;
     int stops = 0;

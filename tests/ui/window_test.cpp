@@ -2,6 +2,8 @@
 #include "settings/settings_files.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
+#include "support/wait.h"
+#include "ui/paced_pump.h"
 #include "ui/window.h"
 
 #include <gtest/gtest.h>
@@ -133,7 +135,9 @@ std::wstring quitTestFolder() {
     return std::wstring(temp) + L"melodrift-pump-quit-test";
 }
 
-TEST(NestedPumpDeathTest, QuitWritesBothStoresThenEndsTheProcessWithItsCode) {
+// A WM_QUIT met by the pump writes both stores and ends the process with its code. A
+// paced pump is first waited for until its drain is due.
+void expectQuitWritesBothStores(void (*pump)(), bool paced) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     const std::wstring folder = quitTestFolder();
     test::removeTree(folder);
@@ -149,8 +153,9 @@ TEST(NestedPumpDeathTest, QuitWritesBothStoresThenEndsTheProcessWithItsCode) {
             configStore.entry(L"Favorite[00]") = L"D:\\曲";
             configStore.markDirty();
             stateStore.setInt(L"Volume", -700);
+            if (paced && !test::waitUntil(messageDrainIsDue)) _exit(98);
             PostQuitMessage(7);
-            pumpPendingMessages();
+            pump();
             _exit(99);  // not reached: the pump ends the process
         },
         ::testing::ExitedWithCode(7), "");
@@ -158,6 +163,14 @@ TEST(NestedPumpDeathTest, QuitWritesBothStoresThenEndsTheProcessWithItsCode) {
     EXPECT_EQ(test::readBytes(configPath), test::utf16le(L"Favorite[00]=D:\\曲\r\n"));
     EXPECT_EQ(test::readBytes(statePath), test::utf16le(L"Volume=-700\r\n"));
     test::removeTree(folder);
+}
+
+TEST(NestedPumpDeathTest, QuitWritesBothStoresThenEndsTheProcessWithItsCode) {
+    expectQuitWritesBothStores(pumpPendingMessages, false);
+}
+
+TEST(NestedPumpDeathTest, QuitMetByTheListingsPacedPumpWritesBothStoresToo) {
+    expectQuitWritesBothStores(pumpMessagesWhenDue, true);
 }
 
 }  // namespace

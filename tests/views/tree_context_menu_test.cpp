@@ -5,6 +5,8 @@
 #include "archive/archive_engine.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
+#include "support/wait.h"
+#include "ui/paced_pump.h"
 #include "ui/commands.h"
 #include "ui/views/explorer.h"
 #include "ui/views/folder_tree.h"
@@ -57,7 +59,9 @@ public:
                                                            L"melodrift-TreeContextMenuTest", nullptr);
         return registered;
     }
+    // Posted once a listing's next pump is due to drain, so that it runs from there.
     void post(std::function<void()> action) {
+        ASSERT_TRUE(test::waitUntil(messageDrainIsDue));
         posted = std::move(action);
         PostMessageW(window(), kRunPosted, 0, 0);
     }
@@ -65,6 +69,7 @@ public:
         if (message == WM_NOTIFY && tree && reinterpret_cast<NMHDR*>(l)->hwndFrom == tree->window()) {
             const auto& nm = *reinterpret_cast<NMTREEVIEWW*>(l);
             if (nm.hdr.code == TVN_ITEMEXPANDINGW) return tree->onItemExpanding(nm);
+            if (nm.hdr.code == TVN_GETDISPINFOW) return tree->onGetDispInfo(*reinterpret_cast<NMTVDISPINFOW*>(l));
             if (nm.hdr.code == TVN_SELCHANGEDW && nm.itemNew.hItem)
                 selections.push_back(tree->nodePath(nm.itemNew.hItem));
             return 0;

@@ -3,6 +3,7 @@
 #include "library/folder.h"
 #include "base/paths.h"
 #include "ui/views/list_text.h"
+#include "ui/views/redraw_pause.h"
 #include "ui/window_update_lock.h"
 
 #include <algorithm>
@@ -59,28 +60,20 @@ int compareSizeTexts(const std::wstring& a, const std::wstring& b) {
     return lstrcmpW(a.c_str(), b.c_str());
 }
 
+int compareInts(int32_t a, int32_t b) { return a < b ? -1 : a > b ? 1 : 0; }
+
 int CALLBACK compareKeys(LPARAM key1, LPARAM key2, LPARAM) {
-    const int32_t a = static_cast<int32_t>(key1);
-    const int32_t b = static_cast<int32_t>(key2);
-    return a < b ? -1 : a > b ? 1 : 0;
+    return compareInts(static_cast<int32_t>(key1), static_cast<int32_t>(key2));
 }
 
-// Stops the list from redrawing and updating its scroll bars row by row; Wine's list
-// does that even while the window is locked, which makes a large fill a hundred
-// times slower. The list is repainted once when the batch ends.
-class RedrawPause {
-public:
-    explicit RedrawPause(HWND window) : window_(window) { SendMessageW(window_, WM_SETREDRAW, FALSE, 0); }
-    ~RedrawPause() {
-        SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(window_, nullptr, TRUE);
-    }
-    RedrawPause(const RedrawPause&) = delete;
-    RedrawPause& operator=(const RedrawPause&) = delete;
-
-private:
-    HWND window_;
-};
+// Rows whose keys are their indexes into a table of ranks (given as the sort's
+// parameter), as a fill leaves them.
+int CALLBACK compareRanks(LPARAM index1, LPARAM index2, LPARAM table) {
+    const auto& ranks = *reinterpret_cast<const std::vector<int32_t>*>(table);
+    const size_t a = static_cast<size_t>(index1), b = static_cast<size_t>(index2);
+    if (a >= ranks.size() || b >= ranks.size()) return compareInts(static_cast<int32_t>(a), static_cast<int32_t>(b));
+    return compareInts(ranks[a], ranks[b]);
+}
 
 }  // namespace
 
@@ -135,26 +128,33 @@ void FileList::fill(const std::shared_ptr<Folder>& folder) {
     RedrawPause pause(window());
     SendMessageW(window(), LVM_DELETEALLITEMS, 0, 0);
     FolderItem item;
-    int row = 0;
+    // The sort column's texts by row key, kept as the rows go in, so that the order is
+    // worked out without reading any cell back.
+    std::vector<std::wstring> sortTexts;
     // A fill started from inside nextItem clears `filling` when it ends, which stops
     // this one: its rows are gone and the newer ones stay.
-    while (keep && keep->nextItem(patterns_, item, filling_)) addRow(row++, item);
+    while (keep && keep->nextItem(patterns_, item, filling_)) {
+        const int row = static_cast<int>(sortTexts.size());
+        sortTexts.push_back(addRow(row, item));
+    }
     if (filling_) {
-        sortRows();
+        sortFilledRows(sortTexts);
         filling_ = false;
     }
 }
 
-void FileList::addRow(int row, const FolderItem& item) {
+std::wstring FileList::addRow(int row, const FolderItem& item) {
+    const std::wstring texts[kColumnCount] = {
+        item.name, item.size == FolderItem::kNoSize ? std::wstring() : formatSize(item.size), item.type,
+        formatLocalTime(item.modified)};
     LVITEMW entry{};
     entry.mask = LVIF_TEXT | LVIF_PARAM;
     entry.iItem = row;
-    entry.pszText = const_cast<wchar_t*>(item.name.c_str());
+    entry.pszText = const_cast<wchar_t*>(texts[0].c_str());
     entry.lParam = row;
     SendMessageW(window(), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&entry));
-    setCellText(window(), row, 1, item.size == FolderItem::kNoSize ? std::wstring() : formatSize(item.size));
-    setCellText(window(), row, 2, item.type);
-    setCellText(window(), row, 3, formatLocalTime(item.modified));
+    for (int column = 1; column < kColumnCount; ++column) setCellText(window(), row, column, texts[column]);
+    return texts[sortColumn_];
 }
 
 int FileList::itemCount() const { return static_cast<int>(SendMessageW(window(), LVM_GETITEMCOUNT, 0, 0)); }
@@ -208,16 +208,8 @@ void FileList::sortRows() {
         sortByColumn();
 }
 
-// Each cell is read once and the order worked out here; the control then only has to
-// follow the rows' keys. (A comparison that reads cells while the control sorts sees
-// rows move under it.)
-void FileList::sortByColumn() {
-    const int count = static_cast<int>(SendMessageW(window(), LVM_GETITEMCOUNT, 0, 0));
-    if (count <= 0) return;
-    std::vector<std::wstring> texts;
-    texts.reserve(static_cast<size_t>(count));
-    for (int row = 0; row < count; ++row) texts.push_back(cellText(window(), row, sortColumn_));
-    std::vector<int> order(static_cast<size_t>(count));
+std::vector<int> FileList::orderOf(const std::vector<std::wstring>& texts) const {
+    std::vector<int> order(texts.size());
     std::iota(order.begin(), order.end(), 0);
     const bool bySize = sortColumn_ == kSizeColumn;
     const bool ascending = ascending_;
@@ -227,8 +219,35 @@ void FileList::sortByColumn() {
         const int result = bySize ? compareSizeTexts(a, b) : lstrcmpiW(a.c_str(), b.c_str());
         return ascending ? result < 0 : result > 0;
     });
+    return order;
+}
+
+// Each cell is read once and the order worked out here; the control then only has to
+// follow the rows' keys. (A comparison that reads cells while the control sorts sees
+// rows move under it.)
+void FileList::sortByColumn() {
+    const int count = static_cast<int>(SendMessageW(window(), LVM_GETITEMCOUNT, 0, 0));
+    if (count <= 0) return;
+    std::vector<std::wstring> texts;
+    texts.reserve(static_cast<size_t>(count));
+    for (int row = 0; row < count; ++row) texts.push_back(cellText(window(), row, sortColumn_));
+    const std::vector<int> order = orderOf(texts);
     for (int rank = 0; rank < count; ++rank) setRowKey(order[static_cast<size_t>(rank)], rank);
     SendMessageW(window(), LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(&compareKeys));
+}
+
+// As sortRows, for rows just filled: their keys are still their indexes into
+// sortTexts, so one table of ranks orders them without a message per row.
+void FileList::sortFilledRows(const std::vector<std::wstring>& sortTexts) {
+    std::vector<int32_t> ranks(sortTexts.size());
+    if (randomOrder_) {
+        for (int32_t& rank : ranks) rank = static_cast<int32_t>(random_.next());
+    } else {
+        const std::vector<int> order = orderOf(sortTexts);
+        for (size_t rank = 0; rank < order.size(); ++rank)
+            ranks[static_cast<size_t>(order[rank])] = static_cast<int32_t>(rank);
+    }
+    SendMessageW(window(), LVM_SORTITEMS, reinterpret_cast<WPARAM>(&ranks), reinterpret_cast<LPARAM>(&compareRanks));
 }
 
 void FileList::shuffleRows() {

@@ -58,8 +58,12 @@ public:
 
 private:
     void insertColumns();
-    void addRow(int row, const FolderItem& item);
+    // Returns the row's text in the sort column.
+    std::wstring addRow(int row, const FolderItem& item);
+    // Row indexes in the order of their texts by the chosen column and direction.
+    std::vector<int> orderOf(const std::vector<std::wstring>& texts) const;
     void sortByColumn();
+    void sortFilledRows(const std::vector<std::wstring>& sortTexts);
     void shuffleRows();
     void setRowKey(int row, LPARAM key);
 

@@ -3,8 +3,10 @@
 #include "library/folder.h"
 #include "base/paths.h"
 #include "ui/commands.h"
+#include "ui/paced_pump.h"
 #include "ui/views/explorer.h"
-#include "ui/window.h"
+#include "ui/paced_pump.h"
+#include "ui/views/redraw_pause.h"
 #include "ui/window_update_lock.h"
 
 #include <shellapi.h>
@@ -84,17 +86,43 @@ void FolderTree::addDrives(DWORD hiddenMask) {
 
 HTREEITEM FolderTree::insertNode(HTREEITEM parent, HTREEITEM insertAfter, const std::wstring& path,
                                  const std::wstring& label, bool favorite) {
+    // Every node offers to expand until a listing finds it empty.
+    return insertItem(parent, insertAfter, label,
+                      {systemIconIndex(path, kSmallIconIndex), systemIconIndex(path, kSmallIconIndex | SHGFI_OPENICON)},
+                      true, favorite ? 1 : 0);
+}
+
+HTREEITEM FolderTree::insertListedNode(HTREEITEM parent, HTREEITEM insertAfter, const std::wstring& label,
+                                       bool leaf) {
+    // The icons are looked up when the control first needs them (onGetDispInfo): a
+    // look-up reads the file system, and of thousands of children a few are ever shown.
+    // Archives and sheets show their contents in the file list only.
+    return insertItem(parent, insertAfter, label, {I_IMAGECALLBACK, I_IMAGECALLBACK}, !leaf, 0);
+}
+
+HTREEITEM FolderTree::insertItem(HTREEITEM parent, HTREEITEM insertAfter, const std::wstring& label,
+                                 NodeIcons icons, bool expandable, LPARAM param) {
     TVINSERTSTRUCTW insert{};
     insert.hParent = parent;
     insert.hInsertAfter = insertAfter;
     TVITEMW& item = insert.item;
     item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_CHILDREN;
     item.pszText = const_cast<wchar_t*>(label.c_str());
-    item.iImage = systemIconIndex(path, kSmallIconIndex);
-    item.iSelectedImage = systemIconIndex(path, kSmallIconIndex | SHGFI_OPENICON);
-    item.cChildren = 1;  // every node offers to expand until a listing finds it empty
-    item.lParam = favorite ? 1 : 0;
+    item.iImage = icons.normal;
+    item.iSelectedImage = icons.open;
+    item.cChildren = expandable ? 1 : 0;
+    item.lParam = param;
     return reinterpret_cast<HTREEITEM>(SendMessageW(window(), TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+}
+
+LRESULT FolderTree::onGetDispInfo(NMTVDISPINFOW& info) const {
+    TVITEMW& item = info.item;
+    if (!(item.mask & (TVIF_IMAGE | TVIF_SELECTEDIMAGE))) return 0;
+    const std::wstring path = nodePath(item.hItem);
+    if (item.mask & TVIF_IMAGE) item.iImage = systemIconIndex(path, kSmallIconIndex);
+    if (item.mask & TVIF_SELECTEDIMAGE) item.iSelectedImage = systemIconIndex(path, kSmallIconIndex | SHGFI_OPENICON);
+    item.mask |= TVIF_DI_SETITEM;  // the control keeps them: each is looked up once
+    return 0;
 }
 
 std::wstring FolderTree::nodeLabel(HTREEITEM node) const {
@@ -180,9 +208,10 @@ int FolderTree::listChildren(HTREEITEM node, bool& cancelled) {
     HTREEITEM insertAfter = TVI_FIRST;
     WIN32_FIND_DATAW entry;
     FindHandle search(FindFirstFileW(joinPath(searchPath(node, path), L"*").c_str(), &entry));
+    RedrawPause pause(window());
     if (search) {
         do {
-            pumpPendingMessages();
+            pumpMessagesWhenDue();
             if (busyFlags_ & kCancelRequested) {
                 if (!(busyFlags_ & kListedNodeGone)) deleteChildren(node);
                 cancelled = true;
@@ -198,10 +227,9 @@ int FolderTree::listChildren(HTREEITEM node, bool& cancelled) {
             } else {
                 leaf = true;  // their contents show in the file list only
             }
-            HTREEITEM child = insertNode(node, insertAfter, joinPath(path, name), name, false);
+            HTREEITEM child = insertListedNode(node, insertAfter, name, leaf);
             if (!child) continue;
             insertAfter = child;
-            if (leaf) setHasChildren(child, false);
             ++count;
         } while (FindNextFileW(search.get(), &entry));
     }

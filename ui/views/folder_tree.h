@@ -62,6 +62,8 @@ public:
 
     // The answer to TVN_ITEMEXPANDINGW: nonzero refuses the change.
     LRESULT onItemExpanding(const NMTREEVIEWW& notification);
+    // TVN_GETDISPINFOW: the icons of a listed node, looked up on first use. Returns 0.
+    LRESULT onGetDispInfo(NMTVDISPINFOW& info) const;
 
     // Selects the node of exactly this path, expanding its ancestors; false when it is
     // not there (the deepest ancestor found is selected then).
@@ -99,6 +101,13 @@ private:
         kListedNodeGone = 4,   // the nodes were rebuilt under it: its node may not exist
     };
 
+    // A child found by listChildren; its icons come through onGetDispInfo.
+    HTREEITEM insertListedNode(HTREEITEM parent, HTREEITEM insertAfter, const std::wstring& label, bool leaf);
+    struct NodeIcons {
+        int normal, open;  // system image list indexes, or I_IMAGECALLBACK
+    };
+    HTREEITEM insertItem(HTREEITEM parent, HTREEITEM insertAfter, const std::wstring& label, NodeIcons icons,
+                         bool expandable, LPARAM param);
     // Where to search for the children of a node whose path is given.
     std::wstring searchPath(HTREEITEM node, const std::wstring& path) const;
     HTREEITEM findOrExpand(const std::wstring& path);
