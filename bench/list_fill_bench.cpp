@@ -181,14 +181,7 @@ int run(const std::wstring& dir, int repetitions) {
         std::printf("cannot make the files in %ls\n", dir.c_str());
         return 1;
     }
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_COOL_CLASSES};
-    InitCommonControlsEx(&controls);
-    // Scratch settings, so the default patterns and columns apply and nothing of a real
-    // installation is read or written.
-    const std::wstring scratch = joinPath(bench::tempDirectory(), L"melodrift-list-fill-settings");
-    CreateDirectoryW(scratch.c_str(), nullptr);
-    configStore.load(joinPath(scratch, L"config.txt"));
-    stateStore.load(joinPath(scratch, L"state.txt"));
+    bench::prepareMainWindowRun(L"melodrift-list-fill-settings");
 
     MainWindow mainWindow;
     FolderTree& tree = *mainWindow.folderTree();
