@@ -226,7 +226,7 @@ std::vector<int> FileList::orderOf(const std::vector<std::wstring>& texts) const
 // follow the rows' keys. (A comparison that reads cells while the control sorts sees
 // rows move under it.)
 void FileList::sortByColumn() {
-    const int count = static_cast<int>(SendMessageW(window(), LVM_GETITEMCOUNT, 0, 0));
+    const int count = itemCount();
     if (count <= 0) return;
     std::vector<std::wstring> texts;
     texts.reserve(static_cast<size_t>(count));
@@ -251,7 +251,7 @@ void FileList::sortFilledRows(const std::vector<std::wstring>& sortTexts) {
 }
 
 void FileList::shuffleRows() {
-    const int count = static_cast<int>(SendMessageW(window(), LVM_GETITEMCOUNT, 0, 0));
+    const int count = itemCount();
     if (count <= 0) return;
     // Fresh keys every time: the previous order plays no part in the next.
     for (int row = 0; row < count; ++row) setRowKey(row, static_cast<LPARAM>(static_cast<int32_t>(random_.next())));
