@@ -40,5 +40,5 @@ for arch in "${RUN_ARCHS[@]}"; do
   cp "$BUILD_DIR/deps/7z.exe" "$BUILD_DIR/deps/7z.dll" "$work/"
   say "Timing archives against 7z.exe ($ARCH)"
   (cd "$BUILD_DIR" && ./wine-exec.sh bin/archive_bench.exe "$(win "$work/many.7z")" "$(win "$work/big.7z")" long.wav \
-    "$(win "$work/tiny.7z")" "$(win "$work/7z.exe")" "${1:-5}")
+    "$(win "$work/tiny.7z")" "$(win "$work/7z.exe")" "$(win "$work/big")" "${1:-5}")
 done
