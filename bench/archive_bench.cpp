@@ -89,12 +89,12 @@ private:
     std::thread thread_;
 };
 
-// Plays the archive's entry until it has played the given seconds (or 30 s have
+// Plays an entry of a folder (an archive, or a directory on disk) until it has played the given seconds (or 30 s have
 // passed); says whether it got there. ready, when given, gets the private memory once
 // the graph is built.
-bool playFor(const std::wstring& archive, const std::wstring& entry, HWND window, int32_t seconds,
+bool playFor(const std::wstring& folderPath, const std::wstring& entry, HWND window, int32_t seconds,
              SIZE_T* ready = nullptr) {
-    auto folder = openFolder(archive, nullptr);
+    auto folder = openFolder(folderPath, nullptr);
     auto player = folder ? folder->createPlayer(entry, window, WM_APP, WM_APP + 1) : nullptr;
     if (ready) *ready = privateBytes();
     if (!player || !player->play()) return false;
