@@ -40,7 +40,8 @@ protected:
             const auto& nm = *reinterpret_cast<NMTREEVIEWW*>(header);
             if (header->code == TVN_ITEMEXPANDINGW) return tree.onItemExpanding(nm);
             if (header->code == TVN_GETDISPINFOW) return tree.onGetDispInfo(*reinterpret_cast<NMTVDISPINFOW*>(header));
-            if (header->code == TVN_SELCHANGEDW && nm.itemNew.hItem) selections.push_back(tree.nodePath(nm.itemNew.hItem));
+            if (header->code == TVN_SELCHANGEDW && nm.itemNew.hItem)
+                selections.push_back(tree.nodePath(nm.itemNew.hItem));
             return 0;
         };
         host.onMessage[MSG_IS_PLAYING] = [this](WPARAM, LPARAM) -> LRESULT { return playing; };
@@ -108,7 +109,8 @@ TEST_F(FolderTreeTest, ExpansionListsDirectoriesArchivesAndSheetsAndACollapseDro
     // Hidden entries stay; "." and ".." never show, the directory "..." does; plain files do not.
     EXPECT_EQ(labelsUnder(top), (Labels{L"...", L"Alpha", L"Disc.cue", L"Empty", L"gamma", L"hidden.cue"}));
     for (HTREEITEM node : childrenOf(top)) {
-        EXPECT_EQ(hasButton(node), tree.nodeLabel(node).find(L".cue") == std::wstring::npos) << tree.nodePath(node).size();
+        const std::wstring label = tree.nodeLabel(node);
+        EXPECT_EQ(hasButton(node), label.find(L".cue") == std::wstring::npos) << testing::PrintToString(label);
         EXPECT_FALSE(tree.isFavorite(node));
     }
     EXPECT_TRUE(expand(child(top, L"Alpha")) && expand(child(top, L"...")));
@@ -234,7 +236,7 @@ TEST_F(FolderTreeTest, ContextMenuOffersUpWhereThereIsOneAndThePlayingFolderWhil
         expected.push_back(T::kMenuRefresh);
         for (const auto& entry : tree.contextMenuEntries(tree.contextTarget(row.node)))
             if (entry.id) ids.push_back(entry.id);
-        EXPECT_EQ(ids, expected) << testing::PrintToString(tree.nodePath(row.node)) << (row.playing ? " playing" : "");
+        EXPECT_EQ(ids, expected) << testing::PrintToString(tree.nodePath(row.node)) << (row.playing ? ", playing" : "");
     }
     run(T::kMenuShowPlaying, top);
     run(0, top);  // a dismissed menu does nothing
@@ -278,9 +280,9 @@ TEST_F(FolderTreeTest, UpAndTheFavoriteCommandsDoTheirJob) {
 
 TEST(ExplorerRequest, DirectoriesOpenInTheShellAndAnythingElseIsSelectedInItsFolder) {
     test::TempDir dir;
-    test::writeBytes(dir.file(L"Disc One.cue"), "");
-    const ExplorerRequest::Kind shell = ExplorerRequest::OpenWithShell, select = ExplorerRequest::RunCommandLine;
     const std::wstring file = dir.file(L"Disc One.cue");
+    test::writeBytes(file, "");
+    const ExplorerRequest::Kind shell = ExplorerRequest::OpenWithShell, select = ExplorerRequest::RunCommandLine;
     for (const auto& [path, kind, text] : {std::tuple{file, select, L"explorer /select,\"" + file + L"\""},
                                            {L"Q:\\gone\\x.zip", select, L"explorer /select,\"Q:\\gone\\x.zip\""},
                                            {dir.path(), shell, dir.path()}, {L"C:\\", shell, L"C:\\"}}) {

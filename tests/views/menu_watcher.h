@@ -15,7 +15,8 @@ namespace melodrift::test {
 // a test can never hang in the menu's own loop.
 class MenuWatcher {
 public:
-    explicit MenuWatcher(std::vector<WPARAM> keys = {VK_ESCAPE}) : keys_(std::move(keys)), thread_([this] { watch(); }) {}
+    explicit MenuWatcher(std::vector<WPARAM> keys = {VK_ESCAPE})
+        : keys_(std::move(keys)), thread_([this] { watch(); }) {}
     ~MenuWatcher() { stop(); }
     void stop() {
         stopping_ = true;
