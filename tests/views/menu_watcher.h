@@ -15,9 +15,8 @@ namespace melodrift::test {
 // a test can never hang in the menu's own loop.
 class MenuWatcher {
 public:
-    explicit MenuWatcher(std::vector<WPARAM> keys = {VK_ESCAPE}) : keys_(std::move(keys)) {
-        thread_ = std::thread([this] { watch(); });
-    }
+    explicit MenuWatcher(std::vector<WPARAM> keys = {VK_ESCAPE})
+        : keys_(std::move(keys)), thread_([this] { watch(); }) {}
     ~MenuWatcher() { stop(); }
     void stop() {
         stopping_ = true;
@@ -29,32 +28,26 @@ public:
     std::vector<std::wstring> texts;  // empty for a separator
 
 private:
+    template <class Condition> static void waitFor(Condition condition, DWORD ms) {
+        for (const DWORD start = GetTickCount(); !condition() && GetTickCount() - start < ms;) Sleep(20);
+    }
     void watch() {
-        const DWORD start = GetTickCount();
         HWND menu = nullptr;
-        while (!stopping_ && GetTickCount() - start < 20000) {
-            menu = FindWindowW(L"#32768", nullptr);
-            if (menu && IsWindowVisible(menu)) break;
-            menu = nullptr;
-            Sleep(20);
-        }
-        if (!menu) return;
-        seen = true;
+        const auto shown = [&] { return IsWindow(menu) && IsWindowVisible(menu); };
+        waitFor([&] { return stopping_ || (menu = FindWindowW(L"#32768", nullptr), shown()); }, 20000);
+        if (!(seen = shown())) return;
         GetWindowRect(menu, &rect);
-        DWORD_PTR handle = 0;
-        if (SendMessageTimeoutW(menu, MN_GETHMENU, 0, 0, SMTO_ABORTIFHUNG, 5000, &handle) && handle) {
-            HMENU popup = reinterpret_cast<HMENU>(handle);
-            for (int i = 0, n = GetMenuItemCount(popup); i < n; ++i) {
-                wchar_t text[128] = L"";
-                GetMenuStringW(popup, i, text, 128, MF_BYPOSITION);
-                texts.push_back(text);
-            }
+        DWORD_PTR popup = 0;
+        SendMessageTimeoutW(menu, MN_GETHMENU, 0, 0, SMTO_ABORTIFHUNG, 5000, &popup);
+        for (int i = 0; i < GetMenuItemCount(reinterpret_cast<HMENU>(popup)); ++i) {
+            wchar_t text[128] = L"";
+            GetMenuStringW(reinterpret_cast<HMENU>(popup), i, text, 128, MF_BYPOSITION);
+            texts.push_back(text);
         }
         for (WPARAM key : keys_) PostMessageW(menu, WM_KEYDOWN, key, 0);
         // Should the keys not reach the menu's loop, it is cancelled all the same.
-        const DWORD posted = GetTickCount();
-        while (IsWindow(menu) && IsWindowVisible(menu) && GetTickCount() - posted < 10000) Sleep(20);
-        if (IsWindow(menu) && IsWindowVisible(menu)) PostMessageW(menu, WM_CANCELMODE, 0, 0);
+        waitFor([&] { return !shown(); }, 10000);
+        if (shown()) PostMessageW(menu, WM_CANCELMODE, 0, 0);
     }
 
     std::vector<WPARAM> keys_;
