@@ -56,7 +56,7 @@ TEST(Splitter, LayoutsClampTheBarAndADragMovesThePanesOnRelease) {
         POINT at{x, 200};
         ClientToScreen(host.window(), &at);
         SetCursorPos(at.x, at.y);
-        EXPECT_TRUE(test::waitUntil([&] { POINT now; return GetCursorPos(&now) && now.x == at.x && now.y == at.y; }, 10000));
+        EXPECT_TRUE(test::waitUntil([&] { POINT now; return GetCursorPos(&now) && now.x == at.x && now.y == at.y; }));
         ScreenToClient(splitter.window(), &at);
         SendMessageW(splitter.window(), message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(at.x, at.y));
     };
