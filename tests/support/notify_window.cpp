@@ -16,14 +16,8 @@ NotifyWindow::~NotifyWindow() {
 }
 
 LRESULT NotifyWindow::handleMessage(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == kGraphEvent) {
-        ++graphEvents;
-        return reinterpret_cast<Player*>(lParam)->handleGraphEvents();
-    }
-    if (message == kTrackEnd) {
-        ++completions;
-        return 0;
-    }
+    if (message == kGraphEvent) return ++graphEvents, reinterpret_cast<Player*>(lParam)->handleGraphEvents();
+    if (message == kTrackEnd) return ++completions, 0;
     return DefWindowProcW(h, message, wParam, lParam);
 }
 

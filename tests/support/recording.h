@@ -6,28 +6,23 @@
 
 namespace melodrift::test {
 
-// What the sound server's null sink played, as parec writes it to a file while the
-// tests run: 16-bit mono samples at kRate. Positions are byte offsets into that file,
-// so "from here on" is simply the file's size at a moment.
+// What the null sink played, as parec writes it to a file during the run: 16-bit mono at
+// kRate. Positions are byte offsets into that file, so "from here on" is its size now.
 class Recording {
 public:
     static constexpr int kRate = 16000;
     static constexpr size_t kBytesPerSecond = kRate * 2;
-
-    // Empty when the run has no recording (then audio checks are skipped).
-    static std::wstring path();
-
+    static std::wstring path();  // empty when the run records nothing (audio checks skip)
     size_t mark() const;
     // Waits until seconds more of sound than at `from` were recorded.
     bool waitFor(size_t from, double seconds, unsigned timeoutMs = 30000) const;
     std::vector<int16_t> samples(size_t from, size_t to) const;
 };
 
-// A summary of a stretch of recorded sound.
 struct ToneReport {
-    double toneSeconds = 0;    // time in which the frequency dominates
-    double loudSeconds = 0;    // time with any sound at all
-    double firstToneAt = -1;   // seconds from the stretch's start
+    double toneSeconds = 0;   // time in which the frequency dominates
+    double loudSeconds = 0;   // time with any sound at all
+    double firstToneAt = -1;  // seconds from the stretch's start
     double lastToneAt = -1;
     std::string describe() const;
 };

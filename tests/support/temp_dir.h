@@ -4,8 +4,7 @@
 
 namespace melodrift::test {
 
-// A fresh directory under the temporary folder (or under a given parent), removed
-// with its contents when the object goes.
+// A fresh directory under the temporary folder (or a given parent), removed with its contents.
 class TempDir {
 public:
     TempDir();
@@ -13,7 +12,6 @@ public:
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-
     const std::wstring& path() const { return path_; }
     std::wstring file(const std::wstring& name) const { return path_ + L"\\" + name; }
 

@@ -5,9 +5,7 @@
 namespace melodrift::test {
 
 bool waitUntil(const std::function<bool()>& condition, unsigned timeoutMs) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (condition()) return true;
+    for (const DWORD start = GetTickCount(); !condition();) {
         if (GetTickCount() - start > timeoutMs) return false;
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -16,6 +14,7 @@ bool waitUntil(const std::function<bool()>& condition, unsigned timeoutMs) {
         }
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     }
+    return true;
 }
 
 }  // namespace melodrift::test
