@@ -48,6 +48,7 @@ protected:
         configStore.load(settings.file(L"c.txt"));
         stateStore.load(settings.file(L"s.txt"));
         main = std::make_unique<MainWindow>();
+        ASSERT_TRUE(IsWindow(main->window()));
         main->restoreSettings(path);
     }
     void startInMusic() { start(L"Favorite[00]=" + music.path() + L"\r\n", L"LastFolder=" + music.path() + L"\r\n"); }
@@ -65,7 +66,7 @@ protected:
         SendMessageW(bar(), WM_LBUTTONUP, 0, MAKELPARAM(r.left + 8, r.top + 8));
     }
     bool checked(int id) const { return SendMessageW(bar(), TB_ISBUTTONCHECKED, id, 0) != 0; }
-    std::wstring tip(int id) const {  // what the tooltip control is given to show
+    std::wstring tip(int id) const {  // the text the tooltip control is given, and the button's image
         wchar_t text[80] = L"";
         TTTOOLINFOW tool{sizeof tool, 0, bar(), static_cast<UINT_PTR>(id)};
         tool.lpszText = text;
