@@ -51,13 +51,14 @@ std::wstring parsed(const std::wstring& text, const wchar_t* sheet = L"s.cue") {
 
 // Parsing stops at the first line it cannot take and keeps the tracks made before it.
 TEST(CueParse, LineItCannotTakeEndsTheSheet) {
-    // The text limit bounds what every track copies; the last two index numbers wrap in 32 bits.
+    // The text limit bounds what every track copies.
     const std::wstring noTracks[] = {L"", L" \t\r\n\r\n", L"TRACK 01 AUDIO|INDEX 01 00:00:00|" + kOne,
         kBegun + L"TRACK 02 AUDIO|INDEX 01 00:00:00", L"PERFORMER Band|" + kOne, kBegun + L"INDEX A 00:00:00",
         kBegun + L"INDEX", L"FILE \"a.wav\" WAVE|INDEX 01 00:00:00|TRACK 01 AUDIO|INDEX 01 00:00:00",
         L"REM FILE \"a.wav\" WAVE|TRACK 01 AUDIO|INDEX 01 00:00:00", L"TITLE \"x" + kLong + L"\"|" + kOne,
         L"FILE \"x" + kLong + L"\" WAVE|TRACK 01 AUDIO|INDEX 01 00:00:00", L"PERFORMER \"x" + kLong + L"\"|" + kOne};
     for (const std::wstring& text : noTracks) EXPECT_EQ(parsed(text), L"") << text;
+    // Index numbers 3000000000 and 4294967297 wrap to negative and to 1 in 32 bits.
     const std::wstring oneTrack[] = {kOne + L"TRACK AUDIO|INDEX 01 01:00:00", kOne + L"TRACK -2 AUDIO|INDEX 01 01:00:00",
         kOne + L"TRACK 02|INDEX 01 01:00:00", kOne + L"TRACK 4294967298 AUDIO|INDEX 01 01:00:00",
         kOne + L"FILE b.wav WAVE|TRACK 02 AUDIO|INDEX 01 00:00:00", kTwoBegun + L"INDEX 01 01:00",
@@ -65,7 +66,8 @@ TEST(CueParse, LineItCannotTakeEndsTheSheet) {
         kTwoBegun + L"TITLE Open|INDEX 01 01:00:00", kTwoBegun + L"PERFORMER \"Open|INDEX 01 01:00:00",
         kTwoBegun + L"INDEX 03 01:00:00|INDEX 01 02:00:00", kTwoBegun + L"INDEX 3000000000 01:00:00|INDEX 01 02:00:00",
         kTwoBegun + L"INDEX 4294967297 01:00:00|INDEX 01 02:00:00", kTwoBegun + L"INDEX 01 6000", kTwoBegun + L"INDEX 01",
-        kOne + L"INDEX 02 00:10:00|TRACK 02 AUDIO|INDEX 01 01:00:00", kOne + L"INDEX 00 00:10:00|TRACK 02 AUDIO|INDEX 01 01:00:00",
+        kOne + L"INDEX 02 00:10:00|TRACK 02 AUDIO|INDEX 01 01:00:00",
+        kOne + L"INDEX 00 00:10:00|TRACK 02 AUDIO|INDEX 01 01:00:00",
         kOne + std::wstring(1, L'\0') + L"TRACK 02 AUDIO|INDEX 01 01:00:00", kOne + L"P", kOne + L"PERFORM", kOne + L"IND",
         kOne + L"T", kOne + L"FIL", kOne + L"\"", kOne + L"TITLE", kOne + L"FILE", kOne + L"TRACK 0",
         L"REM GENRE Rock|CATALOG 000|FILE \"a.wav\" WAVE \"junk\"|TRACK 01 AUDIO|FLAGS DCP|ISRC AB1234567|"
@@ -89,7 +91,8 @@ TEST(CueParse, SheetTextGivesItsTracks) {
         // Index 02 makes a track as 01 does; index 00 ends the previous track of the same FILE line.
         {kBegun + L"INDEX 02 00:00:00|TRACK 02 AUDIO|INDEX 01 01:00:00", L"01 0-60; 02 60-end"},
         {kBegun + L"INDEX 00 00:00:00|INDEX 01 00:02:00|TRACK 02 AUDIO|INDEX 01 01:00:00", L"01 2-60; 02 60-end"},
-        {kTwoBegun + L"INDEX 00 00:58:00|INDEX 01 01:00:00|TRACK 03 AUDIO|INDEX 01 02:00:00", L"01 0-58; 02 60-120; 03 120-end"},
+        {kTwoBegun + L"INDEX 00 00:58:00|INDEX 01 01:00:00|TRACK 03 AUDIO|INDEX 01 02:00:00",
+         L"01 0-58; 02 60-120; 03 120-end"},
         // A time going backwards leaves the previous track running to its file's end.
         {kBack + L"INDEX 01 00:30:00", L"01 60-end; 02 30-end"}, {kBack + L"INDEX 01 01:00:00", L"01 60-60; 02 60-end"},
         {kBack + L"INDEX 00 00:30:00|INDEX 01 02:00:00", L"01 60-120; 02 120-end"},
@@ -165,8 +168,9 @@ TEST(CueSheetFile, EveryEncodingReadsAlikeAndUnreadableOrOversizedSheetsHaveNoTr
     test::TempDir dir;
     const std::wstring sheet = dir.file(L"live.cue"), audio = dir.file(L"ライブ音源.wav");
     // "ソ" and "表" end in the byte 0x5C in code page 932, the backslash of ASCII.
-    const std::wstring text = L"PERFORMER \"楽団\"\r\nFILE \"ライブ音源.wav\" WAVE\r\nTRACK 01 AUDIO\r\n"
-                              L"TITLE \"はじまりのソナタ\"\r\nINDEX 01 00:00:00\r\nTRACK 02 AUDIO\r\nTITLE \"表現\"\r\nINDEX 01 03:00:00\r\n";
+    const std::wstring text = lines(L"PERFORMER \"楽団\"|FILE \"ライブ音源.wav\" WAVE|TRACK 01 AUDIO|"
+                                    L"TITLE \"はじまりのソナタ\"|INDEX 01 00:00:00|TRACK 02 AUDIO|TITLE \"表現\"|INDEX 01 03:00:00|",
+                                    L"\r\n");
     std::string utf16be = test::utf16le(text);
     for (size_t i = 0; i + 1 < utf16be.size(); i += 2) std::swap(utf16be[i], utf16be[i + 1]);
     const std::string ascii = "FILE \"a.wav\" WAVE\r\nTRACK 01 AUDIO\r\nINDEX 01 00:00:00\r\n";

@@ -21,8 +21,9 @@ namespace {
 
 using Names = std::vector<std::wstring>;
 
-// The listing as "name type size" lines ("-": no size) in name order, through one record reused from a stale item.
-Names list(Folder&& folder, const std::wstring& patterns = L"*", std::vector<FolderItem>* items = nullptr) {
+// The listing as "name type size" lines ("-": no size) in name order, read through one
+// record reused from a stale item.
+Names list(Folder& folder, const std::wstring& patterns = L"*", std::vector<FolderItem>* items = nullptr) {
     const bool keepGoing = true;
     FolderItem item{L"stale", L"stale", 7, FILETIME{1, 2}};
     Names lines;
@@ -35,8 +36,8 @@ Names list(Folder&& folder, const std::wstring& patterns = L"*", std::vector<Fol
     return lines;
 }
 
-Names list(Folder& folder, const std::wstring& patterns = L"*", std::vector<FolderItem>* items = nullptr) {
-    return list(std::move(folder), patterns, items);
+Names list(Folder&& folder, const std::wstring& patterns = L"*", std::vector<FolderItem>* items = nullptr) {
+    return list(folder, patterns, items);
 }
 
 void touch(const std::wstring& path, const std::string& bytes = "x") { test::writeBytes(path, bytes); }
@@ -281,7 +282,8 @@ TEST(FolderPlayers, PlayTheFileOfThatNameOrTheRangeOfTheTrackOfThatTitle) {
     ASSERT_TRUE(same);
     EXPECT_EQ(same->duration(), 2);
     touch(sheet, "FILE \"gone.wav\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n");
-    for (const std::shared_ptr<Player>& gone : {playerFor(FolderDir(dir.path()), L"gone.wav"), playerFor(FolderCue(sheet), L"01")}) {
+    for (const std::shared_ptr<Player>& gone :
+         {playerFor(FolderDir(dir.path()), L"gone.wav"), playerFor(FolderCue(sheet), L"01")}) {
         ASSERT_TRUE(gone);
         EXPECT_EQ(gone->state(), NotReady);
         EXPECT_FALSE(gone->play());

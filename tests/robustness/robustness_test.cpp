@@ -94,7 +94,8 @@ TEST(HostileSheets, MutatedSheetsGiveSoundTracks) {
         ASSERT_EQ(trackProblem(parseCueText(text, sheet)), "") << "case " << i;
         if (i % 10 != 0) continue;
         // Some go the user's way: a file, in one of the encodings a sheet may have.
-        test::writeBytes(sheet, mutator.damage(mutator.below(2) ? test::utf16le(text) : std::string(text.begin(), text.end())));
+        const std::string bytes = mutator.below(2) ? test::utf16le(text) : std::string(text.begin(), text.end());
+        test::writeBytes(sheet, mutator.damage(bytes));
         ASSERT_EQ(trackProblem(readCueSheet(sheet)), "") << "case " << i;
         ASSERT_TRUE(openFolder(sheet, nullptr)) << "case " << i;
     }
@@ -104,7 +105,9 @@ TEST(HostileSheets, MutatedSheetsGiveSoundTracks) {
 // album's texts. Time and memory are printed; only memory is judged.
 TEST(HostileSheets, LargeSheetsAreReadInBoundedMemory) {
     const size_t size = 20 * 1000 * 1000, limit = kMaxCueTextLength;
-    const auto quoted = [](const wchar_t* keyword, size_t length) { return keyword + (L" \"" + std::wstring(length, L'x') + L"\"\n"); };
+    const auto quoted = [](const wchar_t* keyword, size_t length) {
+        return keyword + (L" \"" + std::wstring(length, L'x') + L"\"\n");
+    };
     std::wstring tracks;
     for (int i = 0; i < 99; ++i) tracks += L"TRACK 01 AUDIO\nINDEX 01 00:00:00\n";
     const std::pair<const char*, std::wstring> shapes[] = {
