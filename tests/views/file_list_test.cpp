@@ -1,5 +1,4 @@
-// The file list on real folders: its rows, the column orders, the shuffle, selection,
-// fills started inside fills and the playable patterns it reads.
+// The file list on real folders: rows, column orders, shuffle, selection, nested fills, patterns.
 #include "ui/views/file_list.h"
 
 #include "base/unique_handle.h"

@@ -1,5 +1,4 @@
-// The folder tree on a real directory structure: lazy listing, navigation to a path, re-entry
-// during a listing, refresh, the drives, and its context menu from keyboard and mouse.
+// The folder tree on real directories: listing, navigation, re-entry, refresh, drives, context menu.
 #include "archive/archive_engine.h"
 #include "settings/settings_files.h"
 #include "support/files.h"

@@ -1,5 +1,4 @@
-// The real main window, built from settings files and driven as a user drives it; judged by its
-// controls, the stores it saves and what the sound server recorded.
+// The real main window driven as a user drives it, judged by its controls, stores and recorded sound.
 #include "library/folder.h"
 #include "main_window/main_window.h"
 #include "playback/player.h"
