@@ -1,30 +1,31 @@
-// The splitter, the time texts of the status and seek bars, and the volume pop-up, each in
-// a stand-in main window.
+// The splitter, the time texts of the status and seek bars, and the volume pop-up.
 #include "control_host.h"
-#include "support/wait.h"
+#include "ui/commands.h"
 #include "ui/views/splitter.h"
 #include "ui/views/status_bar.h"
 #include "ui/views/track_bar.h"
 #include "ui/views/volume_bar.h"
 
-#include <gtest/gtest.h>
-
 #include <climits>
-#include <cstdint>
 
 namespace melodrift {
 namespace {
 
 TEST(Splitter, LayoutsClampTheBarAndADragMovesThePanesOnRelease) {
     test::ControlHost host;
-    HWND left = host.addChild(L"STATIC"), right = host.addChild(L"STATIC");
+    HWND left = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD, 0, 0, 9, 9, host.window(), nullptr, nullptr, nullptr),
+         right = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD, 0, 0, 9, 9, host.window(), nullptr, nullptr, nullptr);
     CSplitter splitter(host.window(), left, right);
     RECT area{};
-    auto expectSplit = [&](long x) {
-        const RECT l = host.childRect(left), b = host.childRect(splitter.window()), r = host.childRect(right);
-        EXPECT_EQ((std::vector<long>{splitter.barPosition(), l.left, l.right, b.left, b.right, r.left, r.right}),
-                  (std::vector<long>{x, area.left, x, x, x + 4, x + 4, area.right}));
-        for (const RECT& each : {l, b, r}) EXPECT_TRUE(each.top == 30 && each.bottom == 530);
+    auto expectSplit = [&](long x) {  // every edge of both panes and the bar, in the host's client area
+        std::vector<long> edges{splitter.barPosition()};
+        for (HWND child : {left, splitter.window(), right}) {
+            RECT r;
+            GetWindowRect(child, &r);
+            MapWindowPoints(nullptr, host.window(), reinterpret_cast<POINT*>(&r), 2);
+            edges.insert(edges.end(), {r.left, r.right, r.top, r.bottom});
+        }
+        EXPECT_EQ(edges, (std::vector<long>{x, area.left, x, 30, 530, x, x + 4, 30, 530, x + 4, area.right, 30, 530}));
     };
     constexpr int keep = CSplitter::kNothingPending, last = -1;  // right == last: no area given
     const struct { const char* why; int pending, left, right, x, expected; } layouts[] = {
@@ -42,14 +43,6 @@ TEST(Splitter, LayoutsClampTheBarAndADragMovesThePanesOnRelease) {
         splitter.layout(step.x, step.right != last ? &area : nullptr);
         expectSplit(step.expected);
     }
-    EXPECT_EQ(splitter.pendingPosition(), keep);
-    const RECT tiny{0, 30, 2, 20};  // too narrow for the bar, no height: empty panes, not negative ones
-    splitter.layout(0, &tiny);
-    for (HWND pane : {left, right}) {
-        const RECT r = host.childRect(pane);
-        EXPECT_TRUE(r.right == r.left && r.bottom == r.top);
-    }
-
     area = {0, 30, 1000, 530};
     splitter.layout(400, &area);
     auto mouse = [&](UINT message, int x) {  // the bar reads the real cursor
@@ -68,9 +61,8 @@ TEST(Splitter, LayoutsClampTheBarAndADragMovesThePanesOnRelease) {
         SCOPED_TRACE(drag.why);
         const int before = splitter.barPosition();
         for (int x : drag.presses) mouse(WM_LBUTTONDOWN, x);
-        EXPECT_EQ(GetCapture(), drag.presses.empty() ? nullptr : splitter.window());
         mouse(WM_MOUSEMOVE, drag.release);
-        expectSplit(before);
+        expectSplit(before);  // moving alone moves nothing
         mouse(WM_LBUTTONUP, drag.release);
         expectSplit(drag.expected);
         EXPECT_EQ(GetCapture(), nullptr);
@@ -86,36 +78,31 @@ TEST(TimeTexts, StatusBarAndSeekTipShowTheSameTimes) {
         SendMessageW(status.window(), SB_GETTEXTW, n, reinterpret_cast<LPARAM>(text));
         return std::wstring(text);
     };
-    auto tip = [&](int position) {
-        NMTTDISPINFOW info{{seek.toolTipWindow(), 0, UINT(TTN_GETDISPINFOW)}};
-        info.lpszText = info.szText;
-        seek.setPosition(position);
-        return seek.onSeekToolTip(&info) == 0 && !info.hinst ? std::wstring(info.lpszText) : L"(not a text)";
-    };
-    ASSERT_TRUE(SendMessageW(status.window(), SB_GETPARTS, 0, 0) == 2 && part(1).empty() && seek.toolTipWindow());
     seek.setRange(4000);
     SendMessageW(status.window(), SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(L"曲.mp3"));
     const struct { int seconds; const wchar_t* text; } times[] = {
         {0, L"0"},        {5, L"5"},           {59, L"59"},          {60, L"1:00"},         {65, L"1:05"},
         {3599, L"59:59"}, {3600, L"1:00:00"},  {3725, L"1:02:05"},   {86399, L"23:59:59"},  {86400, L"24:00:00"},
         {INT_MAX, L"596523:14:07"},            {-1, L"-1"},          {-75, L"-75"},         {INT_MIN, L"-2147483648"}};
-    for (const auto& time : times) {
-        SCOPED_TRACE(time.seconds);
-        const std::wstring text = time.text;
-        EXPECT_EQ(formatTime(time.seconds), text);
-        status.setTotal(time.seconds);  // a negative total clears the time, for later positions too
-        EXPECT_EQ(part(1), time.seconds < 0 ? L"" : L"0 / " + text);
+    for (const auto& [seconds, text] : times) {
+        SCOPED_TRACE(seconds);
+        EXPECT_EQ(formatTime(seconds), text);
+        status.setTotal(seconds);  // a negative total clears the time, for later positions too
+        EXPECT_EQ(part(1), seconds < 0 ? L"" : L"0 / " + std::wstring(text));
         status.showPosition(3599);
-        EXPECT_EQ(part(1), time.seconds < 0 ? L"" : L"59:59 / " + text);
-        EXPECT_EQ(time.seconds < 0 || time.seconds > 4000 ? text : tip(time.seconds), text);
+        EXPECT_EQ(part(1), seconds < 0 ? L"" : L"59:59 / " + std::wstring(text));
+        if (seconds < 0 || seconds > 4000) continue;
+        NMTTDISPINFOW tip{{seek.toolTipWindow(), 0, UINT(TTN_GETDISPINFOW)}};
+        tip.lpszText = tip.szText;
+        seek.setPosition(seconds);
+        EXPECT_TRUE(seek.onSeekToolTip(&tip) == 0 && !tip.hinst && tip.lpszText == std::wstring(text));
     }
     EXPECT_EQ(part(0), L"曲.mp3");
 }
 
 TEST(Volume, SquareLawBothWaysWithClampsOverAnExactRoot) {
-    for (uint64_t r = 1; r <= 65536; ++r)  // every square and its neighbours, where rounding shows
-        for (uint64_t a : {r * r - 1, r * r, r * r + 1})
-            ASSERT_TRUE(a > 0xFFFFFFFFu || integerSqrt(static_cast<unsigned>(a)) == r - (a < r * r)) << a;
+    for (unsigned r : {1u, 2u, 65535u})  // the root is exact at a square and just below it
+        EXPECT_TRUE(integerSqrt(r * r) == r && integerSqrt(r * r - 1) == r - 1 && integerSqrt(~0u) == 65535) << r;
     for (auto [position, volume] : {std::pair{0, -10000}, {1, -9000}, {25, -5000}, {50, -2929}, {100, 0}})
         EXPECT_TRUE(positionToVolume(position) == volume && volumeToPosition(volume) == position) << position;
     for (int p = 0; p <= 100; ++p) EXPECT_EQ(volumeToPosition(positionToVolume(p)), p) << p;
@@ -125,20 +112,19 @@ TEST(Volume, SquareLawBothWaysWithClampsOverAnExactRoot) {
 
 TEST(Volume, PopupShowsTheVolumeReportsMovesAndHidesWhenLeft) {
     test::ControlHost host(true);  // activation needs a shown owner to go back to
+    std::vector<int> reported;
+    host.onMessage[MSG_SET_VOLUME] = [&](WPARAM, LPARAM volume) { return reported.push_back(int(volume)), 0; };
     VolumeBar volume(host.window());
     HWND popup = volume.window(), bar = volume.trackBarWindow();
     auto thumb = [&] { return static_cast<int>(SendMessageW(bar, TBM_GETPOS, 0, 0)); };
     EXPECT_TRUE(!IsWindowVisible(popup) && GetWindow(popup, GW_OWNER) == host.window());
-    for (auto [stored, kept] : {std::pair{5, 0}, {-20000, -10000}, {-2929, -2929}}) {
-        volume.setVolume(stored);
-        EXPECT_EQ(volume.volume(), kept);
-    }
+    volume.setVolume(-2929);
     volume.showAt(100, 120, 200, 30);
     RECT r, client, inner;
     GetWindowRect(popup, &r), GetClientRect(popup, &client), GetWindowRect(bar, &inner);
-    EXPECT_TRUE(IsWindowVisible(popup) && r.left == 100 && r.top == 120 && r.right == 300 && r.bottom == 150);
+    EXPECT_TRUE(r.left == 100 && r.top == 120 && r.right == 300 && r.bottom == 150);
     EXPECT_TRUE(inner.right - inner.left == client.right && inner.bottom - inner.top == client.bottom);
-    EXPECT_TRUE((GetWindowLongW(popup, GWL_EXSTYLE) & WS_EX_TOPMOST) && thumb() == 50);
+    EXPECT_TRUE((GetWindowLongW(popup, GWL_EXSTYLE) & WS_EX_TOPMOST) && IsWindowVisible(popup) && thumb() == 50);
     ASSERT_TRUE(test::waitUntil([&] { return GetActiveWindow() == popup; }, 10000));
     for (LPARAM stranger : {reinterpret_cast<LPARAM>(host.window()), LPARAM(0)})  // scrolls of other windows
         SendMessageW(popup, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 10), stranger);
@@ -149,12 +135,10 @@ TEST(Volume, PopupShowsTheVolumeReportsMovesAndHidesWhenLeft) {
     SetFocus(bar);
     SendMessageW(bar, WM_KEYDOWN, VK_NEXT, 0);  // a page is one position, reported at once
     EXPECT_EQ(std::abs(thumb() - 50), 1);
-    EXPECT_EQ(host.volumes, (std::vector<int>{0, -10000, -5000, -2929, positionToVolume(thumb())}));
+    EXPECT_EQ(reported, (std::vector<int>{0, -10000, -5000, -2929, positionToVolume(thumb())}));
     EXPECT_EQ(volume.volume(), positionToVolume(thumb()));
     SetActiveWindow(host.window());
     EXPECT_TRUE(test::waitUntil([&] { return !IsWindowVisible(popup); }, 10000));
-    volume.showAt(100, 120, 200, 30);
-    EXPECT_TRUE(IsWindowVisible(popup));
 }
 
 }  // namespace
