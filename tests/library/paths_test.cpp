@@ -1,9 +1,6 @@
-// The shared path helpers at the edges the tree, the folders and the settings meet, and
-// the name pattern match against the system's own PathMatchSpecW.
+// The shared path helpers, and the name pattern match against the system's own PathMatchSpecW.
 #include "base/name_pattern.h"
 #include "base/paths.h"
-
-#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -16,6 +13,14 @@ namespace melodrift {
 namespace {
 
 TEST(Paths, JoinSplitParentAndName) {
+    // The pieces in brackets: none is empty, none is trimmed.
+    const auto split = [](const wchar_t* text) {
+        std::wstring out;
+        for (const std::wstring& piece : splitString(text, L';')) out += L"[" + piece + L"]";
+        return out;
+    };
+    std::wstring longPath = L"C:\\";
+    while (longPath.size() < 2 * MAX_PATH) longPath += L"long directory name\\";
     const struct { std::wstring got, expected; } rows[] = {
         {joinPath(L"C:\\Music", L"a.mp3"), L"C:\\Music\\a.mp3"}, {joinPath(L"C:\\", L"*"), L"C:\\*"},
         {joinPath(L"D:\\Audio\\", L"Live"), L"D:\\Audio\\Live"}, {joinPath(L"", L"a.mp3"), L"a.mp3"},
@@ -26,27 +31,11 @@ TEST(Paths, JoinSplitParentAndName) {
         // PathFindFileNameW steps over a separator that ends the path, so the name keeps it.
         {pathFileName(L"C:\\dir\\"), L"dir\\"}, {pathFileName(L"C:\\"), L"C:\\"},
         {fullPath(L"C:\\Music\\.\\x\\..\\a.mp3"), L"C:\\Music\\a.mp3"}, {fullPath(L"C:\\"), L"C:\\"},
+        {fullPath(longPath + L"a.mp3"), longPath + L"a.mp3"}, {split(L";*.mp3;;*.wav;"), L"[*.mp3][*.wav]"},
+        {split(L";;;"), L""}, {split(L""), L""}, {split(L"x"), L"[x]"},
+        {split(L" *.mp3 ; *.wav"), L"[ *.mp3 ][ *.wav]"},
     };
     for (const auto& row : rows) EXPECT_EQ(row.got, row.expected);
-    using Pieces = std::vector<std::wstring>;
-    EXPECT_EQ(splitString(L";*.mp3;;*.wav;", L';'), (Pieces{L"*.mp3", L"*.wav"}));  // no empty pieces
-    EXPECT_EQ(splitString(L";;;", L';'), Pieces{});
-    EXPECT_EQ(splitString(L"", L';'), Pieces{});
-    EXPECT_EQ(splitString(L"x", L';'), Pieces{L"x"});
-    EXPECT_EQ(splitString(L" *.mp3 ; *.wav", L';'), (Pieces{L" *.mp3 ", L" *.wav"}));  // nor trimmed
-}
-
-TEST(Paths, FullPathOfARelativeOrLongPath) {
-    test::TempDir dir;
-    wchar_t previous[MAX_PATH];
-    ASSERT_NE(GetCurrentDirectoryW(MAX_PATH, previous), 0u);
-    ASSERT_TRUE(SetCurrentDirectoryW(dir.path().c_str()));
-    const std::wstring relative = fullPath(L"sub\\..\\a.mp3");
-    SetCurrentDirectoryW(previous);
-    EXPECT_EQ(relative, dir.file(L"a.mp3"));
-    std::wstring path = L"C:\\";
-    while (path.size() < 2 * MAX_PATH) path += L"long directory name\\";
-    EXPECT_EQ(fullPath(path + L"a.mp3"), path + L"a.mp3");
 }
 
 TEST(NamePattern, AnswersAsPathMatchSpecDoes) {
