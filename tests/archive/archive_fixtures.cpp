@@ -16,7 +16,9 @@ void restartEngineWith(const Settings& settings) {
 
 std::wstring archivesDir() { return environmentVariable(L"MELODRIFT_ARCHIVES"); }
 std::wstring archiveFixture(const std::wstring& name) { return archivesDir() + L"\\" + name; }
-std::wstring audioFixture(const std::wstring& name) { return environmentVariable(L"MELODRIFT_FIXTURES") + L"\\" + name; }
+std::wstring audioFixture(const std::wstring& name) {
+    return environmentVariable(L"MELODRIFT_FIXTURES") + L"\\" + name;
+}
 
 void ArchiveTest::SetUp() {
     if (archivesDir().empty()) GTEST_SKIP() << "MELODRIFT_ARCHIVES names no fixture archives";

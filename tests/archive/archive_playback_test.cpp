@@ -21,7 +21,8 @@ TEST_F(ArchiveEntryPlayback, EntriesPlayFromMemoryWithoutWritingToDisk) {
     };
     const auto before = disk();
     // A seek back while playing flushes the running graph: what was heard plays again.
-    const struct { const wchar_t* archive; std::wstring entry; int seek, seekBackAt; double frequency, least, most; } rows[] = {
+    const struct { const wchar_t* archive; std::wstring entry; int seek, seekBackAt; double frequency, least, most;
+    } rows[] = {
         {L"music.7z", L"tone440.wav", 0, -1, 440, 1.7, 3.3}, {L"music.7z", L"disc2\\01.mp3", 0, -1, 880, 2.7, 4.3},
         {L"music.zip", L"disc1\\01.mp3", 3, -1, 880, 0.01, 1.6}, {L"music.zip", L"tone440.wav", 0, 2, 440, 3.4, 5.5},
         {L"long_name.zip", L"", 0, -1, 440, 1.7, 3.3},  // its one entry's path is longer than MAX_PATH
@@ -34,10 +35,12 @@ TEST_F(ArchiveEntryPlayback, EntriesPlayFromMemoryWithoutWritingToDisk) {
         FolderItem item{row.entry};
         const bool keepGoing = true;
         ASSERT_TRUE(!row.entry.empty() || folder->nextItem({L"*.wav"}, item, keepGoing));
-        auto player = folder->createPlayer(item.name, window.window(), NotifyWindow::kGraphEvent, NotifyWindow::kTrackEnd);
+        auto player =
+            folder->createPlayer(item.name, window.window(), NotifyWindow::kGraphEvent, NotifyWindow::kTrackEnd);
         ASSERT_TRUE(player);
         EXPECT_EQ(std::make_tuple(player->state(), player->folderPath(), player->itemName()),
-                  std::make_tuple(int32_t(row.frequency ? Stopped : NotReady), test::archiveFixture(row.archive), item.name));
+                  std::make_tuple(int32_t(row.frequency ? Stopped : NotReady), test::archiveFixture(row.archive),
+                                  item.name));
         if (!row.frequency) {
             EXPECT_FALSE(player->play());
             continue;

@@ -58,8 +58,11 @@ TEST_F(Archives, ListTheirFileEntriesByTheConfiguredPatternsOrStayPlainFiles) {
     }
     // The first load writes each format's key with its default for the user to edit.
     const auto& entries = configStore.entries();
-    for (const ArchiveFormat& format : formatTable()) EXPECT_EQ(entries.at(L"Archive[" + format.name + L"]"), L"DEFAULT");
-    EXPECT_TRUE(isArchiveName(L"C:\\a.tar.gz") && isArchiveName(L"C:\\A.7Z") && isArchiveName(L"C:\\app.jar") && !isArchiveName(L"C:\\zip"));
+    for (const ArchiveFormat& format : formatTable())
+        EXPECT_EQ(entries.at(L"Archive[" + format.name + L"]"), L"DEFAULT") << format.name;
+    for (const auto& [name, archive] : {std::pair{L"C:\\a.tar.gz", true}, {L"C:\\A.7Z", true}, {L"C:\\app.jar", true},
+                                        {L"C:\\zip", false}, {L"C:\\a.cue", false}})
+        EXPECT_EQ(isArchiveName(name), archive) << name;
 }
 
 // Runs `action` while a second thread dismisses every box captioned "melodrift" (a box blocks the thread
@@ -107,7 +110,8 @@ TEST_F(Archives, AnImpostorEngineIsReportedOnceAMissingOneIsSilentAndBothAreFina
 }
 
 TEST_F(Archives, GiveTheOriginalBytesOfAnEntryOrNothing) {
-    const std::string wav = readBytes(audioFixture(L"tone440_3s.wav")), mp3 = readBytes(audioFixture(L"tone880_4s.mp3"));
+    const std::string wav = readBytes(audioFixture(L"tone440_3s.wav"));
+    const std::string mp3 = readBytes(audioFixture(L"tone880_4s.mp3"));
     ASSERT_FALSE(wav.empty());
     TempDir dir;  // a copy to try deleting while it is open
     writeBytes(dir.file(L"music.7z"), readBytes(archiveFixture(L"music.7z")));

@@ -186,8 +186,8 @@ TEST(MemorySource, ConnectsOnlyToAPinThatTakesTheReaderTryingTypesInOrder) {
     const struct { const char* name; bool wav, running; AM_MEDIA_TYPE* given; const GUID* accepts;
                    bool takesReader; IPin* offers; HRESULT hr; std::vector<GUID> tried; } rows[] = {
         {"the first offered", true, false, nullptr, nullptr, true, nullptr, S_OK, {MEDIASUBTYPE_WAVE}},
-        {"the next when refused", true, false, nullptr, &GUID_NULL, true, nullptr, S_OK, {MEDIASUBTYPE_WAVE, GUID_NULL}},
-        {"nothing acceptable", false, false, nullptr, &MEDIASUBTYPE_WAVE, true, nullptr, VFW_E_NO_ACCEPTABLE_TYPES, {GUID_NULL}},
+        {"next if refused", true, false, nullptr, &GUID_NULL, true, nullptr, S_OK, {MEDIASUBTYPE_WAVE, GUID_NULL}},
+        {"none fits", false, false, nullptr, &MEDIASUBTYPE_WAVE, true, nullptr, VFW_E_NO_ACCEPTABLE_TYPES, {GUID_NULL}},
         {"a given type, reader not taken", true, false, &wave, nullptr, false, nullptr, E_FAIL, {MEDIASUBTYPE_WAVE}},
         {"a given type", false, false, &wave, nullptr, true, nullptr, S_OK, {MEDIASUBTYPE_WAVE}},
         {"a format too large to copy", false, false, &huge, nullptr, true, nullptr, E_OUTOFMEMORY, {}},
@@ -220,7 +220,8 @@ TEST(MemorySource, ConnectsOnlyToAPinThatTakesTheReaderTryingTypesInOrder) {
         if (row.hr != S_OK) continue;
         EXPECT_EQ(pin->ConnectedTo(peer.put()), S_OK);
         EXPECT_TRUE(peer.get() == &parser && parser.reader);
-        EXPECT_EQ(std::make_pair(type.subtype, type.cbFormat ? type.pbFormat[0] : 1), std::make_pair(row.tried.back(), 1));
+        EXPECT_EQ(std::make_pair(type.subtype, type.cbFormat ? type.pbFormat[0] : 1),
+                  std::make_pair(row.tried.back(), 1));
         CoTaskMemFree(type.pbFormat);
         source->Pause();
         EXPECT_EQ(pin->Disconnect(), VFW_E_NOT_STOPPED);

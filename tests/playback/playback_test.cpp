@@ -65,8 +65,9 @@ TEST_F(Playback, FilesAndTracksPlayTheirWholeRangeAtTheVolumeSetAndWhatCannotBeR
     std::unique_ptr<Player> unreadable[] = {file(L"missing.wav"), file(L"not_audio.mp3"), track(0, -1, L"missing.wav")};
     for (auto& player : unreadable) {
         EXPECT_FALSE(player->play() || player->stop() || player->setVolume(-500));
-        EXPECT_EQ(std::make_tuple(player->state(), player->volume(), player->seek(3), player->position(), player->duration()),
-                  std::make_tuple(int32_t(NotReady), 0, 0, 0, 0));
+        EXPECT_EQ(player->seek(3), 0);
+        EXPECT_EQ(std::make_tuple(player->state(), player->volume(), player->position(), player->duration()),
+                  std::make_tuple(int32_t(NotReady), 0, 0, 0));
     }
     EXPECT_LT(analyseTone(recordedSince(start, 1.5), 440).loudSeconds, 0.1);
     EXPECT_EQ(window.completions, int(std::size(rows)));
@@ -92,7 +93,8 @@ TEST_F(Playback, SeekMovesStopPausesPlayResumesAndDestroyingARunningPlayerSilenc
     EXPECT_GE(paused, 2);
     start = recording.mark();
     ASSERT_TRUE(recording.waitFor(start, 1.5));
-    EXPECT_LT(analyseTone(recording.samples(start + test::Recording::kBytesPerSecond / 2, recording.mark()), 660).loudSeconds, 0.2);
+    heard = recording.samples(start + test::Recording::kBytesPerSecond / 2, recording.mark());
+    EXPECT_LT(analyseTone(heard, 660).loudSeconds, 0.2) << "nothing while stopped";
     EXPECT_EQ(std::make_pair(player->state(), player->position()), std::make_pair(int32_t(Stopped), paused));
     ASSERT_TRUE(player->play());
     ASSERT_TRUE(test::waitUntil([&] { return player->position() >= paused + 1; }));
