@@ -16,13 +16,8 @@ void restartEngineWith(const Settings& settings) {
 
 std::wstring archivesDir() { return environmentVariable(L"MELODRIFT_ARCHIVES"); }
 std::wstring archiveFixture(const std::wstring& name) { return archivesDir() + L"\\" + name; }
-std::wstring audioFixture(const std::wstring& name) { return environmentVariable(L"MELODRIFT_FIXTURES") + L"\\" + name; }
-
-FILETIME fixtureModifiedTime() {
-    const SYSTEMTIME utc{2021, 3, 0, 4, 5, 6, 7, 0};  // as make_archives.py stamps them
-    FILETIME time{};
-    SystemTimeToFileTime(&utc, &time);
-    return time;
+std::wstring audioFixture(const std::wstring& name) {
+    return environmentVariable(L"MELODRIFT_FIXTURES") + L"\\" + name;
 }
 
 void ArchiveTest::SetUp() {

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -19,8 +17,6 @@ void restartEngineWith(const Settings& settings = {});
 std::wstring archivesDir();
 std::wstring archiveFixture(const std::wstring& name);
 std::wstring audioFixture(const std::wstring& name);
-// The modification time every entry of the fixture archives carries.
-FILETIME fixtureModifiedTime();
 
 // Starts from a fresh engine with default settings; skipped without the fixture archives.
 class ArchiveTest : public ::testing::Test {

@@ -1,5 +1,5 @@
-// The in-memory source filter, its pin and its reader, called as a graph and a parser call them,
-// with samples of DirectShow's own allocator.
+// The in-memory source filter, its pin and its reader, called as a graph and a parser call them.
+#include "playback/check_string.h"
 #include "playback/mem_source_filter.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +7,6 @@
 #include <vfwmsgs.h>
 
 #include <climits>
-#include <functional>
 #include <future>
 #include <thread>
 
@@ -15,242 +14,184 @@ namespace melodrift {
 namespace {
 
 constexpr LONGLONG kUnit = 10000000;  // media time per byte unless timestamps are raw
-constexpr LONGLONG kUntimed = LLONG_MIN, kNoStop = LLONG_MAX;
-const HRESULT kEndOfFile = HRESULT_FROM_WIN32(ERROR_HANDLE_EOF);
+constexpr LONGLONG kUntimed = LLONG_MIN;
 
-uint8_t byteAt(LONGLONG i) { return static_cast<uint8_t>(i % 251); }
+std::vector<uint8_t> streamBytes(LONGLONG from, LONGLONG count) {
+    std::vector<uint8_t> bytes;
+    for (LONGLONG i = from; i < from + count; ++i) bytes.push_back(static_cast<uint8_t>(i % 251));
+    return bytes;
+}
 std::pair<LONGLONG, LONGLONG> times(IMediaSample* sample) {
     REFERENCE_TIME start = -1, stop = -1;
     sample->GetTime(&start, &stop);
     return {start, stop};
 }
-BYTE* bytes(IMediaSample* sample) {
-    BYTE* data = nullptr;
-    sample->GetPointer(&data);
-    return data;
-}
+template <size_t N>
+std::vector<uint8_t> bytesOf(const char (&text)[N]) { return {text, text + N - 1}; }  // embedded zeros included
 
-// A downstream input pin that refuses types or the reader at will: Wine has no parser that
-// fails in each of these ways. It lives on the test's stack.
+#define NOT_CALLED(method) HRESULT STDMETHODCALLTYPE method override { return E_NOTIMPL; }
+// A downstream input pin that refuses types or the reader at will: Wine has no parser that fails in each
+// of these ways. It lives on the test's stack.
 struct ReceivingPin : IPin {
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         *out = iid == IID_IUnknown || iid == IID_IPin ? this : nullptr;
-        return *out ? (AddRef(), S_OK) : E_NOINTERFACE;
+        return *out ? S_OK : E_NOINTERFACE;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
-    ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
     HRESULT STDMETHODCALLTYPE ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* type) override {
         tried.push_back(type->subtype);
-        if (accepts && !accepts(*type)) return VFW_E_TYPE_NOT_ACCEPTED;
+        if (accepts && type->subtype != *accepts) return VFW_E_TYPE_NOT_ACCEPTED;
         return takesReader ? connector->QueryInterface(IID_IAsyncReader, reader.putVoid()) : S_OK;
     }
     HRESULT STDMETHODCALLTYPE Disconnect() override { return ++disconnects, reader.reset(), S_OK; }
     HRESULT STDMETHODCALLTYPE EnumMediaTypes(IEnumMediaTypes** types) override {
         return offers ? offers->EnumMediaTypes(types) : E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE QueryDirection(PIN_DIRECTION* direction) override { return *direction = PINDIR_INPUT, S_OK; }
-    HRESULT STDMETHODCALLTYPE Connect(IPin*, const AM_MEDIA_TYPE*) override { return E_UNEXPECTED; }
-    HRESULT STDMETHODCALLTYPE ConnectedTo(IPin**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE ConnectionMediaType(AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE QueryPinInfo(PIN_INFO*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE QueryId(LPWSTR*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE QueryAccept(const AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE QueryInternalConnections(IPin**, ULONG*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EndOfStream() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE BeginFlush() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE EndFlush() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) override { return S_OK; }
+    NOT_CALLED(Connect(IPin*, const AM_MEDIA_TYPE*)) NOT_CALLED(ConnectedTo(IPin**)) NOT_CALLED(QueryId(LPWSTR*))
+    NOT_CALLED(ConnectionMediaType(AM_MEDIA_TYPE*)) NOT_CALLED(QueryPinInfo(PIN_INFO*)) NOT_CALLED(EndOfStream())
+    NOT_CALLED(QueryDirection(PIN_DIRECTION*)) NOT_CALLED(QueryAccept(const AM_MEDIA_TYPE*)) NOT_CALLED(EndFlush())
+    NOT_CALLED(QueryInternalConnections(IPin**, ULONG*)) NOT_CALLED(BeginFlush())
+    NOT_CALLED(NewSegment(REFERENCE_TIME, REFERENCE_TIME, double))
 
-    std::function<bool(const AM_MEDIA_TYPE&)> accepts;  // all when empty
+    const GUID* accepts = nullptr;  // the one subtype taken; all when null
     bool takesReader = true;
     IPin* offers = nullptr;  // the pin whose types this one's EnumMediaTypes hands out
     std::vector<GUID> tried;
     int disconnects = 0;
     ComPtr<IAsyncReader> reader;
-    ULONG refs = 1;
 };
 
-class MemorySource : public ::testing::Test {
-protected:
-    void SetUp() override {
-        CoInitialize(nullptr);
-        std::vector<uint8_t> data(1000);
-        for (size_t i = 0; i < data.size(); ++i) data[i] = byteAt(i);
-        filter->reader().setData(std::move(data));
+// Makes the task allocator refuse blocks of one size, as a 32-bit process refuses 2 GiB: a 64-bit one grants it.
+struct RefusingMallocSpy : IMallocSpy {
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        *out = iid == IID_IUnknown || iid == IID_IMallocSpy ? this : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
     }
-    void TearDown() override {
-        samples.clear();
-        for (auto& allocator : allocators) allocator->Decommit();
-        allocators.clear();
-        filter.reset();
-        CoUninitialize();
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // lives on the test's stack
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    SIZE_T STDMETHODCALLTYPE PreAlloc(SIZE_T size) override { return size == refused ? 0 : size; }  // 0: it fails
+    void* STDMETHODCALLTYPE PostAlloc(void* block) override { return block; }
+    void* STDMETHODCALLTYPE PreFree(void* block, BOOL) override { return block; }
+    SIZE_T STDMETHODCALLTYPE PreRealloc(void* block, SIZE_T size, void** newBlock, BOOL) override {
+        return *newBlock = block, size;
     }
-    static ULONG refCount(IUnknown* object) { return object->AddRef(), object->Release(); }
-    IMediaSample* sample(LONGLONG start, LONGLONG stop, long size = 4096) {
-        allocators.emplace_back();
-        EXPECT_EQ(CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER, IID_IMemAllocator,
-                                   allocators.back().putVoid()), S_OK);
-        ALLOCATOR_PROPERTIES asked{1, size, 1, 0}, granted{};
-        EXPECT_EQ(allocators.back()->SetProperties(&asked, &granted), S_OK);
-        EXPECT_EQ(allocators.back()->Commit(), S_OK);
-        samples.emplace_back();
-        EXPECT_EQ(allocators.back()->GetBuffer(samples.back().put(), nullptr, nullptr, 0), S_OK);
-        if (start != kUntimed) samples.back()->SetTime(&start, stop == kNoStop ? nullptr : &stop);
-        return samples.back().get();
-    }
+    void* STDMETHODCALLTYPE PostRealloc(void* block, BOOL) override { return block; }
+    void* STDMETHODCALLTYPE PreGetSize(void* block, BOOL) override { return block; }
+    SIZE_T STDMETHODCALLTYPE PostGetSize(SIZE_T size, BOOL) override { return size; }
+    void* STDMETHODCALLTYPE PreDidAlloc(void* block, BOOL) override { return block; }
+    int STDMETHODCALLTYPE PostDidAlloc(void*, BOOL, int result) override { return result; }
+    void STDMETHODCALLTYPE PostFree(BOOL) override {}
+    void STDMETHODCALLTYPE PreHeapMinimize() override {}
+    void STDMETHODCALLTYPE PostHeapMinimize() override {}
+    const SIZE_T refused = 0x7FFFFFF0;
+};
 
-    ComPtr<MemSourceFilter> filter = ComPtr<MemSourceFilter>::attach(new MemSourceFilter);
+TEST(MemorySource, ReadsWithinTheStreamAtOnceOrQueuedAndAFlushHandsRequestsBackUnread) {
+    CoInitialize(nullptr);
+    auto filter = ComPtr<MemSourceFilter>::attach(new MemSourceFilter);
+    filter->reader().setData(streamBytes(0, 1000));
     IAsyncReader* reader = &filter->reader();
-    std::vector<ComPtr<IMemAllocator>> allocators;
+    ComPtr<IMemAllocator> allocator;  // samples of DirectShow's own allocator, of 512 bytes
+    ALLOCATOR_PROPERTIES asked{64, 512, 1, 0}, granted{};
+    ASSERT_EQ(CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER, IID_IMemAllocator,
+                               allocator.putVoid()), S_OK);
+    ASSERT_TRUE(allocator->SetProperties(&asked, &granted) == S_OK && allocator->Commit() == S_OK);
     std::vector<ComPtr<IMediaSample>> samples;
-};
-
-TEST_F(MemorySource, ReadsWithinTheStreamAndCutsAtItsEnd) {
-    const struct { LONGLONG position; LONG length; HRESULT hr; LONG copied; } reads[] = {
-        {10, 20, S_OK, 20}, {990, 100, S_FALSE, 10}, {1000, 1, E_FAIL, 0}, {-1, 1, E_FAIL, 0}, {0, -1, E_FAIL, 0}};
-    for (const auto& read : reads) {
-        std::vector<BYTE> buffer(200, 0xEE);
-        EXPECT_EQ(reader->SyncRead(read.position, read.length, buffer.data()), read.hr) << read.position;
-        for (LONG i = 0; i < read.copied; ++i) EXPECT_EQ(buffer[i], byteAt(read.position + i));
-        EXPECT_EQ(buffer[read.copied], 0xEE) << "nothing is written past what was read";
+    auto sample = [&](LONGLONG start, LONGLONG stop) {
+        samples.emplace_back();
+        EXPECT_EQ(allocator->GetBuffer(samples.back().put(), nullptr, nullptr, 0), S_OK);
+        if (start != kUntimed) samples.back()->SetTime(&start, &stop);
+        return samples.back().get();
+    };
+    for (const auto& [position, length, hr, copied] : {std::tuple{990LL, 100L, S_FALSE, 10}, {1000LL, 1L, E_FAIL, 0}}) {
+        std::vector<BYTE> buffer(200, 0xEE), expected = streamBytes(position, copied);
+        expected.resize(200, 0xEE);  // nothing is written past what was read
+        EXPECT_EQ(reader->SyncRead(position, length, buffer.data()), hr) << position;
+        EXPECT_EQ(buffer, expected) << position;
     }
     // A sample is read for its times, at once or queued; past the end they are rewritten.
     ComPtr<IAMAsyncReaderTimestampScaling> scaling;
     ASSERT_EQ(reader->QueryInterface(__uuidof(IAMAsyncReaderTimestampScaling), scaling.putVoid()), S_OK);
-    const struct { const char* name; bool raw; LONGLONG start, stop; long size; HRESULT read, queued; long length;
-                   LONGLONG newStart, newStop; } rows[] = {
-        {"inside", false, 100 * kUnit, 164 * kUnit, 4096, S_OK, S_OK, 64, 100 * kUnit, 164 * kUnit},
-        {"past the end", false, 0, 4096 * kUnit, 4096, S_FALSE, S_OK, 1000, 0, 1000 * kUnit},
-        {"between bytes", false, 900 * kUnit + 5, 2000 * kUnit, 4096, S_FALSE, S_OK, 100, 900 * kUnit, 1000 * kUnit},
-        {"untimed", false, kUntimed, 0, 4096, E_FAIL, VFW_E_SAMPLE_TIME_NOT_SET},
-        {"start only", false, 0, kNoStop, 4096, E_FAIL, VFW_E_SAMPLE_TIME_NOT_SET},  // GetTime's success code
-        {"negative", false, -kUnit, 10 * kUnit, 4096, E_FAIL, S_OK},
-        {"at the end", false, 1000 * kUnit, 1100 * kUnit, 4096, E_FAIL, kEndOfFile},
-        {"empty", false, 10 * kUnit, 10 * kUnit, 4096, E_FAIL, S_OK},
-        {"too small", false, 0, 100 * kUnit, 99, E_FAIL, S_OK},
-        {"raw", true, 300, 812, 4096, S_OK, S_OK, 512, 300, 812},
-        {"raw past the end", true, 900, 1200, 4096, S_FALSE, S_OK, 100, 900, 1000},
+    const struct { const char* name; bool raw; LONGLONG start, stop; HRESULT read, queued; LONGLONG newStart, newStop;
+    } rows[] = {
+        {"inside", false, 100 * kUnit, 164 * kUnit, S_OK, S_OK, 100 * kUnit, 164 * kUnit},
+        {"between bytes, past the end", false, 900 * kUnit + 5, 2000 * kUnit, S_FALSE, S_OK, 900 * kUnit, 1000 * kUnit},
+        {"untimed", false, kUntimed, 0, E_FAIL, VFW_E_SAMPLE_TIME_NOT_SET},
+        {"negative", false, -kUnit, 10 * kUnit, E_FAIL, S_OK},
+        {"at the end", false, 1000 * kUnit, 1100 * kUnit, E_FAIL, HRESULT_FROM_WIN32(ERROR_HANDLE_EOF)},
+        {"larger than the sample", false, 0, 600 * kUnit, E_FAIL, S_OK},
+        {"raw past the end", true, 900, 1200, S_FALSE, S_OK, 900, 1000},
     };
     for (const auto& row : rows) {
         ASSERT_EQ(scaling->SetTimestampMode(row.raw), S_OK);
-        for (const bool queued : {false, true}) {
-            SCOPED_TRACE(std::string(row.name) + (queued ? " queued" : ""));
-            IMediaSample *sample = this->sample(row.start, row.stop, row.size), *done = nullptr;
-            DWORD_PTR user = 0;
-            const long before = sample->GetActualDataLength();
-            HRESULT hr = queued ? reader->Request(sample, 7) : reader->SyncReadAligned(sample);
-            if (queued) {
-                EXPECT_EQ(hr, row.queued);
-                if (hr != S_OK) continue;
-                hr = reader->WaitForNext(0, &done, &user);
-                EXPECT_TRUE(done == sample && user == 7);
-            }
-            EXPECT_EQ(hr, row.read);
-            if (FAILED(hr)) {
-                EXPECT_EQ(sample->GetActualDataLength(), before) << "a refused read leaves the sample alone";
-                continue;
-            }
-            EXPECT_EQ(sample->GetActualDataLength(), row.length);
-            EXPECT_EQ(times(sample), std::make_pair(row.newStart, row.newStop));
-            const LONGLONG first = row.raw ? row.newStart : row.newStart / kUnit;
-            EXPECT_EQ(bytes(sample)[0], byteAt(first));
-            EXPECT_EQ(bytes(sample)[row.length - 1], byteAt(first + row.length - 1));
+        const LONGLONG unit = row.raw ? 1 : kUnit;
+        IMediaSample *direct = sample(row.start, row.stop), *queued = sample(row.start, row.stop), *done = nullptr;
+        DWORD_PTR user = 0;
+        EXPECT_EQ(reader->SyncReadAligned(direct), row.read) << row.name;
+        EXPECT_EQ(reader->Request(queued, 7), row.queued) << row.name;
+        const HRESULT waited = row.queued == S_OK ? reader->WaitForNext(0, &done, &user) : row.read;
+        EXPECT_EQ(waited, row.read) << row.name;
+        for (IMediaSample* read : {direct, queued}) {
+            BYTE* data = nullptr;
+            if (FAILED(row.read) || FAILED(read->GetPointer(&data))) continue;
+            EXPECT_EQ(std::make_pair(std::vector<uint8_t>(data, data + read->GetActualDataLength()), times(read)),
+                      std::make_pair(streamBytes(row.newStart / unit, (row.newStop - row.newStart) / unit),
+                                     std::make_pair(row.newStart, row.newStop))) << row.name;
         }
     }
-}
-
-TEST_F(MemorySource, QueuedRequestsComeBackInOrderAndAFlushHandsThemBackUnread) {
-    IMediaSample *first = sample(0, 10 * kUnit), *second = sample(10 * kUnit, 20 * kUnit), *done = nullptr;
+    ASSERT_EQ(scaling->SetTimestampMode(false), S_OK);
+    // Requests come back in order; a flush hands them back unread and lets every wait go, a blocked one too.
+    IMediaSample* queue[] = {sample(0, 10 * kUnit), sample(10 * kUnit, 20 * kUnit), sample(20 * kUnit, 30 * kUnit)};
+    IMediaSample* done = nullptr;
     DWORD_PTR user = 0;
-    ASSERT_EQ(reader->Request(first, 1), S_OK);
-    ASSERT_EQ(reader->Request(second, 2), S_OK);
-    EXPECT_EQ((first->AddRef(), first->Release()), 1u) << "queued samples are not counted";
-    for (DWORD_PTR expected : {1u, 2u}) {
-        EXPECT_EQ(reader->WaitForNext(0, &done, &user), S_OK);
-        EXPECT_EQ(user, expected);
-    }
-    EXPECT_EQ(bytes(second)[0], byteAt(10));
-    EXPECT_EQ(reader->WaitForNext(0, &done, &user), VFW_E_TIMEOUT);
-    EXPECT_EQ(done, nullptr);
-    std::thread([&] {  // queued by another thread, as a parser's streaming thread does
-        EXPECT_EQ(reader->Request(first, 1), S_OK);
-        EXPECT_EQ(reader->Request(second, 2), S_OK);
+    std::thread([&] {  // as a parser's streaming thread requests
+        for (DWORD_PTR i : {0, 1, 2}) EXPECT_EQ(reader->Request(queue[i], i), S_OK);
     }).join();
+    EXPECT_EQ(reader->WaitForNext(0, &done, &user), S_OK);
+    EXPECT_EQ(std::make_pair(done, user), std::make_pair(queue[0], DWORD_PTR(0)));
     EXPECT_EQ(reader->BeginFlush(), S_OK);
-    EXPECT_EQ(reader->BeginFlush(), S_FALSE);
     EXPECT_EQ(reader->Request(sample(0, kUnit), 3), VFW_E_WRONG_STATE);
-    for (IMediaSample* queued : {first, second, static_cast<IMediaSample*>(nullptr)}) {
-        EXPECT_EQ(reader->WaitForNext(INFINITE, &done, &user), VFW_E_TIMEOUT) << "the flush ends the wait";
-        EXPECT_EQ(done, queued);
-        if (queued) {
-            EXPECT_EQ(queued->GetActualDataLength(), 0);
-            EXPECT_EQ(times(queued).second, times(queued).first);
-        }
+    for (DWORD_PTR i : {1, 2, 3}) {
+        EXPECT_EQ(reader->WaitForNext(INFINITE, &done, &user), VFW_E_TIMEOUT);
+        EXPECT_EQ(done, i < 3 ? queue[i] : nullptr);
+        const auto unread = std::make_pair(0L, done ? times(done).first : 0);
+        EXPECT_EQ(done ? std::make_pair(done->GetActualDataLength(), times(done).second) : unread, unread);
     }
     EXPECT_EQ(reader->EndFlush(), S_OK);
-    EXPECT_EQ(reader->EndFlush(), S_FALSE);
     EXPECT_EQ(reader->WaitForNext(0, &done, &user), VFW_E_TIMEOUT) << "drained requests leave no wake-up behind";
-    // A WaitForNext blocked on an empty queue is let go by a flush.
-    auto released = std::async(std::launch::async, [&] {
-        IMediaSample* got = reinterpret_cast<IMediaSample*>(1);
-        DWORD_PTR cookie = 0;
-        return std::make_pair(reader->WaitForNext(60000, &got, &cookie), got);
-    });
+    auto blocked = std::async(std::launch::async, [&] { return reader->WaitForNext(60000, &done, &user); });
     EXPECT_EQ(reader->BeginFlush(), S_OK);
-    ASSERT_EQ(released.wait_for(std::chrono::seconds(30)), std::future_status::ready) << "still blocked";
-    EXPECT_EQ(released.get(), std::make_pair(VFW_E_TIMEOUT, static_cast<IMediaSample*>(nullptr)));
-    EXPECT_EQ(reader->EndFlush(), S_OK);
-}
-
-TEST_F(MemorySource, ItsPartsCountOnItAndKeepItAliveAndItsNameIsCut) {
-    ComPtr<IEnumPins> pins;
-    ComPtr<IEnumMediaTypes> types;
-    ASSERT_EQ(filter->EnumPins(pins.put()), S_OK);
-    ASSERT_EQ(filter->outputPin()->EnumMediaTypes(types.put()), S_OK);
-    ULONG count = 3;  // the filter's and the enumerators'
-    for (IUnknown* part : std::initializer_list<IUnknown*>{filter->outputPin(), &filter->reader(), &filter->timestampScaling()})
-        EXPECT_EQ(part->AddRef(), ++count) << "counts on the filter";
-    ComPtr<IFilterGraph> graph;
-    ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterGraph, graph.putVoid()), S_OK);
-    const std::wstring longName(200, L'名');
-    EXPECT_EQ(filter->JoinFilterGraph(graph.get(), longName.c_str()), S_OK);
-    FILTER_INFO info{};
-    EXPECT_EQ(filter->QueryFilterInfo(&info), S_OK);
-    EXPECT_EQ(std::wstring(info.achName), longName.substr(0, 127)) << "cut to the field, terminated";
-    EXPECT_EQ(info.pGraph, graph.get());
-    info.pGraph->Release();
-    for (int i = 0; i < 3; ++i) filter->Release();
-    pins.reset();
-    types.reset();
-    EXPECT_EQ(refCount(filter.get()), 1u);
-    // What the parser holds keeps the filter after its creator lets go.
-    IAsyncReader* held = nullptr;
-    ASSERT_EQ(filter->outputPin()->QueryInterface(IID_IAsyncReader, reinterpret_cast<void**>(&held)), S_OK);
+    ASSERT_EQ(blocked.wait_for(std::chrono::seconds(30)), std::future_status::ready) << "a flush lets a wait go";
+    EXPECT_EQ(blocked.get(), VFW_E_TIMEOUT);
+    samples.clear();
+    allocator.reset();
     filter.reset();
-    LONGLONG total = -1, available = -1;
-    EXPECT_EQ(held->Length(&total, &available), S_OK);
-    EXPECT_EQ(std::make_pair(total, available), std::make_pair(1000LL, 1000LL));
-    EXPECT_EQ(held->Release(), 0u);
+    CoUninitialize();
 }
 
-TEST_F(MemorySource, ConnectsOnlyToAPinThatTakesTheReaderTryingTypesInOrder) {
-    const std::vector<uint8_t> wav{'R', 'I', 'F', 'F', 0x24, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' '};
-    const std::vector<uint8_t> avi{'R', 'I', 'F', 'F', 0x10, 0, 0, 0, 'A', 'V', 'I', ' ', 'L', 'I', 'S', 'T'};
+TEST(MemorySource, ConnectsOnlyToAPinThatTakesTheReaderTryingTypesInOrder) {
+    CoInitialize(nullptr);
+    auto filter = ComPtr<MemSourceFilter>::attach(new MemSourceFilter);
     auto other = ComPtr<MemSourceFilter>::attach(new MemSourceFilter);
-    other->outputPin()->detectMediaType(avi);  // so it offers {Stream, AVI}, {Stream, NULL}
-    auto only = [](GUID subtype) { return [subtype](const AM_MEDIA_TYPE& type) { return type.subtype == subtype; }; };
+    filter->reader().setData(streamBytes(0, 1000));
+    other->outputPin()->detectMediaType(bytesOf("RIFF\x10\0\0\0AVI LIST"));  // offers {Stream, AVI}, {Stream, NULL}
     BYTE format[6] = {1, 2, 3, 4, 5, 6};
     AM_MEDIA_TYPE stream{MEDIATYPE_Stream}, wave{MEDIATYPE_Stream, MEDIASUBTYPE_WAVE}, audio{MEDIATYPE_Audio};
     wave.cbFormat = sizeof format;
     wave.pbFormat = format;
-    const struct { const char* name; bool wav, running; AM_MEDIA_TYPE* given; std::function<bool(const AM_MEDIA_TYPE&)> accepts;
+    RefusingMallocSpy spy;
+    AM_MEDIA_TYPE huge = wave;  // a copy would read past `format`: its allocation must fail first
+    huge.cbFormat = static_cast<ULONG>(spy.refused);
+    const struct { const char* name; bool wav, running; AM_MEDIA_TYPE* given; const GUID* accepts;
                    bool takesReader; IPin* offers; HRESULT hr; std::vector<GUID> tried; } rows[] = {
         {"the first offered", true, false, nullptr, nullptr, true, nullptr, S_OK, {MEDIASUBTYPE_WAVE}},
-        {"the next when refused", true, false, nullptr, only(GUID_NULL), true, nullptr, S_OK, {MEDIASUBTYPE_WAVE, GUID_NULL}},
-        {"nothing acceptable", false, false, nullptr, only(MEDIASUBTYPE_WAVE), true, nullptr, VFW_E_NO_ACCEPTABLE_TYPES, {GUID_NULL}},
+        {"next if refused", true, false, nullptr, &GUID_NULL, true, nullptr, S_OK, {MEDIASUBTYPE_WAVE, GUID_NULL}},
+        {"none fits", false, false, nullptr, &MEDIASUBTYPE_WAVE, true, nullptr, VFW_E_NO_ACCEPTABLE_TYPES, {GUID_NULL}},
         {"a given type, reader not taken", true, false, &wave, nullptr, false, nullptr, E_FAIL, {MEDIASUBTYPE_WAVE}},
         {"a given type", false, false, &wave, nullptr, true, nullptr, S_OK, {MEDIASUBTYPE_WAVE}},
-        {"the receiver's types first", true, false, &stream, only(MEDIASUBTYPE_WAVE), true, other->outputPin(), S_OK,
+        {"a format too large to copy", false, false, &huge, nullptr, true, nullptr, E_OUTOFMEMORY, {}},
+        {"the receiver's types first", true, false, &stream, &MEDIASUBTYPE_WAVE, true, other->outputPin(), S_OK,
          {MEDIASUBTYPE_Avi, GUID_NULL, MEDIASUBTYPE_WAVE}},
         {"another majortype", true, false, &audio, nullptr, true, nullptr, VFW_E_NO_ACCEPTABLE_TYPES, {}},
         {"while running", true, true, nullptr, nullptr, true, nullptr, VFW_E_NOT_STOPPED, {}},
@@ -259,38 +200,70 @@ TEST_F(MemorySource, ConnectsOnlyToAPinThatTakesTheReaderTryingTypesInOrder) {
         SCOPED_TRACE(row.name);
         auto source = ComPtr<MemSourceFilter>::attach(new MemSourceFilter);
         MemOutputPin* pin = source->outputPin();
-        if (row.wav) pin->detectMediaType(wav);
+        if (row.wav) pin->detectMediaType(bytesOf("RIFF\x24\0\0\0WAVEfmt "));
         if (row.running) source->Run(0);
-        ReceivingPin parser, second;
+        ReceivingPin parser;
         parser.accepts = row.accepts;
         parser.takesReader = row.takesReader;
         parser.offers = row.offers;
         format[0] = 1;
+        ASSERT_TRUE(row.given != &huge || CoRegisterMallocSpy(&spy) == S_OK);
         EXPECT_EQ(pin->Connect(&parser, row.given), row.hr);
+        if (row.given == &huge) CoRevokeMallocSpy();
         format[0] = 99;  // the connection keeps its own copy of a given format
         EXPECT_EQ(parser.tried, row.tried);
         EXPECT_EQ(parser.disconnects, row.takesReader ? 0 : 1) << "a pin that will not read is told to let go";
         ComPtr<IPin> peer;
         AM_MEDIA_TYPE type{};
-        EXPECT_EQ(pin->ConnectedTo(peer.put()), row.hr == S_OK ? S_OK : VFW_E_NOT_CONNECTED);
         EXPECT_EQ(pin->ConnectionMediaType(&type), row.hr == S_OK ? S_OK : VFW_E_NOT_CONNECTED);
         source->Stop();
         if (row.hr != S_OK) continue;
-        EXPECT_TRUE(parser.reader);
-        EXPECT_EQ(peer.get(), static_cast<IPin*>(&parser));
-        peer.reset();
-        EXPECT_EQ(parser.refs, 1u) << "the connection itself takes no reference";
-        EXPECT_EQ(type.subtype, row.tried.back());
-        EXPECT_EQ(type.cbFormat ? type.pbFormat[0] : 1, 1);
+        EXPECT_EQ(pin->ConnectedTo(peer.put()), S_OK);
+        EXPECT_TRUE(peer.get() == &parser && parser.reader);
+        EXPECT_EQ(std::make_pair(type.subtype, type.cbFormat ? type.pbFormat[0] : 1),
+                  std::make_pair(row.tried.back(), 1));
         CoTaskMemFree(type.pbFormat);
-        EXPECT_EQ(pin->Connect(&second, nullptr), VFW_E_ALREADY_CONNECTED);
-        EXPECT_TRUE(second.tried.empty());
         source->Pause();
         EXPECT_EQ(pin->Disconnect(), VFW_E_NOT_STOPPED);
         source->Stop();
         EXPECT_EQ(pin->Disconnect(), S_OK);
-        EXPECT_EQ(pin->Disconnect(), S_FALSE);
     }
+    // The graph's name is cut to its field; what a parser holds keeps the filter after its creator lets go.
+    ComPtr<IFilterGraph> graph;
+    ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterGraph,
+                               graph.putVoid()), S_OK);
+    const std::wstring longName(200, L'名');
+    FILTER_INFO info{};
+    EXPECT_EQ(filter->JoinFilterGraph(graph.get(), longName.c_str()), S_OK);
+    EXPECT_EQ(filter->QueryFilterInfo(&info), S_OK);
+    EXPECT_EQ(std::wstring(info.achName), longName.substr(0, 127));
+    info.pGraph->Release();
+    IAsyncReader* held = nullptr;
+    ASSERT_EQ(filter->outputPin()->QueryInterface(IID_IAsyncReader, reinterpret_cast<void**>(&held)), S_OK);
+    filter.reset();
+    LONGLONG total = -1, available = -1;
+    EXPECT_EQ(held->Length(&total, &available), S_OK);
+    EXPECT_EQ(std::make_pair(total, available), std::make_pair(1000LL, 1000LL));
+    EXPECT_EQ(held->Release(), 0u);
+    CoUninitialize();
+}
+
+TEST(CheckString, MatchesWhenEveryQuadrupleHoldsWithinTheData) {
+    const auto thousand = streamBytes(0, 1000), wave = bytesOf("RIFF\x24\0\0\0WAVEfmt "), riff = bytesOf("RIFF");
+    const struct { const wchar_t* check; std::vector<uint8_t> data; bool matches; } rows[] = {
+        {L"0,4,,52494646,8,4,,57415645", wave, true}, {L"0,4,,52494646,8,4,,41564920", wave, false},
+        {L" 0, 4, , 52494646 , 8,4,,57415645", wave, true}, {L"8,4,FFFFFFFF,57415645", wave, true},
+        {L"0,4,FFFFFF00,52494600", riff, true}, {L"0,4,,52494600", riff, false},  // the mask picks the bits
+        {L"", riff, true}, {L"0,4", riff, false}, {L"0,0,,", riff, true}, {L"0,4,,", riff, false},
+        {L"-4,4,,f3f4f5f6", thousand, true}, {L"-4,4,,f2f3f4f5", thousand, false},  // from the end
+        {L"998,4,,f5f6f7f8", thousand, false}, {L"-1004,4,,00010203", thousand, false}, {L"0,-1,,", thousand, false},
+        {L"0,4,,524946", riff, false}, {L"0,4,,5249464699", riff, true},  // val and mask: cb bytes, more ignored
+        {L"0,4,ffffff,52494646", riff, false}, {L"0,4,,5249464", riff, false},  // a lone digit spoils it
+        {L"0,1,,00", {}, false}, {L"-1,1,,00", {}, false},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(checkStringMatches(row.check, row.data.data(), static_cast<uint32_t>(row.data.size())), row.matches)
+            << testing::PrintToString(std::wstring(row.check)) << " on " << row.data.size() << " bytes";
 }
 
 }  // namespace
