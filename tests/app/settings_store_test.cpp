@@ -1,14 +1,11 @@
-// The settings store against real files: what load accepts, what save writes, and when a
-// file is rewritten at all.
+// The settings store against real files: what load accepts, what save writes, when it rewrites.
 #include "base/unique_handle.h"
 #include "settings/settings_store.h"
-#include "support/files.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <vector>
 
 namespace melodrift {
 namespace {
@@ -16,112 +13,113 @@ namespace {
 using test::utf16le;
 using Entries = std::vector<std::pair<std::wstring, std::wstring>>;
 
-TEST(SettingsStore, LoadSplitsAtTheFirstEqualsSignOnAnyLineEndAndMarksNothingChanged) {
+// Each file is loaded, changed and saved. Without a change the file stays as it was, bytes and times.
+TEST(SettingsStore, LoadSplitsLinesAtTheFirstEqualsAndSaveRewritesSortedOnlyAfterAChange) {
     const Entries three{{L"Random", L"1"}, {L"Repeat", L"2"}, {L"Volume", L"-5000"}};
     const struct {
-        const char* name;
-        std::string bytes;
-        Entries expected;
-    } rows[] = {
-        {"no trimming", utf16le(L"a=b=c\r\n a = b\r\n=x\r\nabc\r\n\tTab\t=\t\r\n"),
-         {{L"", L"x"}, {L"\tTab\t", L"\t"}, {L" a ", L" b"}, {L"a", L"b=c"}}},
-        {"CR LF", utf16le(L"Random=1\r\nRepeat=2\r\nVolume=-5000\r\n"), three},
-        {"LF, no last end", utf16le(L"Random=1\nRepeat=2\nVolume=-5000"), three},
-        {"CR", utf16le(L"Random=1\rRepeat=2\rVolume=-5000\r"), three},
-        {"no mark, empty lines", utf16le(L"Random=1\r\n\r\n\nRepeat=2\n\rVolume=-5000", false), three},
-        {"second mark is the key's", utf16le(L"\xFEFFkey=v\r\n"), {{L"\xFEFFkey", L"v"}}},
-        {"later duplicate wins", utf16le(L"Repeat=1\r\nRepeat=2\r\n"), {{L"Repeat", L"2"}}},
-        {"odd last byte dropped", utf16le(L"Volume=12") + "3", {{L"Volume", L"12"}}},
-        {"100,000,000 bytes not read", utf16le(L"Volume=-42\r\n"), {}},
-    };
-    test::TempDir dir;
-    for (const auto& row : rows) {
-        test::writeBytes(dir.file(L"s.txt"), row.bytes);
-        if (row.expected.empty()) {  // grown, quickly, to the size load refuses
-            FileHandle file(CreateFileW(dir.file(L"s.txt").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-            ASSERT_TRUE(SetFilePointerEx(file.get(), LARGE_INTEGER{{100000000, 0}}, nullptr, FILE_BEGIN));
-            ASSERT_TRUE(SetEndOfFile(file.get()));
-        }
-        SettingsStore store;
-        store.load(dir.file(L"s.txt"));
-        EXPECT_EQ(Entries(store.entries().begin(), store.entries().end()), row.expected) << row.name;
-        EXPECT_FALSE(store.dirty()) << row.name;
-        EXPECT_EQ(store.fileName(), dir.file(L"s.txt"));
-    }
-}
-
-// What a file holds after a change and save (null: the file stays as it was, bytes and times).
-TEST(SettingsStore, SaveWritesSortedCrLfLinesAfterTheMarkOnlyWhenSomethingChanged) {
-    const struct {
-        const char* name;
-        const wchar_t* before;  // null: no file
+        std::string before;  // "-": no file
+        Entries loaded;
         std::function<void(SettingsStore&)> change;
-        const wchar_t* after;
+        const wchar_t* saved;
     } rows[] = {
-        {"a missing file, sorted by unsigned code units", nullptr,
-         [](SettingsStore& s) {
-             for (const wchar_t* key : {L"volume", L"Volume", L"Vol", L"\xFF21", L"\x00E9", L"a", L"Z", L"Volume2"})
-                 s.setInt(key, 1);
-             EXPECT_EQ(s.getInt(L"Splitter", -1), -1);
-             EXPECT_EQ(s.getString(L"LastFile", L"曲 = 1.mp3"), L"曲 = 1.mp3");
-             s.entry(L"LastFolder") = L"C:\\音楽";
-         },
-         L"LastFile=曲 = 1.mp3\r\nLastFolder=C:\\音楽\r\nSplitter=-1\r\nVol=1\r\nVolume=1\r\nVolume2=1\r\nZ=1\r\n"
-         L"a=1\r\nvolume=1\r\n\x00E9=1\r\n\xFF21=1\r\n"},
-        {"duplicate saved once", L"Repeat=1\r\nRepeat=2\r\n", [](SettingsStore& s) { s.setInt(L"Random", 0); },
+        {utf16le(L"a=b=c\r\n a = b\r\n=x\r\nabc\r\n\tTab\t=\t\r\n"),
+         {{L"", L"x"}, {L"\tTab\t", L"\t"}, {L" a ", L" b"}, {L"a", L"b=c"}}},
+        {utf16le(L"Random=1\r\nRepeat=2\r\nVolume=-5000\r\n"), three},
+        {utf16le(L"Random=1\nRepeat=2\nVolume=-5000"), three},
+        {utf16le(L"Random=1\rRepeat=2\rVolume=-5000\r"), three},
+        {utf16le(L"Random=1\r\n\r\n\nRepeat=2\n\rVolume=-5000", false), three},
+        {utf16le(L"\xFEFFkey=v\r\n"), {{L"\xFEFFkey", L"v"}}},  // a second mark belongs to the key
+        {utf16le(L"Volume=12") + "3", {{L"Volume", L"12"}}},
+        {utf16le(L"Volume=-42\r\n") + std::string(100000000 - 26, '\0'), {}},  // too large to read
+        {utf16le(L"Repeat=1\r\nRepeat=2\r\n", false), {{L"Repeat", L"2"}}, [](SettingsStore& s) { s.setInt(L"Random", 0); },
          L"Random=0\r\nRepeat=2\r\n"},
-        {"reads of present keys and new entries change nothing", L"Hidden=cd\nPlayable=*.mp3\nVolume=x\n",
-         [](SettingsStore& s) {
-             s.getString(L"Hidden", L"");
-             s.getString(L"Playable", L"*.wav");
-             s.getInt(L"Volume", 5);
-             s.entry(L"Hidden");
+        {utf16le(L"Hidden=cd\nVolume=x\n"), {{L"Hidden", L"cd"}, {L"Volume", L"x"}},
+         [](SettingsStore& s) {  // reads of present keys and new entries change nothing
+             EXPECT_EQ(s.getString(L"Hidden", L"") + L"|" + std::to_wstring(s.getInt(L"Volume", 5)), L"cd|0");
              s.entry(L"LastFolder") = L"C:\\";
+         }},
+        {utf16le(L"Volume=-300\r\n"), {{L"Volume", L"-300"}}, [](SettingsStore& s) { s.setInt(L"Volume", -300); },
+         L"Volume=-300\r\n"},  // the same value still rewrites
+        {utf16le(L"a=12abc\r\nb=abc\r\nc=\r\n"), {{L"a", L"12abc"}, {L"b", L"abc"}, {L"c", L""}},
+         [](SettingsStore& s) {
+             EXPECT_EQ(std::to_wstring(s.getInt(L"a", 9)) + std::to_wstring(s.getInt(L"b", 9)) + s.getString(L"c", L"d"),
+                       L"120");
+             s.setInt(L"a", INT_MIN);
+             s.setInt(L"b", INT_MAX);
+             EXPECT_EQ(s.getInt(L"a", 0), INT_MIN);
          },
-         nullptr},
-        {"the same value still rewrites", L"Volume=-300\r\n", [](SettingsStore& s) { s.setInt(L"Volume", -300); },
-         L"Volume=-300\r\n"},
+         L"a=-2147483648\r\nb=2147483647\r\nc=\r\n"},
+        {"-", {},
+         [](SettingsStore& s) {  // sorted by unsigned code units; reads of missing keys insert their defaults
+             for (const wchar_t* key : {L"volume", L"Volume", L"Vol", L"\xFF21", L"\x00E9", L"a", L"Z"}) s.setInt(key, 1);
+             EXPECT_EQ(s.getInt(L"Splitter", -1), -1);
+             s.getString(L"Missing", nullptr);
+             s.entry(L"LastFile") = L"曲 = 1.mp3";
+         },
+         L"LastFile=曲 = 1.mp3\r\nMissing=\r\nSplitter=-1\r\nVol=1\r\nVolume=1\r\nZ=1\r\na=1\r\nvolume=1\r\n\x00E9=1\r\n"
+         L"\xFF21=1\r\n"},
     };
     for (const auto& row : rows) {
         test::TempDir dir;
         const std::wstring path = dir.file(L"player-config.txt");
-        test::FileTimes times;
-        if (row.before) {
-            test::writeBytes(path, utf16le(row.before, false));
+        if (row.before != "-") {
+            test::writeBytes(path, row.before);
             test::ageFile(path);
-            times = test::fileTimes(path);
         }
-        const std::string bytes = row.before ? test::readBytes(path) : "";
+        const test::TreeSnapshot unchanged = test::snapshotTree(dir.path());
         SettingsStore store;
         store.load(path);
-        row.change(store);
-        EXPECT_EQ(store.dirty(), row.after != nullptr) << row.name;
-        ASSERT_TRUE(store.save()) << row.name;
-        EXPECT_EQ(test::readBytes(path), row.after ? utf16le(row.after) : bytes) << row.name;
-        EXPECT_TRUE(!row.before || (test::fileTimes(path) == times) == (row.after == nullptr)) << row.name;
-        SettingsStore reread;
-        reread.load(path);
-        EXPECT_TRUE(!row.after || reread.entries() == store.entries()) << row.name;
+        EXPECT_EQ(Entries(store.entries().begin(), store.entries().end()), row.loaded) << row.before.size();
+        if (row.change) row.change(store);
+        EXPECT_EQ(store.dirty(), row.saved != nullptr);
+        ASSERT_TRUE(store.save());
+        if (row.saved) {
+            EXPECT_EQ(test::readBytes(path), utf16le(row.saved));
+        } else {
+            EXPECT_EQ(test::snapshotTree(dir.path()), unchanged) << row.before.size();
+        }
     }
 }
 
-TEST(SettingsStore, NumbersReadLeadingDigitsWriteTheExtremesAndReferencesStayValid) {
+// A save that cannot complete (no folder, a folder in the file's place, a file too large to read
+// back, a full disk) fails and leaves the folder as it was; with room again it saves whole.
+TEST(SettingsStore, ASaveThatCannotCompleteKeepsTheOldFileAndLeavesNoScraps) {
     test::TempDir dir;
-    test::writeBytes(dir.file(L"s.txt"), utf16le(L"a=12abc\r\nb=abc\r\nc=\r\nd=-5000\r\n"));
-    SettingsStore store;
-    store.load(dir.file(L"s.txt"));
-    const std::pair<const wchar_t*, int> numbers[] = {{L"a", 12}, {L"b", 0}, {L"c", 0}, {L"d", -5000}};
-    for (const auto& [key, value] : numbers) EXPECT_EQ(store.getInt(key, 9), value) << key;
-    EXPECT_EQ(store.getString(L"c", L"default"), L"");
-    EXPECT_FALSE(store.dirty());
-    EXPECT_EQ(store.getString(L"Missing", nullptr), L"");
-    const std::wstring& first = store.getString(L"Favorite[00]", L"C:\\a");
-    store.setInt(L"min", INT_MIN);
-    store.setInt(L"max", INT_MAX);
-    for (int i = 1; i < 200; ++i) store.setInt(L"k" + std::to_wstring(i), i);
-    EXPECT_EQ(first, L"C:\\a");
-    EXPECT_EQ(store.getString(L"min", nullptr) + L" " + store.getString(L"max", nullptr), L"-2147483648 2147483647");
-    EXPECT_EQ(store.getInt(L"min", 0), INT_MIN);
+    ASSERT_TRUE(CreateDirectoryW(dir.file(L"folder.txt").c_str(), nullptr));
+    const std::wstring tinyFs = test::environmentVariable(L"MELODRIFT_TINY_FS");
+    const bool full = !tinyFs.empty() && GetFileAttributesW((tinyFs + L"\\.tiny-fs").c_str()) != INVALID_FILE_ATTRIBUTES;
+    const std::wstring filler = tinyFs + L"\\filler", onTiny = tinyFs + L"\\melodrift-state.txt";
+    for (const std::wstring& path : {dir.file(L"gone\\a.txt"), dir.file(L"folder.txt"), dir.file(L"big.txt"), onTiny}) {
+        if (path == onTiny && !full) continue;
+        SettingsStore store;
+        store.load(path);
+        store.setInt(L"Volume", -300);
+        const std::wstring& volume = store.getString(L"Volume", nullptr);  // stays valid as entries are added
+        const bool existing = store.save();
+        if (path == onTiny) {  // writes until the file system refuses
+            FileHandle file(CreateFileW(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+            const std::string block(512, 'x');
+            for (DWORD written = 1; written > 0 && WriteFile(file.get(), block.data(), 512, &written, nullptr);) {}
+            for (int i = 0; i < 400; ++i) store.setInt(L"Key" + std::to_wstring(i), i);  // far more than is free
+        }
+        store.entry(L"k").assign(path == dir.file(L"big.txt") ? 100000000 / 2 - 18 : 0, L'x');  // mark, 2 lines: 10^8
+        store.markDirty();
+        const std::wstring folder = path == onTiny ? tinyFs : dir.path();
+        const test::TreeSnapshot before = test::snapshotTree(folder);
+        EXPECT_FALSE(store.save());
+        EXPECT_EQ(test::snapshotTree(folder), before);
+        SettingsStore reread;
+        reread.load(path);
+        EXPECT_EQ(reread.getString(L"Volume", L"") + L"|" + volume, existing ? L"-300|-300" : L"|-300");
+        if (!store.entry(L"k").empty()) store.entry(L"k").pop_back();
+        if (path == onTiny) {
+            ASSERT_TRUE(DeleteFileW(filler.c_str()));
+        }
+        EXPECT_EQ(store.save(), existing) << "one byte less, or with room again";
+        reread.load(path);
+        EXPECT_TRUE(!existing || reread.entries() == store.entries());
+        if (path == onTiny) DeleteFileW(onTiny.c_str());
+    }
 }
 
 }  // namespace

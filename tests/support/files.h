@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <set>
 #include <string>
 #include <tuple>
@@ -13,13 +12,10 @@ namespace melodrift::test {
 
 std::string readBytes(const std::wstring& path);
 void writeBytes(const std::wstring& path, const std::string& bytes);
-bool fileExists(const std::wstring& path);
 // Text as the settings files hold it: UTF-16LE, optionally after the mark FF FE.
 std::string utf16le(const std::wstring& text, bool withMark = true);
-
 struct FileTimes {
     FILETIME created{}, written{};
-    bool operator==(const FileTimes& other) const;
 };
 FileTimes fileTimes(const std::wstring& path);
 void ageFile(const std::wstring& path);  // both time stamps a day back, so that any rewrite shows
@@ -27,9 +23,8 @@ std::vector<std::wstring> fileNamesIn(const std::wstring& dir);  // sorted, with
 // Path, size and write time of everything below dir: equal snapshots mean nothing was written.
 using TreeSnapshot = std::set<std::tuple<std::wstring, uint64_t, uint64_t>>;
 TreeSnapshot snapshotTree(const std::wstring& dir);
+void removeTree(const std::wstring& path);
 std::wstring systemTempFolder();                        // without a trailing backslash
 std::wstring environmentVariable(const wchar_t* name);  // empty when unset
-// Calls visit for every entry of dir but "." and "..".
-void forEachEntry(const std::wstring& dir, const std::function<void(const WIN32_FIND_DATAW&)>& visit);
 
 }  // namespace melodrift::test

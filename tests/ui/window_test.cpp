@@ -1,6 +1,6 @@
-// The window base: linking windows to objects, the main loop and the nested pump.
+// The window base, its loop and pumps, and the entry point's guard around them.
+#include "app/fatal_error_guard.h"
 #include "settings/settings_files.h"
-#include "support/files.h"
 #include "support/temp_dir.h"
 #include "support/wait.h"
 #include "ui/paced_pump.h"
@@ -9,77 +9,87 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
-#include <vector>
+#include <thread>
 
 namespace melodrift {
 namespace {
 
 constexpr UINT kRecord = WM_APP + 1, kThrow = WM_APP + 2;
 
+// Its window outlives it, as a window does whose object an exception has unwound.
 struct RecordingWindow : Window {
-    static ATOM atom() {
-        static const ATOM registered = registerWindowClass(0, nullptr, nullptr, nullptr, L"melodrift-WindowTest", nullptr);
-        return registered;
-    }
     static HWND create(Window* object) {
-        return CreateWindowExW(0, MAKEINTATOM(atom()), L"", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+        static const ATOM atom = registerWindowClass(0, nullptr, nullptr, nullptr, L"melodrift-WindowTest", nullptr);
+        return CreateWindowExW(0, MAKEINTATOM(atom), L"", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
                                GetModuleHandleW(nullptr), object);
     }
     RecordingWindow() { create(this); }
-    ~RecordingWindow() override { DestroyWindow(window()); }
     LRESULT handleMessage(HWND h, UINT message, WPARAM w, LPARAM l) override {
         messages.push_back(message);
         if (message == kRecord) posted.push_back(int(w));
-        if (message == kThrow) throw std::out_of_range("index");
+        if (message == kThrow) throw std::length_error("string too long");
         return DefWindowProcW(h, message, w, l);
     }
     std::vector<UINT> messages;
     std::vector<int> posted;
 };
 
-TEST(Window, ObjectIsLinkedFromWmNcCreateUntilItGoes) {
-    RecordingWindow linked;
-    // An overlapped window is asked for WM_GETMINMAXINFO before WM_NCCREATE, when nothing is linked yet.
-    ASSERT_FALSE(linked.messages.empty());
-    EXPECT_EQ(linked.messages.front(), UINT(WM_NCCREATE));
-    EXPECT_EQ(GetWindowLongPtrW(linked.window(), GWLP_USERDATA), LONG_PTR(&linked));
-    EXPECT_EQ(registerWindowClass(0, nullptr, nullptr, nullptr, L"melodrift-WindowTest", nullptr), 0);
-    // A window created without an object, and one whose object is gone (as on the fatal-error path).
-    struct Leaving : Window {
-        LRESULT handleMessage(HWND h, UINT m, WPARAM w, LPARAM l) override { return DefWindowProcW(h, m, w, l); }
-    };
-    auto* leaving = new Leaving;
-    HWND orphan = RecordingWindow::create(leaving);
-    EXPECT_EQ(leaving->window(), orphan);
-    delete leaving;
-    for (HWND hwnd : {RecordingWindow::create(nullptr), orphan}) {
-        EXPECT_EQ(GetWindowLongPtrW(hwnd, GWLP_USERDATA), 0);
-        SendMessageW(hwnd, WM_SETTEXT, 0, LPARAM(L"default"));
-        wchar_t text[32] = L"";
-        GetWindowTextW(hwnd, text, 32);
-        EXPECT_STREQ(text, L"default");
-        DestroyWindow(hwnd);
-    }
-}
-
-TEST(Window, LoopAndNestedPumpDispatchInOrderAndHandExceptionsOn) {
+// Linked from WM_NCCREATE on (an overlapped window is asked for WM_GETMINMAXINFO before it);
+// a window without an object gets default handling.
+TEST(Window, LinkedFromCreationLoopAndPumpDispatchInOrderAndHandExceptionsOn) {
     RecordingWindow window;
-    MSG msg;
+    EXPECT_EQ(window.messages.at(0), UINT(WM_NCCREATE));
+    const HWND alone = RecordingWindow::create(nullptr);
+    wchar_t text[32] = L"";
+    SendMessageW(alone, WM_SETTEXT, 0, LPARAM(L"default"));
+    EXPECT_TRUE(GetWindowTextW(alone, text, 32) && !wcscmp(text, L"default"));
     for (int i = 0; i < 3; ++i) PostMessageW(window.window(), kRecord, i, 0);
     PostQuitMessage(42);
     EXPECT_EQ(runMessageLoop(), 42);
-    PostQuitMessage(0);
-    EXPECT_EQ(runMessageLoop(), 0);
     PostMessageW(window.window(), kThrow, 0, 0);
-    PostMessageW(window.window(), kRecord, 3, 0);
-    EXPECT_THROW(runMessageLoop(), std::out_of_range);
-    EXPECT_EQ(window.posted, (std::vector<int>{0, 1, 2}));  // nothing after the throwing message ran
     for (int i = 3; i < 6; ++i) PostMessageW(window.window(), kRecord, i, 0);
+    EXPECT_THROW(pumpPendingMessages(), std::length_error);
+    EXPECT_EQ(window.posted.size(), 3u) << "nothing after the throwing message ran";
     pumpPendingMessages();
-    EXPECT_EQ(window.posted, (std::vector<int>{0, 1, 2, 3, 3, 4, 5}));
-    EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE));
-    PostMessageW(window.window(), kThrow, 0, 0);
-    EXPECT_THROW(pumpPendingMessages(), std::out_of_range);
+    EXPECT_EQ(window.posted, (std::vector<int>{0, 1, 2, 3, 4, 5}));
+}
+
+// A standard exception thrown inside a handler ends the run with the fatal-error box (its caption
+// right in the ANSI code page 932) and exit code 1, and saves nothing.
+TEST(Window, HandlerExceptionShowsTheFatalErrorBoxReturnsOneAndWritesNoSettings) {
+    ASSERT_EQ(GetACP(), 932u);
+    EXPECT_EQ(runGuarded([] { return 42; }), 42);
+    test::TempDir dir;
+    test::writeBytes(dir.file(L"melodrift-state.txt"), test::utf16le(L"Volume=-100\r\n"));
+    test::ageFile(dir.file(L"melodrift-state.txt"));
+    const test::TreeSnapshot before = test::snapshotTree(dir.path());
+    std::wstring texts;  // the box's texts, read by a watcher that then presses OK
+    std::thread watcher([&] {
+        HWND box = nullptr;
+        test::waitUntil([&] { return (box = FindWindowW(L"#32770", L"致命的エラー - melodrift")) != nullptr; }, 60000);
+        char caption[128] = "";
+        GetWindowTextA(box, caption, 128);
+        texts = strcmp(caption, kFatalErrorCaption) ? L"wrong ANSI caption|" : L"";
+        wchar_t w[128];
+        for (HWND child = nullptr; (child = FindWindowExW(box, child, nullptr, nullptr));)
+            texts += std::wstring(w, GetWindowTextW(child, w, 128)) + L"|";
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    const int code = runGuarded([&] {
+        configStore.load(dir.file(L"melodrift-config.txt"));
+        stateStore.load(dir.file(L"melodrift-state.txt"));
+        stateStore.setInt(L"Volume", -200);
+        RecordingWindow window;
+        SetTimer(window.window(), 1, 10, nullptr);  // it still fires while the box is up, the object gone
+        PostMessageW(window.window(), kThrow, 0, 0);
+        runMessageLoop();
+        saveSettingsFiles();
+        return 0;
+    });
+    watcher.join();
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(texts.find(L"string too long") != std::wstring::npos && texts.find(L"wrong") == std::wstring::npos);
+    EXPECT_EQ(test::snapshotTree(dir.path()), before);
 }
 
 // A WM_QUIT met by the listings' paced pump, once its drain is due, writes both stores and
@@ -87,10 +97,9 @@ TEST(Window, LoopAndNestedPumpDispatchInOrderAndHandExceptionsOn) {
 TEST(WindowDeathTest, QuitMetByThePacedPumpWritesBothStoresAndEndsTheProcess) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     // The death test re-runs this program, so the files live where both runs find them.
-    const std::wstring folder = test::systemTempFolder() + L"\\melodrift-pump-quit-test";
-    const std::wstring config = folder + L"\\melodrift-config.txt", state = folder + L"\\melodrift-state.txt";
-    test::removeTree(folder);
-    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring config = test::systemTempFolder() + L"\\melodrift-quit-config.txt";
+    const std::wstring state = test::systemTempFolder() + L"\\melodrift-quit-state.txt";
+    for (const auto& file : {config, state}) DeleteFileW(file.c_str());
     EXPECT_EXIT(
         {
             setDrainQuitHandler(saveSettingsFiles);
@@ -105,9 +114,9 @@ TEST(WindowDeathTest, QuitMetByThePacedPumpWritesBothStoresAndEndsTheProcess) {
             _exit(99);  // not reached: the pump ends the process
         },
         ::testing::ExitedWithCode(7), "");
-    EXPECT_EQ(test::readBytes(config), test::utf16le(L"Favorite[00]=D:\\曲\r\n"));
-    EXPECT_EQ(test::readBytes(state), test::utf16le(L"Volume=-700\r\n"));
-    test::removeTree(folder);
+    EXPECT_EQ(test::readBytes(config) + test::readBytes(state),
+              test::utf16le(L"Favorite[00]=D:\\曲\r\n") + test::utf16le(L"Volume=-700\r\n"));
+    for (const auto& file : {config, state}) DeleteFileW(file.c_str());
 }
 
 }  // namespace
