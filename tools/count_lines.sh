@@ -7,6 +7,8 @@ count() {  # count FIND-ARGS...: non-blank lines of the files found
   find "$@" -type f -print0 2>/dev/null | xargs -0 -r cat | grep -cv '^[[:space:]]*$' || true
 }
 
+# All program code: app, base, library, playback and ui, and the layers split out of them
+# (archive from library, settings from app, main_window from ui).
 program_dirs=()
 for dir in app base library playback ui archive settings main_window; do
   [ -d "$dir" ] && program_dirs+=("$dir")

@@ -1,205 +1,125 @@
-// The settings store against real files: what load accepts, what save writes, and
-// when a file is rewritten at all.
+// The settings store against real files: what load accepts, what save writes, when it rewrites.
+#include "base/unique_handle.h"
 #include "settings/settings_store.h"
-#include "support/files.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
-#include <vector>
+#include <functional>
 
 namespace melodrift {
 namespace {
 
-using test::TempDir;
 using test::utf16le;
-
 using Entries = std::vector<std::pair<std::wstring, std::wstring>>;
 
-Entries entriesOf(const SettingsStore& store) {
-    return Entries(store.entries().begin(), store.entries().end());
-}
-
-class SettingsFile : public ::testing::Test {
-protected:
-    SettingsStore loadText(const std::wstring& text, bool withMark = true) {
-        test::writeBytes(path, utf16le(text, withMark));
+// Each file is loaded, changed and saved. Without a change the file stays as it was, bytes and times.
+TEST(SettingsStore, LoadSplitsLinesAtTheFirstEqualsAndSaveRewritesSortedOnlyAfterAChange) {
+    const Entries three{{L"Random", L"1"}, {L"Repeat", L"2"}, {L"Volume", L"-5000"}};
+    const struct {
+        std::string before;  // "-": no file
+        Entries loaded;
+        std::function<void(SettingsStore&)> change;
+        const wchar_t* saved;
+    } rows[] = {
+        {utf16le(L"a=b=c\r\n a = b\r\n=x\r\nabc\r\n\tTab\t=\t\r\n"),
+         {{L"", L"x"}, {L"\tTab\t", L"\t"}, {L" a ", L" b"}, {L"a", L"b=c"}}},
+        {utf16le(L"Random=1\r\nRepeat=2\r\nVolume=-5000\r\n"), three},
+        {utf16le(L"Random=1\nRepeat=2\nVolume=-5000"), three},
+        {utf16le(L"Random=1\rRepeat=2\rVolume=-5000\r"), three},
+        {utf16le(L"Random=1\r\n\r\n\nRepeat=2\n\rVolume=-5000", false), three},
+        {utf16le(L"\xFEFFkey=v\r\n"), {{L"\xFEFFkey", L"v"}}},  // a second mark belongs to the key
+        {utf16le(L"Volume=12") + "3", {{L"Volume", L"12"}}},
+        {utf16le(L"Volume=-42\r\n") + std::string(100000000 - 26, '\0'), {}},  // too large to read
+        {utf16le(L"Repeat=1\r\nRepeat=2\r\n", false), {{L"Repeat", L"2"}}, [](SettingsStore& s) { s.setInt(L"Random", 0); },
+         L"Random=0\r\nRepeat=2\r\n"},
+        {utf16le(L"Hidden=cd\nVolume=x\n"), {{L"Hidden", L"cd"}, {L"Volume", L"x"}},
+         [](SettingsStore& s) {  // reads of present keys and new entries change nothing
+             EXPECT_EQ(s.getString(L"Hidden", L"") + L"|" + std::to_wstring(s.getInt(L"Volume", 5)), L"cd|0");
+             s.entry(L"LastFolder") = L"C:\\";
+         }},
+        {utf16le(L"Volume=-300\r\n"), {{L"Volume", L"-300"}}, [](SettingsStore& s) { s.setInt(L"Volume", -300); },
+         L"Volume=-300\r\n"},  // the same value still rewrites
+        {utf16le(L"a=12abc\r\nb=abc\r\nc=\r\n"), {{L"a", L"12abc"}, {L"b", L"abc"}, {L"c", L""}},
+         [](SettingsStore& s) {
+             EXPECT_EQ(std::to_wstring(s.getInt(L"a", 9)) + std::to_wstring(s.getInt(L"b", 9)) + s.getString(L"c", L"d"),
+                       L"120");
+             s.setInt(L"a", INT_MIN);
+             s.setInt(L"b", INT_MAX);
+             EXPECT_EQ(s.getInt(L"a", 0), INT_MIN);
+         },
+         L"a=-2147483648\r\nb=2147483647\r\nc=\r\n"},
+        {"-", {},
+         [](SettingsStore& s) {  // sorted by unsigned code units; reads of missing keys insert their defaults
+             for (const wchar_t* key : {L"volume", L"Volume", L"Vol", L"\xFF21", L"\x00E9", L"a", L"Z"}) s.setInt(key, 1);
+             EXPECT_EQ(s.getInt(L"Splitter", -1), -1);
+             s.getString(L"Missing", nullptr);
+             s.entry(L"LastFile") = L"曲 = 1.mp3";
+         },
+         L"LastFile=曲 = 1.mp3\r\nMissing=\r\nSplitter=-1\r\nVol=1\r\nVolume=1\r\nZ=1\r\na=1\r\nvolume=1\r\n\x00E9=1\r\n"
+         L"\xFF21=1\r\n"},
+    };
+    for (const auto& row : rows) {
+        test::TempDir dir;
+        const std::wstring path = dir.file(L"player-config.txt");
+        if (row.before != "-") {
+            test::writeBytes(path, row.before);
+            test::ageFile(path);
+        }
+        const test::TreeSnapshot unchanged = test::snapshotTree(dir.path());
         SettingsStore store;
         store.load(path);
-        return store;
+        EXPECT_EQ(Entries(store.entries().begin(), store.entries().end()), row.loaded) << row.before.size();
+        if (row.change) row.change(store);
+        EXPECT_EQ(store.dirty(), row.saved != nullptr);
+        ASSERT_TRUE(store.save());
+        if (row.saved) {
+            EXPECT_EQ(test::readBytes(path), utf16le(row.saved));
+        } else {
+            EXPECT_EQ(test::snapshotTree(dir.path()), unchanged) << row.before.size();
+        }
     }
-
-    TempDir dir;
-    std::wstring path = dir.file(L"player-config.txt");
-};
-
-TEST_F(SettingsFile, MissingFileGivesAnEmptyUnchangedStoreThatDefaultsFill) {
-    SettingsStore store;
-    store.load(path);
-    EXPECT_TRUE(store.entries().empty());
-    EXPECT_FALSE(store.dirty());
-    EXPECT_EQ(store.fileName(), path);
-
-    EXPECT_EQ(store.getInt(L"Volume", 0), 0);
-    EXPECT_TRUE(store.dirty());
-    ASSERT_TRUE(store.save());
-    EXPECT_EQ(test::readBytes(path), utf16le(L"Volume=0\r\n"));
 }
 
-TEST_F(SettingsFile, FirstEqualsSignSplitsAndNothingIsTrimmed) {
-    SettingsStore store = loadText(L"a=b=c\r\n a = b\r\n=x\r\nabc\r\n\tTab\t=\t\r\n");
-    EXPECT_EQ(entriesOf(store), (Entries{{L"", L"x"}, {L"\tTab\t", L"\t"}, {L" a ", L" b"}, {L"a", L"b=c"}}));
-    EXPECT_FALSE(store.dirty());
-}
-
-TEST_F(SettingsFile, AllLineEndsAndAMissingMarkLoadTheSame) {
-    const Entries expected{{L"Random", L"1"}, {L"Repeat", L"2"}, {L"Volume", L"-5000"}};
-    EXPECT_EQ(entriesOf(loadText(L"Random=1\r\nRepeat=2\r\nVolume=-5000\r\n")), expected);
-    EXPECT_EQ(entriesOf(loadText(L"Random=1\nRepeat=2\nVolume=-5000")), expected);
-    EXPECT_EQ(entriesOf(loadText(L"Random=1\rRepeat=2\rVolume=-5000\r")), expected);
-    EXPECT_EQ(entriesOf(loadText(L"Random=1\r\n\r\n\nRepeat=2\n\rVolume=-5000", false)), expected);
-}
-
-TEST_F(SettingsFile, OnlyOneLeadingMarkIsSkipped) {
-    // A second mark belongs to the first key.
-    SettingsStore store = loadText(L"\xFEFFkey=v\r\n");
-    EXPECT_EQ(entriesOf(store), (Entries{{L"\xFEFFkey", L"v"}}));
-}
-
-TEST_F(SettingsFile, LaterDuplicateWinsAndIsSavedOnce) {
-    SettingsStore store = loadText(L"Repeat=1\r\nRepeat=2\r\n");
-    EXPECT_EQ(store.getInt(L"Repeat", 0), 2);
-    store.setInt(L"Random", 0);
-    ASSERT_TRUE(store.save());
-    EXPECT_EQ(test::readBytes(path), utf16le(L"Random=0\r\nRepeat=2\r\n"));
-}
-
-TEST_F(SettingsFile, TrailingOddByteIsDropped) {
-    test::writeBytes(path, utf16le(L"Volume=12") + "3");
-    SettingsStore store;
-    store.load(path);
-    EXPECT_EQ(store.getInt(L"Volume", 0), 12);
-}
-
-TEST_F(SettingsFile, FileOfOneHundredMillionBytesIsNotRead) {
-    test::writeBytes(path, utf16le(L"Volume=-42\r\n"));
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    LARGE_INTEGER size{};
-    size.QuadPart = 100000000;
-    ASSERT_TRUE(SetFilePointerEx(file, size, nullptr, FILE_BEGIN));
-    ASSERT_TRUE(SetEndOfFile(file));
-    CloseHandle(file);
-
-    SettingsStore store;
-    store.load(path);
-    EXPECT_TRUE(store.entries().empty());
-    EXPECT_FALSE(store.dirty());
-}
-
-TEST_F(SettingsFile, SaveWritesMarkSortedLinesAndCrLfAfterEveryEntry) {
-    SettingsStore store;
-    store.load(path);
-    store.setInt(L"Volume", -1);
-    store.setInt(L"Random", 1);
-    store.setInt(L"FileList.Column[0]", 200);
-    store.getString(L"LastFile", L"曲 = 1.mp3");
-    ASSERT_TRUE(store.save());
-    EXPECT_EQ(test::readBytes(path),
-              utf16le(L"FileList.Column[0]=200\r\nLastFile=曲 = 1.mp3\r\nRandom=1\r\nVolume=-1\r\n"));
-
-    SettingsStore reread;
-    reread.load(path);
-    EXPECT_EQ(entriesOf(reread), entriesOf(store));
-}
-
-TEST_F(SettingsFile, KeysSortByUnsignedCodeUnitsCaseSensitively) {
-    SettingsStore store;
-    store.load(path);
-    for (const wchar_t* key : {L"volume", L"Volume", L"Vol", L"\xFF21", L"\x00E9", L"a", L"Z", L"Volume2"})
-        store.setInt(key, 1);
-    std::vector<std::wstring> keys;
-    for (const auto& entry : store.entries()) keys.push_back(entry.first);
-    EXPECT_EQ(keys, (std::vector<std::wstring>{L"Vol", L"Volume", L"Volume2", L"Z", L"a", L"volume", L"\x00E9",
-                                               L"\xFF21"}));
-}
-
-TEST_F(SettingsFile, UnchangedStoreIsNotRewritten) {
-    test::writeBytes(path, utf16le(L"Hidden=cd\r\nPlayable=*.mp3\r\nVolume=x\r\n", false));
-    test::ageFile(path);
-    const std::string bytes = test::readBytes(path);
-    const test::FileTimes times = test::fileTimes(path);
-
-    SettingsStore store;
-    store.load(path);
-    store.getString(L"Hidden", L"");
-    store.getString(L"Playable", L"*.wav");
-    store.getInt(L"Volume", 5);
-    store.entry(L"Hidden");
-    EXPECT_FALSE(store.dirty());
-    EXPECT_TRUE(store.save());
-
-    EXPECT_EQ(test::readBytes(path), bytes);
-    EXPECT_TRUE(test::fileTimes(path) == times);
-}
-
-TEST_F(SettingsFile, SettingTheSameValueStillRewrites) {
-    test::writeBytes(path, utf16le(L"Volume=-300\r\n"));
-    test::ageFile(path);
-    const test::FileTimes times = test::fileTimes(path);
-
-    SettingsStore store;
-    store.load(path);
-    store.setInt(L"Volume", -300);
-    EXPECT_TRUE(store.dirty());
-    ASSERT_TRUE(store.save());
-    EXPECT_FALSE(test::fileTimes(path) == times);
-    EXPECT_EQ(test::readBytes(path), utf16le(L"Volume=-300\r\n"));
-}
-
-TEST_F(SettingsFile, EntryInsertsEmptyWithoutMarkingAndMarkDirtyMakesItStick) {
-    SettingsStore store;
-    store.load(path);
-    store.entry(L"LastFolder") = L"C:\\音楽";
-    EXPECT_FALSE(store.dirty());
-    store.markDirty();
-    ASSERT_TRUE(store.save());
-    EXPECT_EQ(test::readBytes(path), utf16le(L"LastFolder=C:\\音楽\r\n"));
-}
-
-TEST(SettingsValues, GetIntReadsLeadingDigitsAndKeepsExistingEmptyValues) {
-    TempDir dir;
-    const std::wstring path = dir.file(L"s.txt");
-    test::writeBytes(path, utf16le(L"a=12abc\r\nb=abc\r\nc=\r\nd=-5000\r\ne=+7\r\n"));
-    SettingsStore store;
-    store.load(path);
-    EXPECT_EQ(store.getInt(L"a", 9), 12);
-    EXPECT_EQ(store.getInt(L"b", 9), 0);
-    EXPECT_EQ(store.getInt(L"c", 9), 0);
-    EXPECT_EQ(store.getInt(L"d", 9), -5000);
-    EXPECT_EQ(store.getString(L"c", L"default"), L"");
-    EXPECT_FALSE(store.dirty());
-
-    EXPECT_EQ(store.getInt(L"Splitter", -1), -1);
-    EXPECT_EQ(store.getString(L"Splitter", L"?"), L"-1");
-    EXPECT_EQ(store.getString(L"Missing", nullptr), L"");
-    EXPECT_TRUE(store.dirty());
-}
-
-TEST(SettingsValues, SetIntFormatsDecimalIncludingTheExtremes) {
-    SettingsStore store;
-    store.setInt(L"min", INT_MIN);
-    store.setInt(L"max", INT_MAX);
-    EXPECT_EQ(store.getString(L"min", nullptr), L"-2147483648");
-    EXPECT_EQ(store.getString(L"max", nullptr), L"2147483647");
-    EXPECT_EQ(store.getInt(L"min", 0), INT_MIN);
-}
-
-TEST(SettingsValues, ReferencesStayValidWhileEntriesAreAdded) {
-    SettingsStore store;
-    const std::wstring& first = store.getString(L"Favorite[00]", L"C:\\a");
-    for (int i = 1; i < 200; ++i) store.setInt(L"k" + std::to_wstring(i), i);
-    EXPECT_EQ(first, L"C:\\a");
+// A save that cannot complete (no folder, a folder in the file's place, a file too large to read
+// back, a full disk) fails and leaves the folder as it was; with room again it saves whole.
+TEST(SettingsStore, ASaveThatCannotCompleteKeepsTheOldFileAndLeavesNoScraps) {
+    test::TempDir dir;
+    ASSERT_TRUE(CreateDirectoryW(dir.file(L"folder.txt").c_str(), nullptr));
+    const std::wstring tinyFs = test::environmentVariable(L"MELODRIFT_TINY_FS");
+    const bool full = !tinyFs.empty() && GetFileAttributesW((tinyFs + L"\\.tiny-fs").c_str()) != INVALID_FILE_ATTRIBUTES;
+    const std::wstring filler = tinyFs + L"\\filler", onTiny = tinyFs + L"\\melodrift-state.txt";
+    for (const std::wstring& path : {dir.file(L"gone\\a.txt"), dir.file(L"folder.txt"), dir.file(L"big.txt"), onTiny}) {
+        if (path == onTiny && !full) continue;
+        SettingsStore store;
+        store.load(path);
+        store.setInt(L"Volume", -300);
+        const std::wstring& volume = store.getString(L"Volume", nullptr);  // stays valid as entries are added
+        const bool existing = store.save();
+        if (path == onTiny) {  // writes until the file system refuses
+            FileHandle file(CreateFileW(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+            const std::string block(512, 'x');
+            for (DWORD written = 1; written > 0 && WriteFile(file.get(), block.data(), 512, &written, nullptr);) {}
+            for (int i = 0; i < 400; ++i) store.setInt(L"Key" + std::to_wstring(i), i);  // far more than is free
+        }
+        store.entry(L"k").assign(path == dir.file(L"big.txt") ? 100000000 / 2 - 18 : 0, L'x');  // mark, 2 lines: 10^8
+        store.markDirty();
+        const std::wstring folder = path == onTiny ? tinyFs : dir.path();
+        const test::TreeSnapshot before = test::snapshotTree(folder);
+        EXPECT_FALSE(store.save());
+        EXPECT_EQ(test::snapshotTree(folder), before);
+        SettingsStore reread;
+        reread.load(path);
+        EXPECT_EQ(reread.getString(L"Volume", L"") + L"|" + volume, existing ? L"-300|-300" : L"|-300");
+        if (!store.entry(L"k").empty()) store.entry(L"k").pop_back();
+        if (path == onTiny) {
+            ASSERT_TRUE(DeleteFileW(filler.c_str()));
+        }
+        EXPECT_EQ(store.save(), existing) << "one byte less, or with room again";
+        reread.load(path);
+        EXPECT_TRUE(!existing || reread.entries() == store.entries());
+        if (path == onTiny) DeleteFileW(onTiny.c_str());
+    }
 }
 
 }  // namespace

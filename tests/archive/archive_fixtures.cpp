@@ -1,33 +1,23 @@
 #include "archive/archive_fixtures.h"
 
 #include "app/engine_settings.h"
-#include "settings/settings_files.h"
 #include "archive/archive_engine.h"
+#include "settings/settings_files.h"
 #include "support/files.h"
 
 namespace melodrift::test {
 
 void restartEngineWith(const Settings& settings) {
-    // A file that does not exist loads as an empty store.
-    configStore.load(L"Z:\\nonexistent\\melodrift-archive-tests-config.txt");
+    configStore.load(L"Z:\\nonexistent\\melodrift-archive-tests-config.txt");  // loads as empty
     for (const auto& [key, value] : settings) configStore.entry(key) = value;
     useSettingsForEngine();
     resetEngineForTests();
 }
 
 std::wstring archivesDir() { return environmentVariable(L"MELODRIFT_ARCHIVES"); }
-
 std::wstring archiveFixture(const std::wstring& name) { return archivesDir() + L"\\" + name; }
-
 std::wstring audioFixture(const std::wstring& name) {
     return environmentVariable(L"MELODRIFT_FIXTURES") + L"\\" + name;
-}
-
-FILETIME fixtureModifiedTime() {
-    const SYSTEMTIME utc{2021, 3, 0, 4, 5, 6, 7, 0};  // as make_archives.py stamps them
-    FILETIME time{};
-    SystemTimeToFileTime(&utc, &time);
-    return time;
 }
 
 void ArchiveTest::SetUp() {

@@ -1,201 +1,148 @@
-// Opening archives with the real engine and extracting entries into memory.
+// Archives through the real 7-Zip engine: which names are archives, what each lists as a folder, the bytes
+// its entries give, and what an engine that cannot load shows.
 #include "archive/archive_fixtures.h"
 #include "archive/archive.h"
 #include "archive/archive_engine.h"
+#include "archive/archive_names.h"
+#include "library/folder_zip.h"
+#include "settings/settings_files.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
 
-#include <gtest/gtest.h>
+#include <atomic>
+#include <map>
+#include <memory>
+#include <thread>
 
 namespace melodrift {
 namespace {
 
-using test::archiveFixture;
-using test::audioFixture;
-using test::restartEngineWith;
+using namespace test;
 using Names = std::vector<std::wstring>;
 
-Names itemNames(const Archive& archive) {
+const Names kMusic{L"B.wav", L"disc1\\01.mp3", L"disc2\\01.mp3", L"notes.txt", L"tone440.wav"};
+const Settings kZipOff{{L"Archive[zip]", L""}}, kCbz{{L"Archive[zip]", L"*.zip;*.cbz"}};
+
+Names listNames(Folder& folder, const Names& patterns) {
     Names names;
-    for (const auto& item : archive.items()) names.push_back(item.first);
+    const bool keepGoing = true;
+    for (FolderItem item; folder.nextItem(patterns, item, keepGoing);) names.push_back(item.name);
     return names;
 }
 
-std::string extracted(const Archive& archive, const std::wstring& name) {
-    const std::vector<uint8_t> bytes = archive.extract(name);
-    return std::string(bytes.begin(), bytes.end());
+using Archives = ArchiveTest;
+
+// Each archive as the user meets it: a folder of its file entries, or a plain file.
+TEST_F(Archives, ListTheirFileEntriesByTheConfiguredPatternsOrStayPlainFiles) {
+    const struct { const wchar_t* name; Settings settings; Names items; bool folder; } rows[] = {
+        {L"music.7z", {}, kMusic, true}, {L"music.zip", {}, kMusic, true}, {L"music.tar", {}, kMusic, true},
+        {L"music.cbz", kCbz, kMusic, true}, {L"music.cbz", {}, {}, false}, {L"music.zip", kZipOff, {}, false},
+        {L"really7z.zip", {}, {}, true},  // no format that reads 7z claims a .zip name
+        {L"really7z.zip", {{L"Archive[7z]", L"*.7z;*.zip"}}, kMusic, true},  // zip fails, 7z follows
+        {L"MUSIC.ZIP", {{L"Archive[zip]", L"default"}}, {}, false},  // only the exact word means the extensions
+        {L"dirs_only.7z", {}, {}, true}, {L"duplicates.zip", {}, {L"dup.wav"}, true},
+        {L"truncated.7z", {}, {}, true},  // the 7z index is at the end
+        {L"password.7z", {}, {}, true}, {L"password.zip", {}, {L"tone440.wav"}, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        restartEngineWith(row.settings);
+        const auto folder = openFolder(archiveFixture(row.name), nullptr);
+        ASSERT_EQ(folder && dynamic_cast<FolderZip*>(folder.get()), row.folder);
+        if (!folder) continue;
+        EXPECT_EQ(folder->path(), archiveFixture(row.name));
+        EXPECT_EQ(listNames(*folder, {L"*"}), row.items);
+        EXPECT_TRUE(listNames(*folder, {L"*"}).empty()) << "the end stays until a rewind";
+        folder->rewind();
+        EXPECT_EQ(listNames(*folder, {L"*"}), row.items);
+    }
+    // The first load writes each format's key with its default for the user to edit.
+    const auto& entries = configStore.entries();
+    for (const ArchiveFormat& format : formatTable())
+        EXPECT_EQ(entries.at(L"Archive[" + format.name + L"]"), L"DEFAULT") << format.name;
+    for (const auto& [name, archive] : {std::pair{L"C:\\a.tar.gz", true}, {L"C:\\A.7Z", true}, {L"C:\\app.jar", true},
+                                        {L"C:\\zip", false}, {L"C:\\a.cue", false}})
+        EXPECT_EQ(isArchiveName(name), archive) << name;
 }
 
-const Names kMusic{L"B.wav", L"disc1\\01.mp3", L"disc2\\01.mp3", L"notes.txt", L"tone440.wav"};
+// Runs `action` while a second thread dismisses every box captioned "melodrift" (a box blocks the thread
+// that shows it); gives the texts of the boxes that came up.
+Names boxTextsDuring(const std::function<void()>& action) {
+    std::atomic<bool> done{false};
+    Names texts;
+    std::thread watcher([&] {
+        for (HWND box; !done; Sleep(10)) {
+            if (!(box = FindWindowW(L"#32770", L"melodrift"))) continue;
+            wchar_t text[256] = {};
+            GetDlgItemTextW(box, 0xFFFF, text, 256);
+            texts.push_back(text);
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+            for (int i = 0; i < 3000 && IsWindow(box); ++i) Sleep(10);  // one box counts once
+        }
+    });
+    action();
+    done = true;
+    watcher.join();
+    return texts;
+}
 
-using ArchiveOpening = test::ArchiveTest;
-
-TEST_F(ArchiveOpening, ListsFileEntriesInCodeUnitOrderWithoutDirectories) {
-    for (const wchar_t* name : {L"music.7z", L"music.zip"}) {
-        Archive archive(archiveFixture(name));
-        EXPECT_TRUE(archive.isOpen()) << name;
-        EXPECT_EQ(itemNames(archive), kMusic) << name;
+TEST_F(Archives, AnImpostorEngineIsReportedOnceAMissingOneIsSilentAndBothAreFinal) {
+    const std::wstring fake = environmentVariable(L"MELODRIFT_FAKE_7Z");
+    if (fake.empty()) GTEST_SKIP() << "MELODRIFT_FAKE_7Z names no impostor DLL";
+    TempDir dir;
+    ASSERT_TRUE(CopyFileW(fake.c_str(), dir.file(L"planted.dll").c_str(), FALSE));
+    wchar_t previous[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    // A relative name is looked up beside the program only, never in the current directory.
+    const struct { std::wstring dll, cwd; int boxes; } rows[] = {
+        {fake, previous, 1}, {L"Z:\\nonexistent\\7z.dll", previous, 0}, {L"planted.dll", dir.path(), 0}};
+    for (const auto& row : rows) {
+        restartEngineWith({{L"7zDLL", row.dll}});
+        ASSERT_TRUE(SetCurrentDirectoryW(row.cwd.c_str()));
+        EXPECT_EQ(boxTextsDuring([&] {
+            EXPECT_FALSE(ensureEngineLoaded() || isArchiveName(L"C:\\a.zip") || isArchiveName(L"C:\\a.zip"));
+            configStore.entry(L"7zDLL") = L"7z.dll";
+            EXPECT_FALSE(ensureEngineLoaded()) << "the failure is final for the process";
+        }), Names(row.boxes, L"7z.dll が予期していたものではありません。無視します。")) << row.dll;
+        SetCurrentDirectoryW(previous);
+        EXPECT_TRUE(formatTable().empty() && !GetModuleHandleW(fake.c_str())) << "the impostor is let go";
     }
 }
 
-TEST_F(ArchiveOpening, ArchiveOfDirectoriesOnlyHasNoItems) {
-    Archive archive(archiveFixture(L"dirs_only.7z"));
-    EXPECT_TRUE(archive.isOpen());
-    EXPECT_TRUE(archive.items().empty());
-}
-
-TEST_F(ArchiveOpening, SameNameTwiceListsOnceAndKeepsTheFirst) {
-    Archive archive(archiveFixture(L"duplicates.zip"));
-    EXPECT_EQ(itemNames(archive), Names{L"dup.wav"});
-    EXPECT_EQ(archive.items().at(L"dup.wav"), 0u);
-    EXPECT_EQ(extracted(archive, L"dup.wav"), test::readBytes(audioFixture(L"tone440_3s.wav")));
-}
-
-TEST_F(ArchiveOpening, ZipNamedFileThatIsA7zOpensThroughALaterFormat) {
-    // The zip handler is tried first and fails; the search goes on to 7z.
-    restartEngineWith({{L"Archive[7z]", L"*.7z;*.zip"}});
-    ASSERT_TRUE(ensureEngineLoaded());
-    Archive archive(archiveFixture(L"really7z.zip"));
-    EXPECT_TRUE(archive.isOpen());
-    EXPECT_EQ(itemNames(archive), kMusic);
-}
-
-TEST_F(ArchiveOpening, OnlyFormatsWhosePatternsMatchAreTried) {
-    // With default patterns no format that reads 7z claims a .zip name.
-    Archive really7z(archiveFixture(L"really7z.zip"));
-    EXPECT_FALSE(really7z.isOpen());
-    EXPECT_TRUE(really7z.items().empty());
-    restartEngineWith({{L"Archive[zip]", L""}});
-    Archive zipSwitchedOff(archiveFixture(L"music.zip"));
-    EXPECT_FALSE(zipSwitchedOff.isOpen());
-}
-
-TEST_F(ArchiveOpening, CustomPatternsOpenAComicBookAsZip) {
-    restartEngineWith({{L"Archive[zip]", L"*.zip;*.cbz"}});
-    Archive archive(archiveFixture(L"music.cbz"));
-    EXPECT_TRUE(archive.isOpen());
-    EXPECT_EQ(itemNames(archive), kMusic);
-}
-
-TEST_F(ArchiveOpening, MissingOrUnknownFileIsEmpty) {
-    test::TempDir dir;
-    Archive missing(dir.file(L"none.zip"));
-    EXPECT_FALSE(missing.isOpen());
-    test::writeBytes(dir.file(L"garbage.zip"), std::string(4096, 'x'));
-    Archive garbage(dir.file(L"garbage.zip"));
-    EXPECT_FALSE(garbage.isOpen());
-    EXPECT_TRUE(garbage.items().empty());
-    EXPECT_TRUE(garbage.extract(L"anything").empty());
-}
-
-TEST_F(ArchiveOpening, TruncatedArchivesGiveDefinedResults) {
-    // The 7z index is at the end: half a 7z has no listing at all.
-    Archive sevenZip(archiveFixture(L"truncated.7z"));
-    EXPECT_FALSE(sevenZip.isOpen());
-    EXPECT_TRUE(sevenZip.items().empty());
-    // Half a zip still lists entries from their local headers. A cut entry gives what
-    // the engine decoded of it, never more than the whole.
-    const size_t wav = test::readBytes(audioFixture(L"tone440_3s.wav")).size();
-    Archive zip(archiveFixture(L"truncated.zip"));
-    EXPECT_FALSE(zip.items().empty());
-    for (const auto& item : zip.items()) EXPECT_LE(zip.extract(item.first).size(), wav) << item.first.size();
-}
-
-TEST_F(ArchiveOpening, EncryptedListingCannotBeOpenedWithoutAPassword) {
-    Archive archive(archiveFixture(L"password.7z"));
-    EXPECT_FALSE(archive.isOpen());
-    EXPECT_TRUE(archive.items().empty());
-}
-
-TEST_F(ArchiveOpening, EncryptedEntryListsButExtractsToNothing) {
-    Archive archive(archiveFixture(L"password.zip"));
-    EXPECT_EQ(itemNames(archive), Names{L"tone440.wav"});
-    EXPECT_TRUE(archive.extract(L"tone440.wav").empty());
-}
-
-TEST_F(ArchiveOpening, KeepsTheArchiveFileOpenForReadingOnly) {
-    test::TempDir dir;
-    const std::wstring copy = dir.file(L"music.7z");
-    test::writeBytes(copy, test::readBytes(archiveFixture(L"music.7z")));
-    {
-        Archive archive(copy);
-        ASSERT_TRUE(archive.isOpen());
-        // Others may read it, nobody may change or delete it meanwhile.
-        HANDLE reader = CreateFileW(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        EXPECT_NE(reader, INVALID_HANDLE_VALUE);
-        if (reader != INVALID_HANDLE_VALUE) CloseHandle(reader);
-        EXPECT_FALSE(DeleteFileW(copy.c_str()));
-    }
-    EXPECT_TRUE(DeleteFileW(copy.c_str()));
-}
-
-using ArchiveExtraction = test::ArchiveTest;
-
-TEST_F(ArchiveExtraction, GivesTheOriginalBytesExactly) {
-    const std::string wav = test::readBytes(audioFixture(L"tone440_3s.wav"));
-    const std::string mp3 = test::readBytes(audioFixture(L"tone880_4s.mp3"));
+TEST_F(Archives, GiveTheOriginalBytesOfAnEntryOrNothing) {
+    const std::string wav = readBytes(audioFixture(L"tone440_3s.wav"));
+    const std::string mp3 = readBytes(audioFixture(L"tone880_4s.mp3"));
     ASSERT_FALSE(wav.empty());
-    for (const wchar_t* name : {L"music.7z", L"music.zip"}) {
-        Archive archive(archiveFixture(name));
-        EXPECT_EQ(extracted(archive, L"tone440.wav"), wav) << name;
-        EXPECT_EQ(extracted(archive, L"B.wav"), wav) << name;
-        EXPECT_EQ(extracted(archive, L"disc1\\01.mp3"), mp3) << name;
-        EXPECT_EQ(extracted(archive, L"disc2\\01.mp3"), mp3) << name;
+    TempDir dir;  // a copy to try deleting while it is open
+    writeBytes(dir.file(L"music.7z"), readBytes(archiveFixture(L"music.7z")));
+    std::map<std::wstring, std::unique_ptr<Archive>> opened;  // one archive serves all its rows
+    auto extracted = [&](const std::wstring& name, const std::wstring& entry) {
+        auto& archive = opened[name];
+        if (!archive) archive = std::make_unique<Archive>(name.find(L'\\') == name.npos ? archiveFixture(name) : name);
+        const std::vector<uint8_t> bytes = archive->extract(entry);
+        return std::string(bytes.begin(), bytes.end());
+    };
+    for (const std::wstring name : {L"music.7z", L"music.zip", L"music.tar"}) {
+        for (const wchar_t* entry : {L"tone440.wav", L"B.wav"}) EXPECT_EQ(extracted(name, entry), wav) << name << entry;
+        for (const wchar_t* entry : {L"disc1\\01.mp3", L"disc2\\01.mp3", L"disc2\\01.mp3"})
+            EXPECT_EQ(extracted(name, entry), mp3) << name << entry;
     }
-}
-
-// A gzip file's trailer states the size the engine announces; the data decides.
-TEST_F(ArchiveExtraction, EntryLongerOrShorterThanItsAnnouncedSizeGivesItsRealBytes) {
-    const std::string wav = test::readBytes(audioFixture(L"tone440_3s.wav"));
-    ASSERT_FALSE(wav.empty());
-    for (const wchar_t* name : {L"stated_short.gz", L"stated_long.gz"}) {
-        Archive archive(archiveFixture(name));
-        ASSERT_EQ(archive.items().count(L"tone.wav"), 1u) << name;
-        EXPECT_NE(archive.itemSize(archive.items().at(L"tone.wav")), wav.size()) << name;
-        EXPECT_EQ(extracted(archive, L"tone.wav"), wav) << name;
-    }
-}
-
-TEST_F(ArchiveExtraction, SameEntryTwiceGivesTheSameBytes) {
-    Archive archive(archiveFixture(L"music.7z"));
-    const std::string first = extracted(archive, L"disc2\\01.mp3");
-    EXPECT_FALSE(first.empty());
-    EXPECT_EQ(extracted(archive, L"disc2\\01.mp3"), first);
-}
-
-TEST_F(ArchiveExtraction, MissingOrInexactNameGivesNothing) {
-    Archive archive(archiveFixture(L"music.7z"));
-    EXPECT_TRUE(archive.extract(L"missing.wav").empty());
-    EXPECT_TRUE(archive.extract(L"TONE440.WAV").empty());
-    EXPECT_TRUE(archive.extract(L"disc1/01.mp3").empty());
-    EXPECT_TRUE(archive.extract(L"disc1").empty());
-    EXPECT_TRUE(archive.extract(L"").empty());
-}
-
-TEST_F(ArchiveExtraction, EmptyEntryGivesNoBytes) {
-    Archive archive(archiveFixture(L"mixed.zip"));
-    ASSERT_EQ(archive.items().count(L"empty.wav"), 1u);
-    EXPECT_EQ(archive.itemSize(archive.items().at(L"empty.wav")), 0u);
-    EXPECT_TRUE(archive.extract(L"empty.wav").empty());
-}
-
-TEST_F(ArchiveExtraction, EntryPathLongerThanAnyWindowsPathIsReadWhole) {
-    Archive archive(archiveFixture(L"long_name.zip"));
-    ASSERT_EQ(archive.items().size(), 1u);
-    const std::wstring name = archive.items().begin()->first;
-    EXPECT_EQ(name.size(), 302u);
-    EXPECT_EQ(name.substr(100, 1), L"\\");
-    EXPECT_EQ(extracted(archive, name), test::readBytes(audioFixture(L"tone440_3s.wav")));
-}
-
-TEST_F(ArchiveExtraction, SizesAndTimesComeFromTheEntries) {
-    Archive archive(archiveFixture(L"music.7z"));
-    const UINT32 wav = archive.items().at(L"tone440.wav");
-    EXPECT_EQ(archive.itemSize(wav), test::readBytes(audioFixture(L"tone440_3s.wav")).size());
-    const FILETIME expectedTime = test::fixtureModifiedTime();
-    const FILETIME modified = archive.itemModified(wav);
-    EXPECT_EQ(modified.dwHighDateTime, expectedTime.dwHighDateTime);
-    EXPECT_EQ(modified.dwLowDateTime, expectedTime.dwLowDateTime);
+    const struct { std::wstring name, entry; std::string bytes; } rows[] = {
+        {L"duplicates.zip", L"dup.wav", wav},  // the first of the two
+        {L"stated_short.gz", L"tone.wav", wav}, {L"stated_long.gz", L"tone.wav", wav},  // the data decides the size
+        {dir.file(L"music.7z"), L"notes.txt", "not audio\r\n"}, {L"music.7z", L"missing.wav", {}},
+        {L"music.7z", L"TONE440.WAV", {}}, {L"music.7z", L"disc1/01.mp3", {}}, {L"music.7z", L"disc1", {}},
+        {L"mixed.zip", L"empty.wav", {}}, {L"password.zip", L"tone440.wav", {}}, {L"none.zip", L"x", {}},
+    };
+    for (const auto& row : rows) EXPECT_EQ(extracted(row.name, row.entry), row.bytes) << row.name << row.entry;
+    // An open archive may be read by others but not deleted.
+    HANDLE reader = CreateFileW(dir.file(L"music.7z").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                nullptr);
+    EXPECT_NE(reader, INVALID_HANDLE_VALUE);
+    CloseHandle(reader);
+    EXPECT_FALSE(DeleteFileW(dir.file(L"music.7z").c_str()));
+    opened.clear();
+    EXPECT_TRUE(DeleteFileW(dir.file(L"music.7z").c_str()));
 }
 
 }  // namespace

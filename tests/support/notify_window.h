@@ -1,24 +1,34 @@
 #pragma once
 
+#include "playback/player.h"
+#include "support/wait.h"
 #include "ui/window.h"
 
 namespace melodrift::test {
 
-// Stands in for the main window as the receiver of a player's messages: it drains the
-// graph's events on the graph-event message and counts completions.
+// Stands in for the main window as a player's receiver: drains the graph's events on the
+// graph-event message and counts completions.
 class NotifyWindow : public Window {
 public:
     static constexpr UINT kGraphEvent = WM_APP;
     static constexpr UINT kTrackEnd = WM_APP + 1;
-
-    NotifyWindow();
-    ~NotifyWindow() override;
-
-    LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
-
+    NotifyWindow() {
+        static const ATOM atom = registerWindowClass(0, nullptr, nullptr, nullptr, L"melodrift-TestNotify", nullptr);
+        CreateWindowExW(0, MAKEINTATOM(atom), L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr),
+                        this);
+    }
+    ~NotifyWindow() override {
+        if (IsWindow(window())) DestroyWindow(window());
+    }
+    LRESULT handleMessage(HWND h, UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == kGraphEvent) return ++graphEvents, reinterpret_cast<Player*>(lParam)->handleGraphEvents();
+        if (message == kTrackEnd) return ++completions, 0;
+        return DefWindowProcW(h, message, wParam, lParam);
+    }
     // Waits, pumping messages, until more than `seen` completions have arrived.
-    bool waitForCompletion(int seen, unsigned timeoutMs = 60000);
-
+    bool waitForCompletion(int seen, unsigned timeoutMs = 60000) {
+        return waitUntil([&] { return completions > seen; }, timeoutMs);
+    }
     int completions = 0;
     int graphEvents = 0;
 };

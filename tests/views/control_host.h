@@ -1,70 +1,99 @@
 #pragma once
 
-// A top-level window standing in for the main window as the parent and owner
-// of the controls under test. It records the volume messages it is sent and hands
-// WM_NOTIFY to whatever handler a test installs.
-#include "ui/commands.h"
+#include "support/wait.h"
+#include "ui/paced_pump.h"
 #include "ui/window.h"
 
 #include <windows.h>
 #include <commctrl.h>
 
+#include <gtest/gtest.h>
+
+#include <atomic>
 #include <functional>
+#include <map>
+#include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 namespace melodrift::test {
 
+// A stand-in main window as parent and owner of the controls under test: messages go to the
+// handlers a test installs (WM_NOTIFY too), and actions can be posted into a listing's pump.
 class ControlHost : public Window {
 public:
-    // Hidden unless asked: without a window manager, Wine waits up to two seconds for
-    // every shown top-level window to be unmapped again.
-    explicit ControlHost(bool visible = false, int width = 1100, int height = 600) {
-        // Several suites share this program; registering the classes twice is harmless.
+    // Hidden unless asked: without a window manager, Wine waits for a shown window to unmap.
+    explicit ControlHost(bool visible = false) {
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_COOL_CLASSES};
         InitCommonControlsEx(&controls);
-        CreateWindowExW(0, MAKEINTATOM(atom()), L"controls", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40, 40, width,
-                        height, nullptr, nullptr, GetModuleHandleW(nullptr), this);
-        if (visible) {
-            ShowWindow(window(), SW_SHOW);
-            UpdateWindow(window());
-        }
+        static const ATOM atom = registerWindowClass(0, nullptr, LoadCursorW(nullptr, IDC_ARROW),
+                                                     reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1),
+                                                     L"melodrift-ControlHostTest", nullptr);
+        onMessage[kRunPosted] = [this](WPARAM, LPARAM) { return ++postedRuns, std::exchange(posted_, [] {})(), 0; };
+        CreateWindowExW(0, MAKEINTATOM(atom), L"controls", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40, 40, 1100, 600,
+                        nullptr, nullptr, GetModuleHandleW(nullptr), this);
+        if (visible) ShowWindow(window(), SW_SHOW);
     }
-    ~ControlHost() override {
-        if (IsWindow(window())) DestroyWindow(window());
-    }
+    ~ControlHost() override { DestroyWindow(window()); }
 
     LRESULT handleMessage(HWND h, UINT message, WPARAM w, LPARAM l) override {
-        if (message == MSG_SET_VOLUME) {
-            volumes.push_back(static_cast<int>(l));
-            return 0;
-        }
-        if (message == WM_NOTIFY && onNotify) return onNotify(reinterpret_cast<NMHDR*>(l));
-        return DefWindowProcW(h, message, w, l);
+        const auto handler = onMessage.find(message);
+        return handler == onMessage.end() ? DefWindowProcW(h, message, w, l) : handler->second(w, l);
+    }
+    // Runs the action from a long listing's next drain of the queue, as a click would.
+    void postAtNextDrain(std::function<void()> action) {
+        ASSERT_TRUE(waitUntil(messageDrainIsDue));
+        posted_ = std::move(action);
+        PostMessageW(window(), kRunPosted, 0, 0);
     }
 
-    // A child window of the host, in host client coordinates.
-    HWND addChild(const wchar_t* className) const {
-        return CreateWindowExW(0, className, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, window(), nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
-    }
-    // A window's rectangle in the host's client coordinates.
-    RECT childRect(HWND child) const {
-        RECT r;
-        GetWindowRect(child, &r);
-        MapWindowPoints(nullptr, window(), reinterpret_cast<POINT*>(&r), 2);
-        return r;
-    }
-
-    std::vector<int> volumes;
-    std::function<LRESULT(NMHDR*)> onNotify;
+    std::map<UINT, std::function<LRESULT(WPARAM, LPARAM)>> onMessage;
+    int postedRuns = 0;
 
 private:
-    static ATOM atom() {
-        static const ATOM registered = registerWindowClass(
-            0, nullptr, LoadCursorW(nullptr, IDC_ARROW), reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1),
-            L"melodrift-ControlHostTest", nullptr);
-        return registered;
+    static constexpr UINT kRunPosted = WM_APP + 60;
+    std::function<void()> posted_ = [] {};
+};
+
+// Watches from another thread for the pop-up menu the UI thread opens, notes where it stands
+// and what it offers, then sends it keys, so that a test never hangs in the menu's own loop.
+class MenuWatcher {
+public:
+    explicit MenuWatcher(std::vector<WPARAM> keys = {VK_ESCAPE})
+        : keys_(std::move(keys)), thread_([this] { watch(); }) {}
+    ~MenuWatcher() { stop(); }
+    void stop() {
+        stopping_ = true;
+        if (thread_.joinable()) thread_.join();
     }
+
+    bool seen = false;
+    RECT rect{};
+    std::vector<std::wstring> texts;  // empty for a separator
+
+private:
+    void watch() {
+        HWND menu = nullptr;
+        const auto shown = [&] { return IsWindow(menu) && IsWindowVisible(menu); };
+        waitUntil([&] { return stopping_ || (menu = FindWindowW(L"#32768", nullptr), shown()); }, 20000);
+        if (!(seen = shown())) return;
+        GetWindowRect(menu, &rect);
+        DWORD_PTR popup = 0;
+        SendMessageTimeoutW(menu, MN_GETHMENU, 0, 0, SMTO_ABORTIFHUNG, 5000, &popup);
+        for (int i = 0; i < GetMenuItemCount(reinterpret_cast<HMENU>(popup)); ++i) {
+            wchar_t text[128] = L"";
+            GetMenuStringW(reinterpret_cast<HMENU>(popup), i, text, 128, MF_BYPOSITION);
+            texts.push_back(text);
+        }
+        for (WPARAM key : keys_) PostMessageW(menu, WM_KEYDOWN, key, 0);
+        // Should the keys not reach the menu's loop, it is cancelled all the same.
+        if (!waitUntil([&] { return !shown(); }, 10000)) PostMessageW(menu, WM_CANCELMODE, 0, 0);
+    }
+
+    std::vector<WPARAM> keys_;
+    std::atomic<bool> stopping_{false};
+    std::thread thread_;
 };
 
 }  // namespace melodrift::test

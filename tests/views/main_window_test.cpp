@@ -1,12 +1,10 @@
-// The real main window, built from settings files, driven by window messages and read
-// back from its controls.
-#include "settings/settings_files.h"
+// The real main window driven as a user drives it, judged by its controls, stores and recorded sound.
 #include "library/folder.h"
-#include "support/files.h"
-#include "support/temp_dir.h"
-#include "support/wait.h"
-#include "ui/commands.h"
 #include "main_window/main_window.h"
+#include "playback/player.h"
+#include "settings/settings_files.h"
+#include "support/audio_test.h"
+#include "support/temp_dir.h"
 #include "ui/views/file_list.h"
 #include "ui/views/folder_tree.h"
 #include "ui/views/rebar.h"
@@ -15,242 +13,250 @@
 #include "ui/views/tool_bar.h"
 #include "ui/views/track_bar.h"
 #include "ui/views/volume_bar.h"
-#include "views/menu_watcher.h"
+#include "views/control_host.h"
 
-#include <gtest/gtest.h>
-
-#include <commctrl.h>
-
-#include <memory>
+#include <shlobj.h>
 
 namespace melodrift {
 namespace {
 
-using test::TempDir;
+using Texts = std::vector<std::wstring>;
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public test::AudioTest {
 protected:
     void SetUp() override {
+        test::AudioTest::SetUp();
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_COOL_CLASSES};
         InitCommonControlsEx(&controls);
+        for (int i = 1; i <= 30 && !IsSkipped(); ++i)
+            copy(L"tone440_3s.wav", (i < 10 ? L"0" : L"") + std::to_wstring(i) + L".wav");
     }
     void TearDown() override {
-        if (window && IsWindow(window->window())) DestroyWindow(window->window());
-        window.reset();
-        // WM_DESTROY posted the quit; it must not end the next test's loops.
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-        }
+        close();
+        test::AudioTest::TearDown();
     }
-
-    // Loads both stores from files holding these lines, then builds and restores the window.
-    void start(const std::wstring& config = L"", const std::wstring& state = L"") {
-        test::writeBytes(configPath, test::utf16le(config));
-        test::writeBytes(statePath, test::utf16le(state));
-        configStore.load(configPath);
-        stateStore.load(statePath);
-        window = std::make_unique<MainWindow>();
-        ASSERT_TRUE(IsWindow(window->window()));
-        window->restoreSettings(nullptr);
+    void copy(const wchar_t* fixtureName, const std::wstring& name) {
+        test::writeBytes(music.file(name), test::readBytes(fixture(fixtureName)));
     }
-
-    void close() {
-        SendMessageW(window->window(), WM_CLOSE, 0, 0);
-        ASSERT_FALSE(IsWindow(window->window()));
+    // Loads both stores from files of these lines, then builds and restores the window.
+    void start(const std::wstring& config, const std::wstring& state = L"", const std::wstring* path = nullptr) {
+        test::writeBytes(settings.file(L"c.txt"), test::utf16le(config));
+        test::writeBytes(settings.file(L"s.txt"), test::utf16le(state));
+        configStore.load(settings.file(L"c.txt"));
+        stateStore.load(settings.file(L"s.txt"));
+        main = std::make_unique<MainWindow>();
+        ASSERT_TRUE(IsWindow(main->window()));
+        main->restoreSettings(path);
+        list = main->fileListView();
     }
-
-    std::vector<std::wstring> rootLabels() const {
-        std::vector<std::wstring> labels;
-        FolderTree* tree = window->folderTree();
-        for (HTREEITEM node = TreeView_GetRoot(tree->window()); node; node = TreeView_GetNextSibling(tree->window(), node))
-            labels.push_back(tree->nodeLabel(node));
-        return labels;
+    void close() {  // as the user closes it; WM_DESTROY saves the state and posts the quit
+        if (main && IsWindow(main->window())) SendMessageW(main->window(), WM_CLOSE, 0, 0);
+        EXPECT_FALSE(main && IsWindow(main->window()));
+        main.reset();
+        for (MSG msg; PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);) continue;
     }
-
-    RECT childRect(HWND child) const {
+    HWND bar() const { return main->toolBar()->window(); }
+    void click(int id) {  // in the middle of a toolbar button
         RECT r{};
-        GetWindowRect(child, &r);
-        MapWindowPoints(nullptr, window->window(), reinterpret_cast<POINT*>(&r), 2);
+        SendMessageW(bar(), TB_GETRECT, id, reinterpret_cast<LPARAM>(&r));
+        SendMessageW(bar(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 8, r.top + 8));
+        SendMessageW(bar(), WM_LBUTTONUP, 0, MAKELPARAM(r.left + 8, r.top + 8));
+    }
+    bool checked(int id) const { return SendMessageW(bar(), TB_ISBUTTONCHECKED, id, 0) != 0; }
+    std::wstring tip(int id) const {  // the text the tooltip control is given, and the button's image
+        wchar_t text[80] = L"";
+        TTTOOLINFOW tool{sizeof tool, 0, bar(), static_cast<UINT_PTR>(id)};
+        tool.lpszText = text;
+        SendMessageW(main->toolBar()->toolTipWindow(), TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
+        return text + std::wstring(L"/") + std::to_wstring(SendMessageW(bar(), TB_GETBITMAP, id, 0));
+    }
+    void doubleClickRow(int row) {
+        NMITEMACTIVATE activate{{list->window(), FileList::kControlId, UINT(NM_DBLCLK)}, row};
+        SendMessageW(main->window(), WM_NOTIFY, FileList::kControlId, reinterpret_cast<LPARAM>(&activate));
+    }
+    void drop(const std::wstring& names) {  // as the shell delivers paths, each ending in a 0
+        HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + (names.size() + 1) * sizeof(wchar_t));
+        auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
+        *files = {sizeof(DROPFILES), {}, FALSE, TRUE};
+        memcpy(files + 1, names.c_str(), names.size() * sizeof(wchar_t));
+        GlobalUnlock(memory);
+        SendMessageW(main->window(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+    }
+    std::wstring playing() const { return main->currentPlayer() ? main->currentPlayer()->itemName() : L"-"; }
+    bool waitFor(const std::wstring& item) { return test::waitUntil([&] { return playing() == item; }, 60000); }
+    static RECT rect(HWND window) {
+        RECT r{};
+        GetWindowRect(window, &r);
         return r;
     }
+    void expectSaved(SettingsStore& store, std::vector<std::pair<const wchar_t*, std::wstring>> entries) {
+        for (const auto& [key, value] : entries) EXPECT_EQ(store.getString(key, nullptr), value) << key;
+    }
 
-    TempDir dir;
-    std::wstring configPath = dir.file(L"melodrift-config.txt");
-    std::wstring statePath = dir.file(L"melodrift-state.txt");
-    std::unique_ptr<MainWindow> window;
+    test::TempDir music, settings;
+    std::unique_ptr<MainWindow> main;
+    FileList* list = nullptr;
 };
 
-TEST_F(MainWindowTest, FirstStartShowsEveryDefault) {
-    start();
-    WINDOWPLACEMENT placement{sizeof placement};
-    GetWindowPlacement(window->window(), &placement);
-    EXPECT_EQ(placement.showCmd, UINT(SW_SHOWNORMAL));
-    EXPECT_EQ(placement.rcNormalPosition.left, 0);
-    EXPECT_EQ(placement.rcNormalPosition.right, 640);
-    EXPECT_EQ(placement.rcNormalPosition.bottom, 480);
-    EXPECT_TRUE(IsWindowVisible(window->window()));
-
-    // The splitter sits at two fifths of the client width.
+TEST_F(MainWindowTest, FirstStartShowsTheDefaultsLaysOutAndSaves) {
+    start(L"");
+    HWND seek = main->seekBarControl()->window(), status = main->statusBarControl()->window();
+    EXPECT_TRUE(IsWindowVisible(main->window()) && !IsWindowEnabled(seek) && !checked(ID_RANDOM));
+    EXPECT_TRUE(main->volumeBarPopup()->volume() == 0 && !TreeView_GetSelection(main->folderTree()->window()));
+    EXPECT_EQ(ImageList_GetImageCount(reinterpret_cast<HIMAGELIST>(SendMessageW(bar(), TB_GETIMAGELIST, 0, 0))), 11);
     RECT client{};
-    GetClientRect(window->window(), &client);
-    EXPECT_EQ(window->splitterBar()->barPosition(), client.right * 2 / 5);
-
-    int widths[4];
-    window->fileListView()->columnWidths(widths);
-    EXPECT_EQ(widths[0], 200);
-    EXPECT_EQ(widths[1], 50);
-    EXPECT_EQ(widths[3], 50);
-    EXPECT_FALSE(window->toolBar()->isChecked(ID_RANDOM - ID_PLAY));
-    EXPECT_EQ(window->toolBar()->repeatMode(), RepeatNone);
-    EXPECT_EQ(window->volumeBarPopup()->volume(), 0);
-    EXPECT_EQ(SendMessageW(window->volumeBarPopup()->trackBarWindow(), TBM_GETPOS, 0, 0), 100);
-    EXPECT_EQ(rootLabels(), (std::vector<std::wstring>{L"C:\\", L"Z:\\"}));
-    EXPECT_EQ(TreeView_GetSelection(window->folderTree()->window()), nullptr);
-    EXPECT_FALSE(IsWindowEnabled(window->seekBarControl()->window()));
-}
-
-TEST_F(MainWindowTest, StoredStateIsAppliedWithItsClampsAndDriveMask) {
-    start(L"Hidden=z9!\r\nFavorite[00]=" + dir.path() + L"\r\n",
-          L"Volume=-20000\r\nRepeat=2\r\nRandom=1\r\nFileList.Column[0]=65656\r\nMainWnd.Splitter=120\r\n");
-    EXPECT_EQ(rootLabels(), (std::vector<std::wstring>{L"C:\\", dir.path()}));
-    EXPECT_EQ(window->volumeBarPopup()->volume(), -10000);
-    EXPECT_EQ(SendMessageW(window->volumeBarPopup()->trackBarWindow(), TBM_GETPOS, 0, 0), 0);
-    EXPECT_EQ(window->toolBar()->repeatMode(), RepeatSingle);
-    EXPECT_TRUE(window->toolBar()->isChecked(ID_RANDOM - ID_PLAY));
-    EXPECT_TRUE(window->fileListView()->randomOrder());
-    int widths[4];
-    window->fileListView()->columnWidths(widths);
-    EXPECT_EQ(widths[0], 120);  // the low 16 bits of 65656
-    EXPECT_EQ(window->splitterBar()->barPosition(), 120);
-}
-
-TEST_F(MainWindowTest, LayoutKeepsTheTimePartAtTwoHundredAndIgnoresMinimising) {
-    start();
-    SetWindowPos(window->window(), nullptr, 0, 0, 900, 500, SWP_NOZORDER | SWP_NOMOVE);
-    int edges[2] = {};
-    SendMessageW(window->statusBarControl()->window(), SB_GETPARTS, 2, reinterpret_cast<LPARAM>(edges));
-    RECT client{};
-    GetClientRect(window->window(), &client);
-    EXPECT_EQ(edges[0], client.right - 200);
-    EXPECT_EQ(edges[1], -1);
-
-    // The panes fill the space between the rebar and the status bar.
-    const RECT rebar = childRect(window->rebarControl()->window());
-    const RECT status = childRect(window->statusBarControl()->window());
-    const RECT tree = childRect(window->folderTree()->window());
-    const RECT list = childRect(window->fileListView()->window());
-    EXPECT_EQ(tree.top, rebar.bottom);
-    EXPECT_EQ(tree.bottom, status.top);
-    EXPECT_EQ(list.right, client.right);
-    EXPECT_EQ(list.left - tree.right, 4);
-    // The seek bar takes the rest of the toolbar's row.
-    const RECT toolbar = childRect(window->toolBar()->window());
-    const RECT seek = childRect(window->seekBarControl()->window());
-    EXPECT_GE(seek.left, toolbar.right);
-    EXPECT_GT(seek.right - seek.left, 300) << seek.left << ".." << seek.right;
-    EXPECT_GE(seek.top, rebar.top);
-    EXPECT_LE(seek.bottom, rebar.bottom);
-
-    const RECT before = childRect(window->fileListView()->window());
-    SendMessageW(window->window(), WM_SIZE, SIZE_MINIMIZED, MAKELPARAM(0, 0));
-    const RECT after = childRect(window->fileListView()->window());
-    EXPECT_TRUE(EqualRect(&before, &after));
-
-    // Narrower than the time part: the name part is 0 wide.
-    SendMessageW(window->window(), WM_SIZE, SIZE_RESTORED, MAKELPARAM(150, 300));
-    SendMessageW(window->statusBarControl()->window(), SB_GETPARTS, 2, reinterpret_cast<LPARAM>(edges));
-    EXPECT_EQ(edges[0], 0);
-}
-
-TEST_F(MainWindowTest, SelectingATreeNodeFillsTheListFromItsFolder) {
-    test::writeBytes(dir.file(L"a.mp3"), "x");
-    test::writeBytes(dir.file(L"b.wav"), "xy");
-    test::writeBytes(dir.file(L"notes.txt"), "z");
-    start(L"Favorite[00]=" + dir.path() + L"\r\n");
-    ASSERT_TRUE(window->folderTree()->selectPath(dir.path()));
-    ASSERT_TRUE(window->currentFolder());
-    EXPECT_EQ(window->currentFolder()->path(), dir.path());
-    EXPECT_EQ(ListView_GetItemCount(window->fileListView()->window()), 2);
-}
-
-TEST_F(MainWindowTest, RestoresTheLastFolderAndFileWithoutPlaying) {
-    test::writeBytes(dir.file(L"a.mp3"), "x");
-    test::writeBytes(dir.file(L"B.wav"), "xy");
-    start(L"Favorite[00]=" + dir.path() + L"\r\n", L"LastFolder=" + dir.path() + L"\r\nLastFile=b.WAV\r\n");
-    FileList* list = window->fileListView();
-    ASSERT_GE(list->currentIndex(), 0);
-    EXPECT_EQ(list->itemText(list->currentIndex()), L"B.wav");
-    EXPECT_EQ(SendMessageW(window->window(), MSG_IS_PLAYING, 0, 0), 0);
-}
-
-TEST_F(MainWindowTest, ContextMenuOfAnotherWindowAndFavouritesWithoutFavouritesDoNothing) {
-    start();
-    EXPECT_EQ(SendMessageW(window->window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window->fileListView()->window()),
-                           MAKELPARAM(10, 10)),
-              0);
-    // No favourite: no menu, so the command returns at once instead of tracking one.
-    SendMessageW(window->window(), WM_COMMAND, ID_FAVORITES, 0);
-    SUCCEED();
-}
-
-TEST_F(MainWindowTest, VolumeButtonOpensThePopupUnderTheToolbar) {
-    start(L"", L"Volume=-2929\r\n");
-    SendMessageW(window->window(), WM_COMMAND, ID_VOLUME, 0);
-    HWND popup = window->volumeBarPopup()->window();
-    ASSERT_TRUE(IsWindowVisible(popup));
-    RECT toolbar{}, shown{};
-    GetWindowRect(window->toolBar()->window(), &toolbar);
-    GetWindowRect(popup, &shown);
-    EXPECT_EQ(shown.left, toolbar.left);
-    EXPECT_EQ(shown.top, toolbar.bottom);
-    EXPECT_EQ(shown.bottom - shown.top, toolbar.bottom - toolbar.top);
-    EXPECT_EQ(SendMessageW(window->volumeBarPopup()->trackBarWindow(), TBM_GETPOS, 0, 0), 50);
-    ShowWindow(popup, SW_HIDE);
-}
-
-TEST_F(MainWindowTest, ClosingPutsStateIntoTheStoresAndLeavesCaseOnlyFavouriteChangesAlone) {
-    const std::wstring upper = dir.path();
-    std::wstring lower = upper;
-    CharLowerW(&lower[0]);
-    start(L"Favorite[00]=" + lower + L"\r\nHidden=\r\nPlayable=*.mp3\r\n", L"Volume=-3000\r\nRepeat=1\r\n");
+    GetClientRect(main->window(), &client);
+    EXPECT_EQ(main->splitterBar()->barPosition(), client.right * 2 / 5);
+    SetWindowPos(main->window(), nullptr, 0, 0, 900, 500, SWP_NOZORDER | SWP_NOMOVE);
+    GetClientRect(main->window(), &client);
+    MapWindowPoints(main->window(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+    const RECT rebar = rect(main->rebarControl()->window()), folders = rect(main->folderTree()->window());
+    const RECT files = rect(list->window()), seekBar = rect(seek);
+    EXPECT_TRUE(folders.top == rebar.bottom && folders.bottom == rect(status).top && folders.left == client.left);
+    EXPECT_TRUE(files.right == client.right && files.left - folders.right == 4);
+    EXPECT_TRUE(seekBar.left >= rect(bar()).right && seekBar.right - seekBar.left > 300 && seekBar.top >= rebar.top &&
+                seekBar.bottom <= rebar.bottom);  // the rest of the toolbar's row
+    ShowWindow(main->window(), SW_MINIMIZE);  // minimised, the panes keep their sizes
+    const RECT minimised = rect(list->window());
+    EXPECT_TRUE(IsIconic(main->window()) && minimised.right - minimised.left == files.right - files.left);
+    ShowWindow(main->window(), SW_RESTORE);
+    test::MenuWatcher repeatMenu({VK_DOWN, VK_DOWN, VK_RETURN});
+    EXPECT_EQ(tip(ID_REPEAT), L"リピートなし/6");
+    click(ID_REPEAT);
+    repeatMenu.stop();
+    EXPECT_EQ(repeatMenu.texts, (Texts{L"リピートなし", L"リピート（リスト）", L"リピート（単曲）"}));
+    main->toolBar()->setRepeatMode(5);  // not a mode: nothing changes
+    EXPECT_EQ(tip(ID_REPEAT), L"リピート（リスト）/7");
+    click(ID_VOLUME);
+    const RECT toolbar = rect(bar()), shown = rect(main->volumeBarPopup()->window());
+    EXPECT_TRUE(IsWindowVisible(main->volumeBarPopup()->window()) && shown.left == toolbar.left &&
+                shown.top == toolbar.bottom && shown.bottom - shown.top == toolbar.bottom - toolbar.top);
+    ShowWindow(main->volumeBarPopup()->window(), SW_HIDE);
+    test::MenuWatcher noMenu;
+    click(ID_FAVORITES);  // no favourites, and no tree menu for another window: no menu
+    EXPECT_EQ(SendMessageW(main->window(), WM_CONTEXTMENU, WPARAM(list->window()), 0), 0);
+    noMenu.stop();
+    EXPECT_FALSE(noMenu.seen);
     close();
-    EXPECT_EQ(configStore.getString(L"Favorite[00]", nullptr), lower);
-    EXPECT_EQ(stateStore.getString(L"Volume", nullptr), L"-3000");
-    EXPECT_EQ(stateStore.getString(L"Repeat", nullptr), L"1");
-    EXPECT_EQ(stateStore.getString(L"Random", nullptr), L"0");
-    EXPECT_EQ(stateStore.getString(L"MainWnd.Pos.right", nullptr), L"640");
-    EXPECT_TRUE(stateStore.dirty());
+    expectSaved(stateStore, {{L"Volume", L"0"}, {L"Repeat", L"1"}, {L"Random", L"0"}, {L"MainWnd.Pos.right", L"900"}});
 }
 
-TEST_F(MainWindowTest, RemovedFavouritesStayRemovedAndUnreachableOnesAreLeftAlone) {
+TEST_F(MainWindowTest, StoredStateComesBackClampedAndGoesBackWithTheUsersChanges) {
     test::TempDir a, b, c;
-    start(L"Favorite[00]=" + a.path() + L"\r\nFavorite[01]=" + b.path() + L"\r\nFavorite[02]=" + c.path() +
-          L"\r\nFavorite[04]=D:\\kept\r\n");
-    FolderTree* tree = window->folderTree();
-    ASSERT_EQ(tree->favoriteNodes().size(), 3u);
-    tree->removeFavorite(tree->favoriteNodes()[0]);
+    std::wstring lower = b.path();  // a favourite differing only in case is saved as it was
+    CharLowerW(&lower[0]);
+    for (const wchar_t* name : {L"a.mp3", L"B.wav", L"notes.txt"}) test::writeBytes(b.file(name), "x");
+    ASSERT_TRUE(CreateDirectoryW(c.file(L"inner").c_str(), nullptr));
+    start(L"Favorite[00]=" + a.path() + L"\r\nFavorite[01]=" + lower + L"\r\nFavorite[02]=" + c.path() +
+              L"\r\nFavorite[04]=D:\\kept\r\n",
+          L"Volume=-20000\r\nRepeat=2\r\nRandom=1\r\nFileList.Column[0]=65656\r\nMainWnd.Splitter=120\r\nLastFolder=" +
+              b.path() + L"\r\nLastFile=b.WAV\r\n");
+    int widths[4];
+    list->columnWidths(widths);
+    EXPECT_TRUE(main->volumeBarPopup()->volume() == -10000 && checked(ID_RANDOM) && list->randomOrder());
+    EXPECT_TRUE(widths[0] == 120 && main->splitterBar()->barPosition() == 120);  // the low 16 bits of 65656
+    EXPECT_EQ(tip(ID_REPEAT), L"リピート（単曲）/8");
+    ASSERT_GE(list->currentIndex(), 0);
+    EXPECT_TRUE(list->itemText(list->currentIndex()) == L"B.wav" && list->itemCount() == 2 && playing() == L"-");
+    click(ID_RANDOM);
+    EXPECT_FALSE(checked(ID_RANDOM) || list->randomOrder());
+    test::MenuWatcher favourites({VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+    click(ID_FAVORITES);
+    favourites.stop();
+    EXPECT_EQ(favourites.texts, (Texts{a.path(), lower, c.path()}));
+    ASSERT_TRUE(main->currentFolder());
+    EXPECT_EQ(main->currentFolder()->path(), c.path());
+    HWND tree = main->folderTree()->window();
+    EXPECT_TRUE(TreeView_GetItemState(tree, TreeView_GetSelection(tree), TVIS_EXPANDED) & TVIS_EXPANDED);
+    main->folderTree()->removeFavorite(main->folderTree()->favoriteNodes()[0]);
     close();
-    EXPECT_EQ(configStore.getString(L"Favorite[00]", nullptr), b.path());
-    EXPECT_EQ(configStore.getString(L"Favorite[01]", nullptr), c.path());
-    EXPECT_EQ(configStore.getString(L"Favorite[02]", nullptr), L"");
-    // Beyond the first empty key nothing is read, so nothing there is touched.
-    EXPECT_EQ(configStore.getString(L"Favorite[04]", nullptr), L"D:\\kept");
+    // Beyond the first empty key nothing was read, so nothing there is touched.
+    expectSaved(configStore, {{L"Favorite[00]", lower}, {L"Favorite[01]", c.path()}, {L"Favorite[02]", L""},
+                              {L"Favorite[04]", L"D:\\kept"}});
+    expectSaved(stateStore, {{L"Volume", L"-10000"}, {L"Repeat", L"2"}, {L"Random", L"0"}});
 }
 
-TEST_F(MainWindowTest, FavouritesMenuSelectsAndExpandsTheChosenFavourite) {
-    test::TempDir a, b;
-    test::writeBytes(b.file(L"song.mp3"), "x");
-    ASSERT_TRUE(CreateDirectoryW(b.file(L"inner").c_str(), nullptr));
-    start(L"Favorite[00]=" + a.path() + L"\r\nFavorite[01]=" + b.path() + L"\r\n");
-    test::MenuWatcher watcher({VK_DOWN, VK_DOWN, VK_RETURN});
-    SendMessageW(window->window(), WM_COMMAND, ID_FAVORITES, 0);
-    watcher.stop();
-    ASSERT_TRUE(watcher.seen);
-    EXPECT_EQ(watcher.texts, (std::vector<std::wstring>{a.path(), b.path()}));
-    ASSERT_TRUE(window->currentFolder());
-    EXPECT_EQ(window->currentFolder()->path(), b.path());
-    HTREEITEM selected = TreeView_GetSelection(window->folderTree()->window());
-    EXPECT_TRUE(TreeView_GetItemState(window->folderTree()->window(), selected, TVIS_EXPANDED) & TVIS_EXPANDED);
+TEST_F(MainWindowTest, PlaybackRunsOnThroughTheListAndTheButtonsFollowTheRepeatModeAndRandomOrder) {
+    start(L"Favorite[00]=" + music.path() + L"\r\n", L"LastFolder=" + music.path() + L"\r\n");
+    HWND seek = main->seekBarControl()->window();
+    const size_t from = recording.mark();
+    doubleClickRow(28);
+    EXPECT_TRUE(playing() == L"29.wav" && IsWindowEnabled(seek) && main->positionTimerRunning());
+    EXPECT_EQ(SendMessageW(seek, TBM_GETRANGEMAX, 0, 0), 3);
+    ASSERT_TRUE(waitFor(L"30.wav") && waitFor(L"-")) << "stayed on " << playing();
+    EXPECT_FALSE(main->positionTimerRunning() || IsWindowEnabled(seek));
+    const auto heard = test::analyseTone(recordedSince(from), 440);
+    EXPECT_TRUE(heard.toneSeconds > 3.5 && heard.toneSeconds < 6.5) << heard.describe();  // two items of 3 s
+    const struct { int repeat, row, button; const wchar_t* plays; } steps[] = {  // row -1: none selected
+        {RepeatNone, 29, ID_NEXT, L"-"}, {RepeatSingle, 29, ID_NEXT, L"-"}, {RepeatList, 29, ID_NEXT, L"01.wav"},
+        {RepeatList, 0, ID_PREV, L"30.wav"}, {RepeatNone, 0, ID_PREV, L"-"}, {RepeatNone, 5, ID_NEXT, L"07.wav"},
+        {RepeatNone, -1, ID_NEXT, L"01.wav"}, {RepeatNone, -1, ID_PREV, L"30.wav"},
+        {RepeatNone, 5, ID_PLAY, L"06.wav"}};
+    for (const auto& step : steps) {
+        main->toolBar()->setRepeatMode(step.repeat);
+        if (step.row >= 0) doubleClickRow(step.row);
+        else ListView_SetItemState(list->window(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+        click(step.button);
+        EXPECT_EQ(playing(), step.plays) << step.row;
+    }
+    click(ID_RANDOM);
+    main->toolBar()->setRepeatMode(RepeatList);
+    const std::wstring firstBefore = list->itemText(0) + list->itemText(1) + list->itemText(2);
+    doubleClickRow(29);
+    click(ID_NEXT);
+    EXPECT_EQ(list->currentIndex(), 0);
+    EXPECT_NE(list->itemText(0) + list->itemText(1) + list->itemText(2), firstBefore) << "shuffled for the next pass";
+    // Under single repeat the same player starts over; a drag alone does not seek.
+    main->toolBar()->setRepeatMode(RepeatSingle);
+    Player* first = main->currentPlayer().get();
+    SendMessageW(main->window(), WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, 2), reinterpret_cast<LPARAM>(seek));
+    EXPECT_TRUE(!main->positionTimerRunning() && first->position() <= 1);
+    SendMessageW(seek, TBM_SETPOS, TRUE, 2);
+    SendMessageW(main->window(), WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 2), reinterpret_cast<LPARAM>(seek));
+    EXPECT_TRUE(main->positionTimerRunning() && first->position() >= 2);
+    click(ID_PAUSE);
+    const int paused = first->position();
+    EXPECT_TRUE(checked(ID_PAUSE) && first->state() == Stopped && paused >= 2 && tip(ID_PAUSE) == L"再開/1");
+    click(ID_PAUSE);
+    EXPECT_TRUE(!checked(ID_PAUSE) && first->state() == Running && first->position() >= paused);
+    EXPECT_EQ(tip(ID_PAUSE), L"一時停止/1");
+    SendMessageW(main->window(), MSG_TRACK_END, 0, 0);
+    EXPECT_TRUE(main->currentPlayer().get() == first && first->state() == Running && first->position() == 0);
+    click(ID_STOP);
+    click(ID_PAUSE);  // nothing to pause
+    EXPECT_TRUE(playing() == L"-" && !checked(ID_PAUSE));
+}
+
+TEST_F(MainWindowTest, DroppedAndCommandLinePathsCueTracksAndArchiveEntriesPlay) {
+    copy(L"album_3x3s.wav", L"album.wav");
+    test::writeBytes(music.file(L"album.cue"), "FILE \"album.wav\" WAVE\r\nTRACK 01 AUDIO\r\nINDEX 01 00:00:00\r\n"
+                                               "TRACK 02 AUDIO\r\nINDEX 01 00:03:00\r\n"
+                                               "TRACK 03 AUDIO\r\nINDEX 01 00:06:00\r\n");
+    start(L"");  // no favourite: found through the drives
+    drop(music.path() + L'\0');
+    ASSERT_TRUE(main->currentFolder());
+    EXPECT_TRUE(playing() == L"-" && main->currentFolder()->path() == music.path() && list->itemCount() == 31);
+    drop(music.file(L"03.wav") + L'\0' + music.file(L"01.wav") + L'\0');
+    EXPECT_EQ(playing(), L"03.wav");
+    ASSERT_TRUE(main->folderTree()->selectPath(music.file(L"album.cue")));
+    ASSERT_EQ(list->itemCount(), 3);
+    doubleClickRow(1);
+    EXPECT_TRUE(playing() == L"02" && SendMessageW(main->seekBarControl()->window(), TBM_GETRANGEMAX, 0, 0) == 3);
+    ASSERT_TRUE(waitFor(L"03")) << "stayed on " << playing();
+    const std::wstring archive = music.file(L"tones.zip"), made = test::environmentVariable(L"MELODRIFT_ARCHIVES");
+    ASSERT_TRUE(CopyFileW((made + L"\\music.zip").c_str(), archive.c_str(), FALSE));
+    ASSERT_TRUE(main->folderTree()->selectPath(archive) && list->selectName(L"B.wav"));
+    click(ID_STOP);  // the entry's sound from silence on
+    const size_t from = recording.mark();
+    click(ID_PLAY);
+    EXPECT_EQ(playing(), L"B.wav");
+    const std::wstring next = list->itemText(list->currentIndex() + 1);
+    ASSERT_TRUE(!next.empty() && waitFor(next)) << "stayed on " << playing();  // the next row of the sorted listing
+    EXPECT_GT(test::analyseTone(recordedSince(from, 0.5), 440).toneSeconds, 1.5);
+    close();
+    const std::wstring file = music.file(L"02.wav");
+    start(L"", L"", &file);
+    EXPECT_TRUE(playing() == L"02.wav" && main->currentFolder()->path() == music.path());
 }
 
 }  // namespace

@@ -3,8 +3,7 @@
 #include <windows.h>
 
 __declspec(dllexport) HRESULT WINAPI CreateObject(const GUID* classId, const GUID* interfaceId, void** object) {
-    (void)classId;
-    (void)interfaceId;
+    (void)classId, (void)interfaceId;
     if (object) *object = NULL;
     return E_NOTIMPL;
 }

@@ -1,0 +1,270 @@
+// The in-memory source filter, its pin and its reader, called as a graph and a parser call them.
+#include "playback/check_string.h"
+#include "playback/mem_source_filter.h"
+
+#include <gtest/gtest.h>
+#include <uuids.h>
+#include <vfwmsgs.h>
+
+#include <climits>
+#include <future>
+#include <thread>
+
+namespace melodrift {
+namespace {
+
+constexpr LONGLONG kUnit = 10000000;  // media time per byte unless timestamps are raw
+constexpr LONGLONG kUntimed = LLONG_MIN;
+
+std::vector<uint8_t> streamBytes(LONGLONG from, LONGLONG count) {
+    std::vector<uint8_t> bytes;
+    for (LONGLONG i = from; i < from + count; ++i) bytes.push_back(static_cast<uint8_t>(i % 251));
+    return bytes;
+}
+std::pair<LONGLONG, LONGLONG> times(IMediaSample* sample) {
+    REFERENCE_TIME start = -1, stop = -1;
+    sample->GetTime(&start, &stop);
+    return {start, stop};
+}
+template <size_t N>
+std::vector<uint8_t> bytesOf(const char (&text)[N]) { return {text, text + N - 1}; }  // embedded zeros included
+
+#define NOT_CALLED(method) HRESULT STDMETHODCALLTYPE method override { return E_NOTIMPL; }
+// A downstream input pin that refuses types or the reader at will: Wine has no parser that fails in each
+// of these ways. It lives on the test's stack.
+struct ReceivingPin : IPin {
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        *out = iid == IID_IUnknown || iid == IID_IPin ? this : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* type) override {
+        tried.push_back(type->subtype);
+        if (accepts && type->subtype != *accepts) return VFW_E_TYPE_NOT_ACCEPTED;
+        return takesReader ? connector->QueryInterface(IID_IAsyncReader, reader.putVoid()) : S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Disconnect() override { return ++disconnects, reader.reset(), S_OK; }
+    HRESULT STDMETHODCALLTYPE EnumMediaTypes(IEnumMediaTypes** types) override {
+        return offers ? offers->EnumMediaTypes(types) : E_NOTIMPL;
+    }
+    NOT_CALLED(Connect(IPin*, const AM_MEDIA_TYPE*)) NOT_CALLED(ConnectedTo(IPin**)) NOT_CALLED(QueryId(LPWSTR*))
+    NOT_CALLED(ConnectionMediaType(AM_MEDIA_TYPE*)) NOT_CALLED(QueryPinInfo(PIN_INFO*)) NOT_CALLED(EndOfStream())
+    NOT_CALLED(QueryDirection(PIN_DIRECTION*)) NOT_CALLED(QueryAccept(const AM_MEDIA_TYPE*)) NOT_CALLED(EndFlush())
+    NOT_CALLED(QueryInternalConnections(IPin**, ULONG*)) NOT_CALLED(BeginFlush())
+    NOT_CALLED(NewSegment(REFERENCE_TIME, REFERENCE_TIME, double))
+
+    const GUID* accepts = nullptr;  // the one subtype taken; all when null
+    bool takesReader = true;
+    IPin* offers = nullptr;  // the pin whose types this one's EnumMediaTypes hands out
+    std::vector<GUID> tried;
+    int disconnects = 0;
+    ComPtr<IAsyncReader> reader;
+};
+
+// Makes the task allocator refuse blocks of one size, as a 32-bit process refuses 2 GiB: a 64-bit one grants it.
+struct RefusingMallocSpy : IMallocSpy {
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        *out = iid == IID_IUnknown || iid == IID_IMallocSpy ? this : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // lives on the test's stack
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    SIZE_T STDMETHODCALLTYPE PreAlloc(SIZE_T size) override { return size == refused ? 0 : size; }  // 0: it fails
+    void* STDMETHODCALLTYPE PostAlloc(void* block) override { return block; }
+    void* STDMETHODCALLTYPE PreFree(void* block, BOOL) override { return block; }
+    SIZE_T STDMETHODCALLTYPE PreRealloc(void* block, SIZE_T size, void** newBlock, BOOL) override {
+        return *newBlock = block, size;
+    }
+    void* STDMETHODCALLTYPE PostRealloc(void* block, BOOL) override { return block; }
+    void* STDMETHODCALLTYPE PreGetSize(void* block, BOOL) override { return block; }
+    SIZE_T STDMETHODCALLTYPE PostGetSize(SIZE_T size, BOOL) override { return size; }
+    void* STDMETHODCALLTYPE PreDidAlloc(void* block, BOOL) override { return block; }
+    int STDMETHODCALLTYPE PostDidAlloc(void*, BOOL, int result) override { return result; }
+    void STDMETHODCALLTYPE PostFree(BOOL) override {}
+    void STDMETHODCALLTYPE PreHeapMinimize() override {}
+    void STDMETHODCALLTYPE PostHeapMinimize() override {}
+    const SIZE_T refused = 0x7FFFFFF0;
+};
+
+TEST(MemorySource, ReadsWithinTheStreamAtOnceOrQueuedAndAFlushHandsRequestsBackUnread) {
+    CoInitialize(nullptr);
+    auto filter = ComPtr<MemSourceFilter>::attach(new MemSourceFilter);
+    filter->reader().setData(streamBytes(0, 1000));
+    IAsyncReader* reader = &filter->reader();
+    ComPtr<IMemAllocator> allocator;  // samples of DirectShow's own allocator, of 512 bytes
+    ALLOCATOR_PROPERTIES asked{64, 512, 1, 0}, granted{};
+    ASSERT_EQ(CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER, IID_IMemAllocator,
+                               allocator.putVoid()), S_OK);
+    ASSERT_TRUE(allocator->SetProperties(&asked, &granted) == S_OK && allocator->Commit() == S_OK);
+    std::vector<ComPtr<IMediaSample>> samples;
+    auto sample = [&](LONGLONG start, LONGLONG stop) {
+        samples.emplace_back();
+        EXPECT_EQ(allocator->GetBuffer(samples.back().put(), nullptr, nullptr, 0), S_OK);
+        if (start != kUntimed) samples.back()->SetTime(&start, &stop);
+        return samples.back().get();
+    };
+    for (const auto& [position, length, hr, copied] : {std::tuple{990LL, 100L, S_FALSE, 10}, {1000LL, 1L, E_FAIL, 0}}) {
+        std::vector<BYTE> buffer(200, 0xEE), expected = streamBytes(position, copied);
+        expected.resize(200, 0xEE);  // nothing is written past what was read
+        EXPECT_EQ(reader->SyncRead(position, length, buffer.data()), hr) << position;
+        EXPECT_EQ(buffer, expected) << position;
+    }
+    // A sample is read for its times, at once or queued; past the end they are rewritten.
+    ComPtr<IAMAsyncReaderTimestampScaling> scaling;
+    ASSERT_EQ(reader->QueryInterface(__uuidof(IAMAsyncReaderTimestampScaling), scaling.putVoid()), S_OK);
+    const struct { const char* name; bool raw; LONGLONG start, stop; HRESULT read, queued; LONGLONG newStart, newStop;
+    } rows[] = {
+        {"inside", false, 100 * kUnit, 164 * kUnit, S_OK, S_OK, 100 * kUnit, 164 * kUnit},
+        {"between bytes, past the end", false, 900 * kUnit + 5, 2000 * kUnit, S_FALSE, S_OK, 900 * kUnit, 1000 * kUnit},
+        {"untimed", false, kUntimed, 0, E_FAIL, VFW_E_SAMPLE_TIME_NOT_SET},
+        {"negative", false, -kUnit, 10 * kUnit, E_FAIL, S_OK},
+        {"at the end", false, 1000 * kUnit, 1100 * kUnit, E_FAIL, HRESULT_FROM_WIN32(ERROR_HANDLE_EOF)},
+        {"larger than the sample", false, 0, 600 * kUnit, E_FAIL, S_OK},
+        {"raw past the end", true, 900, 1200, S_FALSE, S_OK, 900, 1000},
+    };
+    for (const auto& row : rows) {
+        ASSERT_EQ(scaling->SetTimestampMode(row.raw), S_OK);
+        const LONGLONG unit = row.raw ? 1 : kUnit;
+        IMediaSample *direct = sample(row.start, row.stop), *queued = sample(row.start, row.stop), *done = nullptr;
+        DWORD_PTR user = 0;
+        EXPECT_EQ(reader->SyncReadAligned(direct), row.read) << row.name;
+        EXPECT_EQ(reader->Request(queued, 7), row.queued) << row.name;
+        const HRESULT waited = row.queued == S_OK ? reader->WaitForNext(0, &done, &user) : row.read;
+        EXPECT_EQ(waited, row.read) << row.name;
+        for (IMediaSample* read : {direct, queued}) {
+            BYTE* data = nullptr;
+            if (FAILED(row.read) || FAILED(read->GetPointer(&data))) continue;
+            EXPECT_EQ(std::make_pair(std::vector<uint8_t>(data, data + read->GetActualDataLength()), times(read)),
+                      std::make_pair(streamBytes(row.newStart / unit, (row.newStop - row.newStart) / unit),
+                                     std::make_pair(row.newStart, row.newStop))) << row.name;
+        }
+    }
+    ASSERT_EQ(scaling->SetTimestampMode(false), S_OK);
+    // Requests come back in order; a flush hands them back unread and lets every wait go, a blocked one too.
+    IMediaSample* queue[] = {sample(0, 10 * kUnit), sample(10 * kUnit, 20 * kUnit), sample(20 * kUnit, 30 * kUnit)};
+    IMediaSample* done = nullptr;
+    DWORD_PTR user = 0;
+    std::thread([&] {  // as a parser's streaming thread requests
+        for (DWORD_PTR i : {0, 1, 2}) EXPECT_EQ(reader->Request(queue[i], i), S_OK);
+    }).join();
+    EXPECT_EQ(reader->WaitForNext(0, &done, &user), S_OK);
+    EXPECT_EQ(std::make_pair(done, user), std::make_pair(queue[0], DWORD_PTR(0)));
+    EXPECT_EQ(reader->BeginFlush(), S_OK);
+    EXPECT_EQ(reader->Request(sample(0, kUnit), 3), VFW_E_WRONG_STATE);
+    for (DWORD_PTR i : {1, 2, 3}) {
+        EXPECT_EQ(reader->WaitForNext(INFINITE, &done, &user), VFW_E_TIMEOUT);
+        EXPECT_EQ(done, i < 3 ? queue[i] : nullptr);
+        const auto unread = std::make_pair(0L, done ? times(done).first : 0);
+        EXPECT_EQ(done ? std::make_pair(done->GetActualDataLength(), times(done).second) : unread, unread);
+    }
+    EXPECT_EQ(reader->EndFlush(), S_OK);
+    EXPECT_EQ(reader->WaitForNext(0, &done, &user), VFW_E_TIMEOUT) << "drained requests leave no wake-up behind";
+    auto blocked = std::async(std::launch::async, [&] { return reader->WaitForNext(60000, &done, &user); });
+    EXPECT_EQ(reader->BeginFlush(), S_OK);
+    ASSERT_EQ(blocked.wait_for(std::chrono::seconds(30)), std::future_status::ready) << "a flush lets a wait go";
+    EXPECT_EQ(blocked.get(), VFW_E_TIMEOUT);
+    samples.clear();
+    allocator.reset();
+    filter.reset();
+    CoUninitialize();
+}
+
+TEST(MemorySource, ConnectsOnlyToAPinThatTakesTheReaderTryingTypesInOrder) {
+    CoInitialize(nullptr);
+    auto filter = ComPtr<MemSourceFilter>::attach(new MemSourceFilter);
+    auto other = ComPtr<MemSourceFilter>::attach(new MemSourceFilter);
+    filter->reader().setData(streamBytes(0, 1000));
+    other->outputPin()->detectMediaType(bytesOf("RIFF\x10\0\0\0AVI LIST"));  // offers {Stream, AVI}, {Stream, NULL}
+    BYTE format[6] = {1, 2, 3, 4, 5, 6};
+    AM_MEDIA_TYPE stream{MEDIATYPE_Stream}, wave{MEDIATYPE_Stream, MEDIASUBTYPE_WAVE}, audio{MEDIATYPE_Audio};
+    wave.cbFormat = sizeof format;
+    wave.pbFormat = format;
+    RefusingMallocSpy spy;
+    AM_MEDIA_TYPE huge = wave;  // a copy would read past `format`: its allocation must fail first
+    huge.cbFormat = static_cast<ULONG>(spy.refused);
+    const struct { const char* name; bool wav, running; AM_MEDIA_TYPE* given; const GUID* accepts;
+                   bool takesReader; IPin* offers; HRESULT hr; std::vector<GUID> tried; } rows[] = {
+        {"the first offered", true, false, nullptr, nullptr, true, nullptr, S_OK, {MEDIASUBTYPE_WAVE}},
+        {"next if refused", true, false, nullptr, &GUID_NULL, true, nullptr, S_OK, {MEDIASUBTYPE_WAVE, GUID_NULL}},
+        {"none fits", false, false, nullptr, &MEDIASUBTYPE_WAVE, true, nullptr, VFW_E_NO_ACCEPTABLE_TYPES, {GUID_NULL}},
+        {"a given type, reader not taken", true, false, &wave, nullptr, false, nullptr, E_FAIL, {MEDIASUBTYPE_WAVE}},
+        {"a given type", false, false, &wave, nullptr, true, nullptr, S_OK, {MEDIASUBTYPE_WAVE}},
+        {"a format too large to copy", false, false, &huge, nullptr, true, nullptr, E_OUTOFMEMORY, {}},
+        {"the receiver's types first", true, false, &stream, &MEDIASUBTYPE_WAVE, true, other->outputPin(), S_OK,
+         {MEDIASUBTYPE_Avi, GUID_NULL, MEDIASUBTYPE_WAVE}},
+        {"another majortype", true, false, &audio, nullptr, true, nullptr, VFW_E_NO_ACCEPTABLE_TYPES, {}},
+        {"while running", true, true, nullptr, nullptr, true, nullptr, VFW_E_NOT_STOPPED, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto source = ComPtr<MemSourceFilter>::attach(new MemSourceFilter);
+        MemOutputPin* pin = source->outputPin();
+        if (row.wav) pin->detectMediaType(bytesOf("RIFF\x24\0\0\0WAVEfmt "));
+        if (row.running) source->Run(0);
+        ReceivingPin parser;
+        parser.accepts = row.accepts;
+        parser.takesReader = row.takesReader;
+        parser.offers = row.offers;
+        format[0] = 1;
+        ASSERT_TRUE(row.given != &huge || CoRegisterMallocSpy(&spy) == S_OK);
+        EXPECT_EQ(pin->Connect(&parser, row.given), row.hr);
+        if (row.given == &huge) CoRevokeMallocSpy();
+        format[0] = 99;  // the connection keeps its own copy of a given format
+        EXPECT_EQ(parser.tried, row.tried);
+        EXPECT_EQ(parser.disconnects, row.takesReader ? 0 : 1) << "a pin that will not read is told to let go";
+        ComPtr<IPin> peer;
+        AM_MEDIA_TYPE type{};
+        EXPECT_EQ(pin->ConnectionMediaType(&type), row.hr == S_OK ? S_OK : VFW_E_NOT_CONNECTED);
+        source->Stop();
+        if (row.hr != S_OK) continue;
+        EXPECT_EQ(pin->ConnectedTo(peer.put()), S_OK);
+        EXPECT_TRUE(peer.get() == &parser && parser.reader);
+        EXPECT_EQ(std::make_pair(type.subtype, type.cbFormat ? type.pbFormat[0] : 1),
+                  std::make_pair(row.tried.back(), 1));
+        CoTaskMemFree(type.pbFormat);
+        source->Pause();
+        EXPECT_EQ(pin->Disconnect(), VFW_E_NOT_STOPPED);
+        source->Stop();
+        EXPECT_EQ(pin->Disconnect(), S_OK);
+    }
+    // The graph's name is cut to its field; what a parser holds keeps the filter after its creator lets go.
+    ComPtr<IFilterGraph> graph;
+    ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterGraph,
+                               graph.putVoid()), S_OK);
+    const std::wstring longName(200, L'名');
+    FILTER_INFO info{};
+    EXPECT_EQ(filter->JoinFilterGraph(graph.get(), longName.c_str()), S_OK);
+    EXPECT_EQ(filter->QueryFilterInfo(&info), S_OK);
+    EXPECT_EQ(std::wstring(info.achName), longName.substr(0, 127));
+    info.pGraph->Release();
+    IAsyncReader* held = nullptr;
+    ASSERT_EQ(filter->outputPin()->QueryInterface(IID_IAsyncReader, reinterpret_cast<void**>(&held)), S_OK);
+    filter.reset();
+    LONGLONG total = -1, available = -1;
+    EXPECT_EQ(held->Length(&total, &available), S_OK);
+    EXPECT_EQ(std::make_pair(total, available), std::make_pair(1000LL, 1000LL));
+    EXPECT_EQ(held->Release(), 0u);
+    CoUninitialize();
+}
+
+TEST(CheckString, MatchesWhenEveryQuadrupleHoldsWithinTheData) {
+    const auto thousand = streamBytes(0, 1000), wave = bytesOf("RIFF\x24\0\0\0WAVEfmt "), riff = bytesOf("RIFF");
+    const struct { const wchar_t* check; std::vector<uint8_t> data; bool matches; } rows[] = {
+        {L"0,4,,52494646,8,4,,57415645", wave, true}, {L"0,4,,52494646,8,4,,41564920", wave, false},
+        {L" 0, 4, , 52494646 , 8,4,,57415645", wave, true}, {L"8,4,FFFFFFFF,57415645", wave, true},
+        {L"0,4,FFFFFF00,52494600", riff, true}, {L"0,4,,52494600", riff, false},  // the mask picks the bits
+        {L"", riff, true}, {L"0,4", riff, false}, {L"0,0,,", riff, true}, {L"0,4,,", riff, false},
+        {L"-4,4,,f3f4f5f6", thousand, true}, {L"-4,4,,f2f3f4f5", thousand, false},  // from the end
+        {L"998,4,,f5f6f7f8", thousand, false}, {L"-1004,4,,00010203", thousand, false}, {L"0,-1,,", thousand, false},
+        {L"0,4,,524946", riff, false}, {L"0,4,,5249464699", riff, true},  // val and mask: cb bytes, more ignored
+        {L"0,4,ffffff,52494646", riff, false}, {L"0,4,,5249464", riff, false},  // a lone digit spoils it
+        {L"0,1,,00", {}, false}, {L"-1,1,,00", {}, false},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(checkStringMatches(row.check, row.data.data(), static_cast<uint32_t>(row.data.size())), row.matches)
+            << testing::PrintToString(std::wstring(row.check)) << " on " << row.data.size() << " bytes";
+}
+
+}  // namespace
+}  // namespace melodrift

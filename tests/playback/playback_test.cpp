@@ -1,0 +1,114 @@
+// Files and CUE tracks played through Wine's real filter graph, judged by what the null sink recorded.
+// album_3x3s.wav holds 440, 660 and 880 Hz, three seconds each.
+#include "playback/player_of_cue.h"
+#include "support/audio_test.h"
+#include "support/wait.h"
+
+#include <functional>
+#include <memory>
+
+namespace melodrift {
+namespace {
+
+using test::analyseTone;
+using test::NotifyWindow;
+
+constexpr int64_t kSecond = kMediaTimePerSecond;
+
+class Playback : public test::AudioTest {
+protected:
+    std::unique_ptr<Player> file(const std::wstring& name) {
+        const std::wstring path = fixture(name);  // the renderer keeps a pointer to it
+        FileSourceRenderer renderer(path);
+        return std::make_unique<Player>(renderer, L"C:\\folder", name, window.window(), NotifyWindow::kGraphEvent,
+                                        NotifyWindow::kTrackEnd);
+    }
+    std::unique_ptr<Player> track(int64_t start, int64_t stop, const wchar_t* name = L"album_3x3s.wav") {
+        return std::make_unique<PlayerOfCue>(fixture(name), L"C:\\album.cue", L"02 Middle", start, stop,
+                                             window.window(), NotifyWindow::kGraphEvent, NotifyWindow::kTrackEnd);
+    }
+    // Plays from where the player stands to its completion message; what was recorded.
+    std::vector<int16_t> playToEnd(Player& player) {
+        const size_t start = recording.mark();
+        const int ended = window.completions;
+        EXPECT_TRUE(player.play() && player.state() == Running);
+        EXPECT_TRUE(window.waitForCompletion(ended)) << "no completion message";
+        return recordedSince(start);
+    }
+};
+
+TEST_F(Playback, FilesAndTracksPlayTheirWholeRangeAtTheVolumeSetAndWhatCannotBeReadRefusesSilently) {
+    // A new graph may lose up to a second at its start and a little at its end.
+    const struct { const char* name; std::function<std::unique_ptr<Player>()> open; int32_t volume, duration;
+                   double tone, least, most; std::vector<double> absent; } rows[] = {
+        {"wav", [&] { return file(L"tone440_3s.wav"); }, 0, 3, 440, 1.7, 3.3, {}},
+        {"mp3", [&] { return file(L"tone880_4s.mp3"); }, 0, 4, 880, 2.7, 4.3, {}},
+        {"silent", [&] { return file(L"tone440_3s.wav"); }, -12000, 3, 440, -1, 0.1, {}},  // clamped to -10000
+        {"middle track", [&] { return track(3 * kSecond, 6 * kSecond); }, -600, 3, 660, 1.7, 3.3, {440, 880}},
+        {"last track", [&] { return track(6 * kSecond, -1); }, 250, 3, 880, 1.7, 3.3, {660}},  // clamped to 0
+        {"stop before start", [&] { return track(6 * kSecond, 3 * kSecond); }, 0, 3, 880, 1.7, 3.3, {660}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto player = row.open();
+        EXPECT_EQ(std::make_tuple(player->state(), player->duration(), player->position()),
+                  std::make_tuple(int32_t(Stopped), row.duration, 0));
+        ASSERT_TRUE(player->setVolume(row.volume));
+        EXPECT_EQ(player->volume(), std::clamp(row.volume, -10000, 0));
+        const auto samples = playToEnd(*player);
+        const auto heard = analyseTone(samples, row.tone);
+        EXPECT_GT(heard.toneSeconds, row.least) << heard.describe();
+        EXPECT_LT(row.volume > -10000 ? heard.loudSeconds : heard.toneSeconds, row.most) << heard.describe();
+        for (const double other : row.absent) EXPECT_LT(analyseTone(samples, other).toneSeconds, 0.2) << other;
+    }
+    const size_t start = recording.mark();
+    std::unique_ptr<Player> unreadable[] = {file(L"missing.wav"), file(L"not_audio.mp3"), track(0, -1, L"missing.wav")};
+    for (auto& player : unreadable) {
+        EXPECT_FALSE(player->play() || player->stop() || player->setVolume(-500));
+        EXPECT_EQ(player->seek(3), 0);
+        EXPECT_EQ(std::make_tuple(player->state(), player->volume(), player->position(), player->duration()),
+                  std::make_tuple(int32_t(NotReady), 0, 0, 0));
+    }
+    EXPECT_LT(analyseTone(recordedSince(start, 1.5), 440).loudSeconds, 0.1);
+    EXPECT_EQ(window.completions, int(std::size(rows)));
+}
+
+// A track counts from its own start: 660 Hz for three seconds, then 880 Hz for three.
+TEST_F(Playback, SeekMovesStopPausesPlayResumesAndDestroyingARunningPlayerSilencesIt) {
+    auto player = track(3 * kSecond, 9 * kSecond);
+    EXPECT_EQ(player->seek(4), 4);
+    EXPECT_EQ(player->position(), 4);
+    auto heard = playToEnd(*player);
+    EXPECT_TRUE(analyseTone(heard, 880).toneSeconds < 2.5 && analyseTone(heard, 660).toneSeconds < 0.2);
+    ASSERT_TRUE(player->stop());
+    EXPECT_EQ(player->seek(0), 0) << "a seek after the end plays again from there";
+    size_t start = recording.mark();
+    ASSERT_TRUE(player->play() && player->play());
+    ASSERT_TRUE(test::waitUntil([&] { return player->position() >= 2; }));
+    ASSERT_TRUE(player->stop() && player->stop());
+    heard = recordedSince(start, 0.5);
+    EXPECT_GT(analyseTone(heard, 660).toneSeconds, 0.8) << "from the track's own start";
+    EXPECT_LT(analyseTone(heard, 440).toneSeconds, 0.2);
+    const int32_t paused = player->position();
+    EXPECT_GE(paused, 2);
+    start = recording.mark();
+    ASSERT_TRUE(recording.waitFor(start, 1.5));
+    heard = recording.samples(start + test::Recording::kBytesPerSecond / 2, recording.mark());
+    EXPECT_LT(analyseTone(heard, 660).loudSeconds, 0.2) << "nothing while stopped";
+    EXPECT_EQ(std::make_pair(player->state(), player->position()), std::make_pair(int32_t(Stopped), paused));
+    ASSERT_TRUE(player->play());
+    ASSERT_TRUE(test::waitUntil([&] { return player->position() >= paused + 1; }));
+    PostMessageW(window.window(), NotifyWindow::kGraphEvent, 0, reinterpret_cast<LPARAM>(player.get()));
+    const int eventsBefore = window.graphEvents;
+    player.reset();
+    EXPECT_GT(window.graphEvents, eventsBefore) << "an announcement not yet handled is dispatched by the teardown";
+    MSG msg;
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, NotifyWindow::kGraphEvent, NotifyWindow::kGraphEvent, PM_NOREMOVE));
+    const size_t after = recording.mark() + test::Recording::kBytesPerSecond / 2;
+    ASSERT_TRUE(recording.waitFor(after, 2.0));
+    EXPECT_LT(analyseTone(recording.samples(after, recording.mark()), 880).toneSeconds, 0.2) << "the rest is not heard";
+    EXPECT_EQ(window.completions, 1);
+}
+
+}  // namespace
+}  // namespace melodrift

@@ -1,0 +1,145 @@
+// The splitter, the time texts of the status and seek bars, and the volume pop-up.
+#include "control_host.h"
+#include "ui/commands.h"
+#include "ui/views/splitter.h"
+#include "ui/views/status_bar.h"
+#include "ui/views/track_bar.h"
+#include "ui/views/volume_bar.h"
+
+#include <climits>
+
+namespace melodrift {
+namespace {
+
+TEST(Splitter, LayoutsClampTheBarAndADragMovesThePanesOnRelease) {
+    test::ControlHost host;
+    HWND left = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD, 0, 0, 9, 9, host.window(), nullptr, nullptr, nullptr),
+         right = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD, 0, 0, 9, 9, host.window(), nullptr, nullptr, nullptr);
+    CSplitter splitter(host.window(), left, right);
+    RECT area{};
+    auto expectSplit = [&](long x) {  // every edge of both panes and the bar, in the host's client area
+        std::vector<long> edges{splitter.barPosition()};
+        for (HWND child : {left, splitter.window(), right}) {
+            RECT r;
+            GetWindowRect(child, &r);
+            MapWindowPoints(nullptr, host.window(), reinterpret_cast<POINT*>(&r), 2);
+            edges.insert(edges.end(), {r.left, r.right, r.top, r.bottom});
+        }
+        EXPECT_EQ(edges, (std::vector<long>{x, area.left, x, 30, 530, x, x + 4, 30, 530, x + 4, area.right, 30, 530}));
+    };
+    constexpr int keep = CSplitter::kNothingPending, last = -1;  // right == last: no area given
+    const struct { const char* why; int pending, left, right, x, expected; } layouts[] = {
+        {"first layout at two fifths", keep, 0, 1000, 0, 400},  {"kept where it fits", keep, 0, 600, 400, 400},
+        {"right pane keeps 30", keep, 0, 300, 400, 266},        {"wider again", keep, 0, 1000, 266, 266},
+        {"the last area", keep, 0, last, 700, 700},             {"saved, left pane keeps 20", 5, 0, 1000, 700, 20},
+        {"saved, right pane keeps 30", 990, 0, 1000, 20, 966},  {"saved", 500, 0, 1000, 966, 500},
+        {"saved only once", keep, 0, 1000, 300, 300},           {"narrow: two fifths, not saved", 30, 0, 40, 300, 16},
+        {"narrow: two fifths, not x", keep, 0, last, 35, 16},   {"narrow", keep, 0, 53, 35, 21},
+        {"narrow, not at 0", keep, 100, 140, 35, 116},          {"not at 0", keep, 100, 1100, 116, 120}};
+    for (const auto& step : layouts) {
+        SCOPED_TRACE(step.why);
+        if (step.pending != keep) splitter.setPendingPosition(step.pending);
+        if (step.right != last) area = {step.left, 30, step.right, 530};
+        splitter.layout(step.x, step.right != last ? &area : nullptr);
+        expectSplit(step.expected);
+    }
+    area = {0, 30, 1000, 530};
+    splitter.layout(400, &area);
+    auto mouse = [&](UINT message, int x) {  // the bar reads the real cursor
+        POINT at{x, 200};
+        ClientToScreen(host.window(), &at);
+        SetCursorPos(at.x, at.y);
+        EXPECT_TRUE(test::waitUntil([&] { POINT now; return GetCursorPos(&now) && now.x == at.x && now.y == at.y; }));
+        ScreenToClient(splitter.window(), &at);
+        SendMessageW(splitter.window(), message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(at.x, at.y));
+    };
+    const struct { const char* why; std::vector<int> presses; int release, expected; } drags[] = {
+        {"release without a press", {}, 600, 400}, {"a second press keeps the first anchor", {402, 452}, 502, 500},
+        {"to the left", {501}, 351, 350},          {"past the right edge", {352}, 1090, 966},
+        {"past the left edge", {967}, 2, 20}};
+    for (const auto& drag : drags) {
+        SCOPED_TRACE(drag.why);
+        const int before = splitter.barPosition();
+        for (int x : drag.presses) mouse(WM_LBUTTONDOWN, x);
+        mouse(WM_MOUSEMOVE, drag.release);
+        expectSplit(before);  // moving alone moves nothing
+        mouse(WM_LBUTTONUP, drag.release);
+        expectSplit(drag.expected);
+        EXPECT_EQ(GetCapture(), nullptr);
+    }
+}
+
+TEST(TimeTexts, StatusBarAndSeekTipShowTheSameTimes) {
+    test::ControlHost host;
+    StatusBar status(host.window());
+    SeekBar seek(host.window());
+    auto part = [&](int n) {
+        wchar_t text[64] = L"";
+        SendMessageW(status.window(), SB_GETTEXTW, n, reinterpret_cast<LPARAM>(text));
+        return std::wstring(text);
+    };
+    seek.setRange(4000);
+    SendMessageW(status.window(), SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(L"曲.mp3"));
+    const struct { int seconds; const wchar_t* text; } times[] = {
+        {0, L"0"},        {5, L"5"},           {59, L"59"},          {60, L"1:00"},         {65, L"1:05"},
+        {3599, L"59:59"}, {3600, L"1:00:00"},  {3725, L"1:02:05"},   {86399, L"23:59:59"},  {86400, L"24:00:00"},
+        {INT_MAX, L"596523:14:07"},            {-1, L"-1"},          {-75, L"-75"},         {INT_MIN, L"-2147483648"}};
+    for (const auto& [seconds, text] : times) {
+        SCOPED_TRACE(seconds);
+        EXPECT_EQ(formatTime(seconds), text);
+        status.setTotal(seconds);  // a negative total clears the time, for later positions too
+        EXPECT_EQ(part(1), seconds < 0 ? L"" : L"0 / " + std::wstring(text));
+        status.showPosition(3599);
+        EXPECT_EQ(part(1), seconds < 0 ? L"" : L"59:59 / " + std::wstring(text));
+        if (seconds < 0 || seconds > 4000) continue;
+        NMTTDISPINFOW tip{{seek.toolTipWindow(), 0, UINT(TTN_GETDISPINFOW)}};
+        tip.lpszText = tip.szText;
+        seek.setPosition(seconds);
+        EXPECT_TRUE(seek.onSeekToolTip(&tip) == 0 && !tip.hinst && tip.lpszText == std::wstring(text));
+    }
+    EXPECT_EQ(part(0), L"曲.mp3");
+}
+
+TEST(Volume, SquareLawBothWaysWithClampsOverAnExactRoot) {
+    for (unsigned r : {1u, 2u, 65535u})  // the root is exact at a square and just below it
+        EXPECT_TRUE(integerSqrt(r * r) == r && integerSqrt(r * r - 1) == r - 1 && integerSqrt(~0u) == 65535) << r;
+    for (auto [position, volume] : {std::pair{0, -10000}, {1, -9000}, {25, -5000}, {50, -2929}, {100, 0}})
+        EXPECT_TRUE(positionToVolume(position) == volume && volumeToPosition(volume) == position) << position;
+    for (int p = 0; p <= 100; ++p) EXPECT_EQ(volumeToPosition(positionToVolume(p)), p) << p;
+    EXPECT_TRUE(volumeToPosition(5) == 100 && volumeToPosition(-20000) == 0);
+    EXPECT_TRUE(positionToVolume(-3) == -10000 && positionToVolume(150) == 0);
+}
+
+TEST(Volume, PopupShowsTheVolumeReportsMovesAndHidesWhenLeft) {
+    test::ControlHost host(true);  // activation needs a shown owner to go back to
+    std::vector<int> reported;
+    host.onMessage[MSG_SET_VOLUME] = [&](WPARAM, LPARAM volume) { return reported.push_back(int(volume)), 0; };
+    VolumeBar volume(host.window());
+    HWND popup = volume.window(), bar = volume.trackBarWindow();
+    auto thumb = [&] { return static_cast<int>(SendMessageW(bar, TBM_GETPOS, 0, 0)); };
+    EXPECT_TRUE(!IsWindowVisible(popup) && GetWindow(popup, GW_OWNER) == host.window());
+    volume.setVolume(-2929);
+    volume.showAt(100, 120, 200, 30);
+    RECT r, client, inner;
+    GetWindowRect(popup, &r), GetClientRect(popup, &client), GetWindowRect(bar, &inner);
+    EXPECT_TRUE(r.left == 100 && r.top == 120 && r.right == 300 && r.bottom == 150);
+    EXPECT_TRUE(inner.right - inner.left == client.right && inner.bottom - inner.top == client.bottom);
+    EXPECT_TRUE((GetWindowLongW(popup, GWL_EXSTYLE) & WS_EX_TOPMOST) && IsWindowVisible(popup) && thumb() == 50);
+    ASSERT_TRUE(test::waitUntil([&] { return GetActiveWindow() == popup; }, 10000));
+    for (LPARAM stranger : {reinterpret_cast<LPARAM>(host.window()), LPARAM(0)})  // scrolls of other windows
+        SendMessageW(popup, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 10), stranger);
+    for (int position : {100, 0, 25, 50}) {
+        SendMessageW(bar, TBM_SETPOS, TRUE, position);
+        SendMessageW(popup, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, position), reinterpret_cast<LPARAM>(bar));
+    }
+    SetFocus(bar);
+    SendMessageW(bar, WM_KEYDOWN, VK_NEXT, 0);  // a page is one position, reported at once
+    EXPECT_EQ(std::abs(thumb() - 50), 1);
+    EXPECT_EQ(reported, (std::vector<int>{0, -10000, -5000, -2929, positionToVolume(thumb())}));
+    EXPECT_EQ(volume.volume(), positionToVolume(thumb()));
+    SetActiveWindow(host.window());
+    EXPECT_TRUE(test::waitUntil([&] { return !IsWindowVisible(popup); }, 10000));
+}
+
+}  // namespace
+}  // namespace melodrift
