@@ -56,6 +56,16 @@ TEST_F(Archives, ListTheirFileEntriesByTheConfiguredPatternsOrStayPlainFiles) {
         folder->rewind();
         EXPECT_EQ(listNames(*folder, {L"*"}), row.items);
     }
+    // An entry's details, as the list shows them: its type, its size and the time make_archives.py stamps.
+    restartEngineWith({});
+    FolderItem item;
+    FILETIME stamped{};
+    const SYSTEMTIME utc{2021, 3, 0, 4, 5, 6, 7, 0};
+    ASSERT_TRUE(SystemTimeToFileTime(&utc, &stamped));
+    ASSERT_TRUE(FolderZip(archiveFixture(L"music.7z")).nextItem({L"disc2\\*"}, item, true));
+    EXPECT_EQ(std::tuple(item.name, item.type, item.size, CompareFileTime(&item.modified, &stamped)),
+              std::tuple(std::wstring(L"disc2\\01.mp3"), std::wstring(L"mp3"),
+                         uint64_t(readBytes(audioFixture(L"tone880_4s.mp3")).size()), 0));
     // The first load writes each format's key with its default for the user to edit.
     const auto& entries = configStore.entries();
     for (const ArchiveFormat& format : formatTable())

@@ -104,7 +104,9 @@ TEST(MemorySource, ReadsWithinTheStreamAtOnceOrQueuedAndAFlushHandsRequestsBackU
         if (start != kUntimed) samples.back()->SetTime(&start, &stop);
         return samples.back().get();
     };
-    for (const auto& [position, length, hr, copied] : {std::tuple{990LL, 100L, S_FALSE, 10}, {1000LL, 1L, E_FAIL, 0}}) {
+    for (const auto& [position, length, hr, copied] :
+         {std::tuple{990LL, 100L, S_FALSE, 10}, {1000LL, 1L, E_FAIL, 0}, {-1LL, 10L, E_FAIL, 0},
+          {0LL, -1L, E_FAIL, 0}}) {
         std::vector<BYTE> buffer(200, 0xEE), expected = streamBytes(position, copied);
         expected.resize(200, 0xEE);  // nothing is written past what was read
         EXPECT_EQ(reader->SyncRead(position, length, buffer.data()), hr) << position;
