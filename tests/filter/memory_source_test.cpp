@@ -31,14 +31,8 @@ std::vector<uint8_t> bytesOf(const char (&text)[N]) { return {text, text + N - 1
 
 #define NOT_CALLED(method) HRESULT STDMETHODCALLTYPE method override { return E_NOTIMPL; }
 // A downstream input pin that refuses types or the reader at will: Wine has no parser that fails in each
-// of these ways. It lives on the test's stack.
-struct ReceivingPin : IPin {
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        *out = iid == IID_IUnknown || iid == IID_IPin ? this : nullptr;
-        return *out ? S_OK : E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+// of these ways.
+struct ReceivingPin : ComObject<IPin> {
     HRESULT STDMETHODCALLTYPE ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* type) override {
         tried.push_back(type->subtype);
         if (accepts && type->subtype != *accepts) return VFW_E_TYPE_NOT_ACCEPTED;
@@ -63,13 +57,7 @@ struct ReceivingPin : IPin {
 };
 
 // Makes the task allocator refuse blocks of one size, as a 32-bit process refuses 2 GiB: a 64-bit one grants it.
-struct RefusingMallocSpy : IMallocSpy {
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        *out = iid == IID_IUnknown || iid == IID_IMallocSpy ? this : nullptr;
-        return *out ? S_OK : E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // lives on the test's stack
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+struct RefusingMallocSpy : ComObject<IMallocSpy> {
     SIZE_T STDMETHODCALLTYPE PreAlloc(SIZE_T size) override { return size == refused ? 0 : size; }  // 0: it fails
     void* STDMETHODCALLTYPE PostAlloc(void* block) override { return block; }
     void* STDMETHODCALLTYPE PreFree(void* block, BOOL) override { return block; }
@@ -182,9 +170,9 @@ TEST(MemorySource, ConnectsOnlyToAPinThatTakesTheReaderTryingTypesInOrder) {
     AM_MEDIA_TYPE stream{MEDIATYPE_Stream}, wave{MEDIATYPE_Stream, MEDIASUBTYPE_WAVE}, audio{MEDIATYPE_Audio};
     wave.cbFormat = sizeof format;
     wave.pbFormat = format;
-    RefusingMallocSpy spy;
+    const auto spy = ComPtr<RefusingMallocSpy>::attach(new RefusingMallocSpy);
     AM_MEDIA_TYPE huge = wave;  // a copy would read past `format`: its allocation must fail first
-    huge.cbFormat = static_cast<ULONG>(spy.refused);
+    huge.cbFormat = static_cast<ULONG>(spy->refused);
     const struct { const char* name; bool wav, running; AM_MEDIA_TYPE* given; const GUID* accepts;
                    bool takesReader; IPin* offers; HRESULT hr; std::vector<GUID> tried; } rows[] = {
         {"the first offered", true, false, nullptr, nullptr, true, nullptr, S_OK, {MEDIASUBTYPE_WAVE}},
@@ -204,24 +192,24 @@ TEST(MemorySource, ConnectsOnlyToAPinThatTakesTheReaderTryingTypesInOrder) {
         MemOutputPin* pin = source->outputPin();
         if (row.wav) pin->detectMediaType(bytesOf("RIFF\x24\0\0\0WAVEfmt "));
         if (row.running) source->Run(0);
-        ReceivingPin parser;
-        parser.accepts = row.accepts;
-        parser.takesReader = row.takesReader;
-        parser.offers = row.offers;
+        const auto parser = ComPtr<ReceivingPin>::attach(new ReceivingPin);
+        parser->accepts = row.accepts;
+        parser->takesReader = row.takesReader;
+        parser->offers = row.offers;
         format[0] = 1;
-        ASSERT_TRUE(row.given != &huge || CoRegisterMallocSpy(&spy) == S_OK);
-        EXPECT_EQ(pin->Connect(&parser, row.given), row.hr);
+        ASSERT_TRUE(row.given != &huge || CoRegisterMallocSpy(spy.get()) == S_OK);
+        EXPECT_EQ(pin->Connect(parser.get(), row.given), row.hr);
         if (row.given == &huge) CoRevokeMallocSpy();
         format[0] = 99;  // the connection keeps its own copy of a given format
-        EXPECT_EQ(parser.tried, row.tried);
-        EXPECT_EQ(parser.disconnects, row.takesReader ? 0 : 1) << "a pin that will not read is told to let go";
+        EXPECT_EQ(parser->tried, row.tried);
+        EXPECT_EQ(parser->disconnects, row.takesReader ? 0 : 1) << "a pin that will not read is told to let go";
         ComPtr<IPin> peer;
         AM_MEDIA_TYPE type{};
         EXPECT_EQ(pin->ConnectionMediaType(&type), row.hr == S_OK ? S_OK : VFW_E_NOT_CONNECTED);
         source->Stop();
         if (row.hr != S_OK) continue;
         EXPECT_EQ(pin->ConnectedTo(peer.put()), S_OK);
-        EXPECT_TRUE(peer.get() == &parser && parser.reader);
+        EXPECT_TRUE(peer.get() == parser.get() && parser->reader);
         EXPECT_EQ(std::make_pair(type.subtype, type.cbFormat ? type.pbFormat[0] : 1),
                   std::make_pair(row.tried.back(), 1));
         CoTaskMemFree(type.pbFormat);
