@@ -1,4 +1,4 @@
-#include "archive/archive_names.h"
+#include "library/archive/archive_names.h"
 #include "library/folder.h"
 #include "library/folder_cue.h"
 #include "library/folder_dir.h"

@@ -7,10 +7,9 @@ count() {  # count FIND-ARGS...: non-blank lines of the files found
   find "$@" -type f -print0 2>/dev/null | xargs -0 -r cat | grep -cv '^[[:space:]]*$' || true
 }
 
-# All program code: app, base, library, playback and ui, and the layers split out of them
-# (archive from library, settings from app, main_window from ui).
+# All program code lives in these folders; each layer is a folder or a subfolder of one.
 program_dirs=()
-for dir in app base library playback ui archive settings main_window; do
+for dir in app base library playback ui; do
   [ -d "$dir" ] && program_dirs+=("$dir")
 done
 program=$(count "${program_dirs[@]}" \( -name '*.cpp' -o -name '*.h' \))

@@ -1,8 +1,8 @@
 #include "archive/archive_fixtures.h"
 
 #include "app/engine_settings.h"
-#include "archive/archive_engine.h"
-#include "settings/settings_files.h"
+#include "library/archive/archive_engine.h"
+#include "app/settings/settings_files.h"
 #include "support/files.h"
 
 namespace melodrift::test {

@@ -1,11 +1,11 @@
 // Archives through the real 7-Zip engine: which names are archives, what each lists as a folder, the bytes
 // its entries give, and what an engine that cannot load shows.
 #include "archive/archive_fixtures.h"
-#include "archive/archive.h"
-#include "archive/archive_engine.h"
-#include "archive/archive_names.h"
+#include "library/archive/archive.h"
+#include "library/archive/archive_engine.h"
+#include "library/archive/archive_names.h"
 #include "library/folder_zip.h"
-#include "settings/settings_files.h"
+#include "app/settings/settings_files.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
 

@@ -3,8 +3,8 @@
 
 #include "base/unique_handle.h"
 #include "library/folder.h"
-#include "main_window/settings_keys.h"
-#include "settings/settings_files.h"
+#include "ui/main_window/settings_keys.h"
+#include "app/settings/settings_files.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
 #include "ui/views/list_text.h"

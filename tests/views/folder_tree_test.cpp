@@ -1,6 +1,6 @@
 // The folder tree on real directories: listing, navigation, re-entry, refresh, drives, context menu.
-#include "archive/archive_engine.h"
-#include "settings/settings_files.h"
+#include "library/archive/archive_engine.h"
+#include "app/settings/settings_files.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
 #include "ui/commands.h"

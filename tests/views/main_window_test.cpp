@@ -1,8 +1,8 @@
 // The real main window driven as a user drives it, judged by its controls, stores and recorded sound.
 #include "library/folder.h"
-#include "main_window/main_window.h"
+#include "ui/main_window/main_window.h"
 #include "playback/player.h"
-#include "settings/settings_files.h"
+#include "app/settings/settings_files.h"
 #include "support/audio_test.h"
 #include "support/temp_dir.h"
 #include "ui/views/file_list.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "archive/sevenzip_interfaces.h"
+#include "library/archive/sevenzip_interfaces.h"
 
 #include <functional>
 #include <string>

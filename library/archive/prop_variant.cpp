@@ -1,4 +1,4 @@
-#include "archive/prop_variant.h"
+#include "library/archive/prop_variant.h"
 
 #include <oleauto.h>
 

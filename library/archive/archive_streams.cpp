@@ -1,4 +1,4 @@
-#include "archive/archive_streams.h"
+#include "library/archive/archive_streams.h"
 
 #include <new>
 

@@ -1,6 +1,6 @@
-#include "main_window/main_window.h"
+#include "ui/main_window/main_window.h"
 
-#include "main_window/settings_keys.h"
+#include "ui/main_window/settings_keys.h"
 #include "res/resource_ids.h"
 #include "library/folder.h"
 #include "playback/player.h"

@@ -1,4 +1,4 @@
-#include "settings/settings_store.h"
+#include "app/settings/settings_store.h"
 
 #include "base/unique_handle.h"
 #include "base/whole_file.h"
