@@ -3,7 +3,13 @@
 #include <evcode.h>
 #include <uuids.h>
 
+#include <atomic>
+
 namespace melodrift {
+
+namespace {
+std::atomic<uint32_t> lastSerial{0};
+}  // namespace
 
 Player::Player(SourceRenderer& renderer, const std::wstring& folderPath, const std::wstring& itemName,
                HWND notifyWindow, UINT graphEventMessage, UINT completionMessage)
@@ -11,7 +17,8 @@ Player::Player(SourceRenderer& renderer, const std::wstring& folderPath, const s
       graphEventMessage_(graphEventMessage),
       completionMessage_(completionMessage),
       folderPath_(folderPath),
-      itemName_(itemName) {
+      itemName_(itemName),
+      serial_(++lastSerial) {
     // The first failing step leaves the player NotReady; what was obtained is kept
     // until destruction.
     HRESULT hr = CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER,
@@ -118,7 +125,7 @@ int32_t Player::handleGraphEvents() {
     long code = 0;
     LONG_PTR param1 = 0, param2 = 0;
     while (SUCCEEDED(mediaEvent_->GetEvent(&code, &param1, &param2, 0))) {
-        if (code == EC_COMPLETE) PostMessageW(notifyWindow_, completionMessage_, 0, 0);
+        if (code == EC_COMPLETE) PostMessageW(notifyWindow_, completionMessage_, 0, LPARAM(serial_));
         (void)mediaEvent_->FreeEventParams(code, param1, param2);  // nothing to do if it fails
     }
     return 0;

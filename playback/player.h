@@ -32,8 +32,12 @@ public:
     virtual int32_t seek(int32_t seconds);
     virtual int32_t position();
     virtual int32_t duration();
-    // Drains the graph's event queue; posts the completion message for each EC_COMPLETE.
+    // Drains the graph's event queue; posts the completion message for each EC_COMPLETE,
+    // with this player's serial as its lParam.
     virtual int32_t handleGraphEvents();
+    // Unique among the players of this process: a completion still queued when its player
+    // is replaced names a player that no longer plays.
+    uint32_t serial() const { return serial_; }
 
     const std::wstring& folderPath() const { return folderPath_; }
     const std::wstring& itemName() const { return itemName_; }
@@ -56,6 +60,7 @@ private:
     UINT completionMessage_;
     std::wstring folderPath_;
     std::wstring itemName_;
+    uint32_t serial_;
 };
 
 }  // namespace melodrift

@@ -33,6 +33,7 @@ protected:
         const int ended = window.completions;
         EXPECT_TRUE(player.play() && player.state() == Running);
         EXPECT_TRUE(window.waitForCompletion(ended)) << "no completion message";
+        EXPECT_EQ(window.lastCompleted, LPARAM(player.serial())) << "the completion names its player";
         return recordedSince(start);
     }
 };

@@ -22,7 +22,7 @@ public:
     }
     LRESULT handleMessage(HWND h, UINT message, WPARAM wParam, LPARAM lParam) override {
         if (message == kGraphEvent) return ++graphEvents, reinterpret_cast<Player*>(lParam)->handleGraphEvents();
-        if (message == kTrackEnd) return ++completions, 0;
+        if (message == kTrackEnd) return lastCompleted = lParam, ++completions, 0;
         return DefWindowProcW(h, message, wParam, lParam);
     }
     // Waits, pumping messages, until more than `seen` completions have arrived.
@@ -30,6 +30,7 @@ public:
         return waitUntil([&] { return completions > seen; }, timeoutMs);
     }
     int completions = 0;
+    LPARAM lastCompleted = 0;
     int graphEvents = 0;
 };
 

@@ -220,7 +220,10 @@ TEST_F(MainWindowTest, PlaybackRunsOnThroughTheListAndTheButtonsFollowTheRepeatM
     click(ID_PAUSE);
     EXPECT_TRUE(!checked(ID_PAUSE) && first->state() == Running && first->position() >= paused);
     EXPECT_EQ(tip(ID_PAUSE), L"一時停止/1");
-    SendMessageW(main->window(), MSG_TRACK_END, 0, 0);
+    // A completion of a player since replaced is ignored; this player's own restarts it.
+    SendMessageW(main->window(), MSG_TRACK_END, 0, LPARAM(first->serial() + 1));
+    EXPECT_TRUE(main->currentPlayer().get() == first && first->position() >= paused);
+    SendMessageW(main->window(), MSG_TRACK_END, 0, LPARAM(first->serial()));
     EXPECT_TRUE(main->currentPlayer().get() == first && first->state() == Running && first->position() == 0);
     click(ID_STOP);
     click(ID_PAUSE);  // nothing to pause

@@ -141,7 +141,8 @@ LRESULT MainWindow::handleMessage(HWND h, UINT message, WPARAM wParam, LPARAM lP
     case MSG_GRAPH_EVENT:
         return reinterpret_cast<Player*>(lParam)->handleGraphEvents();
     case MSG_TRACK_END:
-        onTrackEnd();
+        // A completion queued before its player was stopped or replaced must not move on.
+        if (player && lParam == LPARAM(player->serial())) onTrackEnd();
         return 0;
     case MSG_SHOW_PLAYING:
         showPlaying();
