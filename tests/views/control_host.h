@@ -23,17 +23,16 @@ namespace melodrift::test {
 // handlers a test installs (WM_NOTIFY too), and actions can be posted into a listing's pump.
 class ControlHost : public Window {
 public:
-    // Hidden unless asked: without a window manager, Wine waits for a shown window to unmap.
-    explicit ControlHost(bool visible = false) {
+    // Never shown: without a window manager, Wine waits for a shown window to unmap.
+    ControlHost() {
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_COOL_CLASSES};
         InitCommonControlsEx(&controls);
         static const ATOM atom = registerWindowClass(0, nullptr, LoadCursorW(nullptr, IDC_ARROW),
                                                      reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1),
                                                      L"melodrift-ControlHostTest", nullptr);
-        onMessage[kRunPosted] = [this](WPARAM, LPARAM) { return ++postedRuns, std::exchange(posted_, [] {})(), 0; };
+        onMessage[kRunPosted] = [this](WPARAM, LPARAM) { return std::exchange(posted_, [] {})(), 0; };
         CreateWindowExW(0, MAKEINTATOM(atom), L"controls", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40, 40, 1100, 600,
                         nullptr, nullptr, GetModuleHandleW(nullptr), this);
-        if (visible) ShowWindow(window(), SW_SHOW);
     }
     ~ControlHost() override { DestroyWindow(window()); }
 
@@ -49,7 +48,6 @@ public:
     }
 
     std::map<UINT, std::function<LRESULT(WPARAM, LPARAM)>> onMessage;
-    int postedRuns = 0;
 
 private:
     static constexpr UINT kRunPosted = WM_APP + 60;

@@ -1,10 +1,9 @@
-// The file list on real folders: rows, column orders, shuffle, selection, nested fills, patterns.
+// The file list on real folders: rows, column orders, shuffle, selection, nested fills.
 #include "ui/views/file_list.h"
 
 #include "base/unique_handle.h"
 #include "library/folder.h"
 #include "ui/main_window/settings_keys.h"
-#include "app/settings/settings_files.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
 #include "ui/views/list_text.h"
@@ -83,12 +82,9 @@ TEST_F(FileListTest, SheetTracksKeepWholeNamesAndTheSelectionFallsBackToTheFirst
         << "no size, no time, a whole name, nothing out of range";
     EXPECT_EQ(list.currentIndex(), -1);
     EXPECT_TRUE(list.selectName(longName) && list.currentIndex() == 1 && !list.selectName(longName.substr(0, 268)));
-    EXPECT_TRUE(list.selectName(L"01 INTRO - band"));
-    ListView_SetItemState(list.window(), 0, 0, LVIS_SELECTED);  // without a selected mark the first selected row
-    ListView_SetItemState(list.window(), 1, LVIS_SELECTED, LVIS_SELECTED);
-    EXPECT_EQ(list.currentIndex(), 1);
-    fillFrom(dir.file(L"gone"));
-    EXPECT_EQ(list.itemCount(), 0);
+    ListView_SetItemState(list.window(), 1, 0, LVIS_SELECTED);  // without a selected mark the first selected row
+    ListView_SetItemState(list.window(), 0, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_EQ(list.currentIndex(), 0);
 }
 
 TEST_F(FileListTest, RandomOrderIsANewPermutationEachTimeAndTheSelectionIsScrolledTo) {
@@ -137,16 +133,6 @@ TEST_F(FileListTest, AFillStartedOrStoppedInsideAFillLeavesOnlyTheLastOnesRows) 
         EXPECT_EQ(rows(), drop ? Names{} : (Names{L"x.wav", L"y.wav", L"z.wav"})) << midway << drop;
         EXPECT_TRUE(!list.filling() && inserted == (drop ? 0 : midway ? 2 + 3 : 3)) << "nothing added afterwards";
     }
-}
-
-TEST_F(FileListTest, PlayablePatternsAreReadFromTheSettingsWhenTheListIsMade) {
-    const SettingsStore saved = configStore;
-    for (const wchar_t* name : {L"a.mp3", L"b.txt", L"c.md", L"d.flac"}) makeFile(name, 1);
-    configStore.entry(L"Playable") = L"*.txt;;*.md;";
-    FileList custom(host.window(), playablePatterns());
-    configStore = saved;
-    custom.fill(openFolder(dir.path(), pumpPendingMessages));
-    EXPECT_EQ(custom.itemText(0) + L"," + custom.itemText(1) + L"," + custom.itemText(2), L"b.txt,c.md,");
 }
 
 }  // namespace

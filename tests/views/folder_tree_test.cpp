@@ -71,9 +71,7 @@ protected:
     void run(UINT id, HTREEITEM node) { tree.runContextCommand(id, tree.contextTarget(node)); }
     bool expandWhile(HTREEITEM node, std::function<void()> action) {  // the action runs from the listing's pump
         host.postAtNextDrain(std::move(action));
-        const bool expanded = expand(node);
-        EXPECT_EQ(std::exchange(host.postedRuns, 0), 1);
-        return expanded;
+        return expand(node);
     }
 
     test::TempDir settingsDir, files;
@@ -102,12 +100,9 @@ TEST_F(FolderTreeTest, ExpansionListsDirectoriesArchivesAndSheetsAndACollapseDro
     SendMessageW(tree.window(), WM_KEYDOWN, VK_SUBTRACT, 0);
     EXPECT_TRUE(isCollapsed(top) && expand(top) && expand(child(top, L"Empty")));
     EXPECT_EQ(labels(child(top, L"Empty")), Labels{L"x.cue"});
-    std::wstring longLabel = root + L"\\.\\Alpha";  // unnormalised, and longer than a path
-    HTREEITEM unnormalised = favorite(longLabel);
+    HTREEITEM unnormalised = favorite(root + L"\\.\\Alpha");
     EXPECT_TRUE(expand(unnormalised));
     EXPECT_EQ(labels(unnormalised), (Labels{L"beta.zip", L"Inner"}));
-    while (longLabel.size() < 700) longLabel += L"\\a-rather-long-directory-name";
-    EXPECT_EQ(tree.nodePath(tree.insertNode(favorite(longLabel), TVI_LAST, L"", L"x", false)), longLabel + L"\\x");
 }
 
 TEST_F(FolderTreeTest, SelectPathExpandsDownToThePathAndRefreshKeepsTheMaskAndTheSelection) {
@@ -163,24 +158,18 @@ TEST_F(FolderTreeTest, ExpansionRefreshOrRemovalDuringAListingLeavesNoStrayNodes
 
 TEST_F(FolderTreeTest, ContextMenuOffersWhatEachNodeCanDoAndEachCommandDoesItsJob) {
     tree.addDrives(0);
-    // Up goes to the parent node, from below a drive to the drive, from a favourite to its parent folder.
-    ASSERT_TRUE(tree.selectPath(root.substr(0, root.find(L'\\', 3))));
-    run(T::kMenuUp, tree.selectedNode());
-    EXPECT_EQ(tree.selectedNode(), drive());
     ASSERT_TRUE(tree.selectPath(root + L"\\Alpha\\Inner"));
     HTREEITEM inner = tree.selectedNode(), alpha = TreeView_GetParent(tree.window(), inner);
-    run(T::kMenuUp, inner);
-    EXPECT_EQ(tree.selectedNode(), alpha);
-    run(T::kMenuUp, favorite(root + L"\\Alpha\\Inner\\"));
-    EXPECT_EQ(tree.selectedNode(), alpha);
-    HTREEITEM top = favorite(root), atDrive = favorite(L"C:\\");
+    HTREEITEM top = favorite(root), atDrive = favorite(L"C:\\"), slashed = favorite(root + L"\\Alpha\\Inner\\");
     ASSERT_TRUE(expand(top));
     const UINT up = T::kMenuUp, playingFolder = T::kMenuShowPlaying, add = T::kMenuAddFavorite,
                remove = T::kMenuRemoveFavorite;
-    const struct { HTREEITEM node; bool playing; std::vector<UINT> ids; } rows[] = {
-        {drive(), false, {add}}, {drive(), true, {playingFolder, add}}, {alpha, false, {up, add}},
-        {alpha, true, {up, playingFolder, add}}, {top, false, {up, remove}}, {atDrive, false, {remove}},
-        {child(top, L"Alpha"), false, {up, add}}};
+    // Up goes to the parent node, from a favourite to the parent of the folder it names.
+    const struct { HTREEITEM node; bool playing; std::vector<UINT> ids; std::wstring upTo; } rows[] = {
+        {drive(), false, {add}}, {drive(), true, {playingFolder, add}},
+        {inner, true, {up, playingFolder, add}, root + L"\\Alpha"},
+        {top, false, {up, remove}, root.substr(0, root.rfind(L'\\'))}, {atDrive, false, {remove}},
+        {slashed, false, {up, remove}, root + L"\\Alpha"}, {child(top, L"Alpha"), false, {up, add}, root}};
     for (const auto& row : rows) {  // every node also offers the file manager, before the favourite, and a refresh
         playing = row.playing;
         std::vector<UINT> ids, expected = row.ids;
@@ -189,11 +178,15 @@ TEST_F(FolderTreeTest, ContextMenuOffersWhatEachNodeCanDoAndEachCommandDoesItsJo
         for (const auto& entry : tree.contextMenuEntries(tree.contextTarget(row.node)))
             if (entry.id) ids.push_back(entry.id);
         EXPECT_EQ(ids, expected) << testing::PrintToString(tree.nodePath(row.node)) << row.playing;
+        if (ids[0] != up) continue;
+        run(up, row.node);
+        EXPECT_EQ(tree.nodePath(tree.selectedNode()), row.upTo);
     }
+    ASSERT_EQ(tree.selectedNode(), top);
     run(playingFolder, top);
     run(0, top);  // a dismissed menu does nothing
     EXPECT_EQ(showPlayingRequests, 1);
-    // Add makes a last root node that lists; remove takes only favourites, of two alike the one asked.
+    // Add makes a last root node that lists; remove takes, of two alike, the one asked.
     const size_t reports = selections.size();
     run(add, alpha);
     run(add, alpha);
@@ -203,12 +196,10 @@ TEST_F(FolderTreeTest, ContextMenuOffersWhatEachNodeCanDoAndEachCommandDoesItsJo
     EXPECT_TRUE(expand(added[3]));
     EXPECT_EQ(labels(added[3]), (Labels{L"beta.zip", L"Inner"}));
     const size_t rootCount = children(nullptr).size();
-    tree.removeFavorite(alpha);
-    tree.removeFavorite(drive());
     run(remove, added[3]);
     EXPECT_EQ(children(nullptr).size(), rootCount - 1);
     EXPECT_EQ(tree.favoriteNodes(), (Nodes{added[0], added[1], added[2], added[4]}));
-    EXPECT_TRUE(selections.size() == reports && tree.selectedNode() == alpha) << "the selection stays";
+    EXPECT_TRUE(selections.size() == reports && tree.selectedNode() == top) << "the selection stays";
 }
 
 TEST(ExplorerRequest, DirectoriesOpenInTheShellAndAnythingElseIsSelectedInItsFolder) {
