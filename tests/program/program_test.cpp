@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <memory>
 
 namespace melodrift {
@@ -89,16 +88,31 @@ std::wstring value(const std::wstring& file, const wchar_t* key) {
     return store.entries().count(key) ? store.getString(key, nullptr) : L"(none)";
 }
 
-// Installations in other folders and under other names run side by side, each with its
-// settings named after its exe; the release zip's folder, as a user unpacks it, among them.
-TEST(Program, FirstRunsSideBySideWriteEveryDefaultBesideEachExe) {
+// Installations in other folders and under other names run side by side, each with its settings
+// named after its exe; the release zip's folder, as a user unpacks it, among them. A config file
+// that is loaded and not changed is not rewritten (no mark, LF ends, an unknown key, favourites
+// after a gap); the state is always written, unusual values clamped.
+TEST(Program, InstallationsRunSideBySideEachWithItsOwnSettings) {
     test::TempDir dir;
     const std::wstring release = test::environmentVariable(L"MELODRIFT_RELEASE_DIR");
-    ASSERT_EQ(test::fileNamesIn(release), (Names{L"7-Zip-readme.txt", L"7z.dll", L"License.txt", L"melodrift.exe",
-                                                 L"readme.txt"}));
-    const Names exes{copyTo(dir.path(), L"melodrift.exe"), copyTo(dir.file(L"b"), L"melodrift.exe"),
-                     copyTo(dir.file(L"c"), L"my.player.exe"), copyTo(dir.file(L"d"), L"player"),
-                     copyTo(dir.file(L"音楽.v2"), L"プレーヤー.exe"), release + L"\\melodrift.exe"};
+    Names exes{copyTo(dir.path(), L"melodrift.exe"), copyTo(dir.file(L"b"), L"melodrift.exe"),
+               copyTo(dir.file(L"c"), L"my.player.exe"), copyTo(dir.file(L"d"), L"player"),
+               copyTo(dir.file(L"音楽.v2"), L"プレーヤー.exe"), release + L"\\melodrift.exe"};
+    const std::pair<const wchar_t*, const wchar_t*> states[] = {  // the button is checked by the low 16 bits only
+        {L"Volume=5\nRepeat=3\nRandom=65536\n", L"0 0 0"}, {L"Volume=-20000\r\nRepeat=-1\r\n", L"-10000 0 0"},
+        {L"Volume=-5000\r\nRepeat=2\r\nRandom=1\r\n", L"-5000 2 1"}};
+    const std::string config = test::utf16le(
+        std::wstring(L"Hidden=cd\nFavorite[00]=C:\\音楽\nFavorite[01]=\nFavorite[02]=C:\\windows\nUnknown=1\n") +
+            kDefaultPlayable, false);
+    auto file = [&](size_t i, const wchar_t* name) { return dir.file(std::to_wstring(i) + L"\\" + name); };
+    std::string aged, now;
+    for (size_t i = 0; i < std::size(states); ++i) {
+        exes.push_back(copyTo(dir.file(std::to_wstring(i)), L"melodrift.exe"));
+        test::writeBytes(file(i, L"melodrift-config.txt"), config);
+        test::writeBytes(file(i, L"melodrift-state.txt"), test::utf16le(states[i].first, false));
+        test::ageFile(file(i, L"melodrift-config.txt"));
+        aged += bytesAndWriteTime(file(i, L"melodrift-config.txt"));
+    }
     EXPECT_EQ(runAndClose(exes), std::vector<long>(exes.size(), 0));
     const struct {
         std::wstring folder;
@@ -113,50 +127,23 @@ TEST(Program, FirstRunsSideBySideWriteEveryDefaultBesideEachExe) {
     EXPECT_EQ(test::readBytes(dir.file(L"melodrift-config.txt")),
               test::utf16le(std::wstring(L"Favorite[00]=\r\nHidden=\r\n") + kDefaultPlayable));
     EXPECT_EQ(value(dir.file(L"melodrift-state.txt"), L"Volume"), L"0");
-}
-
-// A config file that is loaded and not changed is not rewritten (no mark, LF ends, an unknown
-// key, favourites after a gap); the state is always written, unusual values clamped.
-TEST(Program, UnchangedConfigStaysAndStateValuesAreClamped) {
-    test::TempDir dir;
-    const std::pair<const wchar_t*, const wchar_t*> rows[] = {  // the button is checked by the low 16 bits only
-        {L"Volume=5\nRepeat=3\nRandom=65536\n", L"0 0 0"}, {L"Volume=-20000\r\nRepeat=-1\r\n", L"-10000 0 0"},
-        {L"Volume=-5000\r\nRepeat=2\r\nRandom=1\r\n", L"-5000 2 1"}};
-    const std::string config = test::utf16le(
-        std::wstring(L"Hidden=cd\nFavorite[00]=C:\\音楽\nFavorite[01]=\nFavorite[02]=C:\\windows\nUnknown=1\n") +
-            kDefaultPlayable, false);
-    Names exes;
-    std::string aged;
-    auto file = [&](size_t row, const wchar_t* name) { return dir.file(std::to_wstring(row) + L"\\" + name); };
-    for (size_t i = 0; i < std::size(rows); ++i) {
-        exes.push_back(copyTo(dir.file(std::to_wstring(i)), L"melodrift.exe"));
-        test::writeBytes(file(i, L"melodrift-config.txt"), config);
-        test::writeBytes(file(i, L"melodrift-state.txt"), test::utf16le(rows[i].first, false));
-        test::ageFile(file(i, L"melodrift-config.txt"));
-        aged += bytesAndWriteTime(file(i, L"melodrift-config.txt"));
-    }
-    EXPECT_EQ(runAndClose(exes), std::vector<long>(exes.size(), 0));
-    std::string now;
-    for (size_t i = 0; i < exes.size(); ++i) {
+    for (size_t i = 0; i < std::size(states); ++i) {
         const std::wstring state = file(i, L"melodrift-state.txt");
         now += bytesAndWriteTime(file(i, L"melodrift-config.txt"));
         EXPECT_EQ(value(state, L"Volume") + L" " + value(state, L"Repeat") + L" " + value(state, L"Random"),
-                  rows[i].second);
+                  states[i].second);
     }
     EXPECT_EQ(now, aged);
 }
 
 // A player started on a file plays it; later starts of the same installation hand it their
-// paths (or bring it to the front) and leave the settings files alone.
+// paths (or bring it to the front), write no settings and end.
 TEST(Program, LaterStartsHandTheirPathsToTheRunningPlayer) {
     if (test::Recording::path().empty()) GTEST_SKIP() << "no sound server recording in this run";
     test::TempDir dir;
     const std::wstring exe = copyTo(dir.path(), L"melodrift.exe"), music = dir.file(L"曲");
-    const std::wstring config = dir.file(L"melodrift-config.txt"), state = dir.file(L"melodrift-state.txt");
     ASSERT_TRUE(CreateDirectoryW(music.c_str(), nullptr));
     ASSERT_TRUE(CopyFileW((kFixtures + L"\\tone440_3s.wav").c_str(), (music + L"\\ラ.wav").c_str(), FALSE));
-    test::writeBytes(config, test::utf16le(std::wstring(L"Favorite[00]=\r\nHidden=\r\n") + kDefaultPlayable));
-    test::writeBytes(state, test::utf16le(L"Volume=0\r\n"));
     test::Recording recording;
     const size_t started = recording.mark();
     ProgramRun player(exe, music + L"\\ラ.wav");
@@ -165,9 +152,6 @@ TEST(Program, LaterStartsHandTheirPathsToTheRunningPlayer) {
     EXPECT_TRUE(test::waitUntil([&] {
         return test::analyseTone(recording.samples(started, recording.mark()), 440).toneSeconds > 0.5;
     })) << "the file on the command line is not heard";
-    test::ageFile(config);
-    test::ageFile(state);
-    const std::string settings = bytesAndWriteTime(config) + bytesAndWriteTime(state);
     const struct {
         ULONG_PTR tag;
         std::string bytes;
@@ -198,10 +182,7 @@ TEST(Program, LaterStartsHandTheirPathsToTheRunningPlayer) {
     const std::wstring tone = kFixtures + L"\\tone660_6s.wav";
     ASSERT_TRUE(CopyFileW(tone.c_str(), (L"\\\\?\\" + dir.file(relative) + L"\\ラ.wav").c_str(), FALSE));
     EXPECT_EQ(ProgramRun(exe, relative + L"\\ラ.wav", dir.path().c_str()).waitForExit(), 0);
-    EXPECT_EQ(bytesAndWriteTime(config) + bytesAndWriteTime(state), settings);
-    int windows = 0;
-    for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"melodrift-MainWindow", nullptr));) ++windows;
-    EXPECT_EQ(windows, 1);
+    EXPECT_EQ(test::fileNamesIn(dir.path()), (Names{L"melodrift.exe", L"曲"})) << "a later start wrote settings";
     // The handed-over file is heard (after what is left of the first).
     const size_t from = recording.mark();
     test::ToneReport heard;
@@ -210,14 +191,19 @@ TEST(Program, LaterStartsHandTheirPathsToTheRunningPlayer) {
     })) << heard.describe();
     PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(player.waitForExit(), 0);
+    const std::wstring state = dir.file(L"melodrift-state.txt");
     EXPECT_EQ(value(state, L"LastFolder") + L"|" + value(state, L"LastFile"), dir.file(relative) + L"|ラ.wav");
 }
 
+// A hung player: this thread holds the installation's lock and marks a window, then reads no
+// message while it waits for the start.
 TEST(Program, AStartWhosePlayerDoesNotAnswerGivesUpAndWritesNothing) {
     test::TempDir dir;
     const std::wstring exe = copyTo(dir.path(), L"melodrift.exe");
-    ProgramRun silent(test::environmentVariable(L"MELODRIFT_SILENT_PLAYER"), installationName(exe));
-    ASSERT_NE(silent.waitForMainWindow(), nullptr);
+    const InstallationLock lock(installationName(exe));
+    const WindowHandle hung(CreateWindowW(L"STATIC", L"", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr));
+    ASSERT_TRUE(lock.held() && hung);
+    markPlayerWindow(hung.get(), installationName(exe));
     const long exitCode = ProgramRun(exe, dir.file(L"曲.wav")).waitForExit();
     EXPECT_NE(exitCode, -1) << "the start hung";
     EXPECT_NE(exitCode, 0);
@@ -234,48 +220,44 @@ TEST(Program, ExecutableCarriesVersionToolbarIconsAndManifest) {
         wchar_t* value = nullptr;
         UINT length = 0;
         const std::wstring key = std::wstring(L"\\StringFileInfo\\041104B0\\") + name;
-        return VerQueryValueW(info.data(), key.c_str(), reinterpret_cast<void**>(&value), &length) ? value : L"";
+        const bool found = VerQueryValueW(info.data(), key.c_str(), reinterpret_cast<void**>(&value), &length);
+        return std::wstring(found ? value : L"");
     };
     const std::wstring release = test::environmentVariable(L"MELODRIFT_RELEASE_NAME");  // melodrift-VERSION-ARCH
-    const std::wstring version = release.substr(10, release.rfind(L'-') - 10);
-    EXPECT_EQ(text(L"ProductName") + std::wstring(L" ") + text(L"ProductVersion") + L" " + text(L"FileVersion"),
+    const size_t dash = release.rfind(L'-');
+    const std::wstring version = release.substr(10, dash - 10);
+    EXPECT_EQ(text(L"ProductName") + L" " + text(L"ProductVersion") + L" " + text(L"FileVersion"),
               L"melodrift " + version + L" " + version);
-    EXPECT_NE(std::wstring(text(L"FileDescription")).find(L"(" + release.substr(release.rfind(L'-') + 1) + L")"),
-              std::wstring::npos);
+    EXPECT_NE(text(L"FileDescription").find(L"(" + release.substr(dash + 1) + L")"), std::wstring::npos);
     const ModuleHandle module(LoadLibraryExW(kExe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     ASSERT_TRUE(module);
-    auto resource = [&](LPCWSTR name, LPCWSTR type) {
-        HRSRC found = FindResourceW(module.get(), name, type);
-        const char* data = found ? static_cast<const char*>(LockResource(LoadResource(module.get(), found))) : "";
-        return std::string(data, found ? SizeofResource(module.get(), found) : 0);
-    };
-    const std::string bitmap = resource(MAKEINTRESOURCEW(100), RT_BITMAP);
-    ASSERT_GE(bitmap.size(), sizeof(BITMAPINFOHEADER) + 16 * sizeof(RGBQUAD));
-    BITMAPINFOHEADER header;
-    memcpy(&header, bitmap.data(), sizeof header);
-    EXPECT_EQ(std::to_string(header.biWidth) + "x" + std::to_string(header.biHeight) + "x" +
-                  std::to_string(header.biBitCount), "176x16x4");
-    // Pure green is the transparent colour: it is in the palette, and every image has other pixels too.
-    const auto* palette = reinterpret_cast<const RGBQUAD*>(bitmap.data() + header.biSize);
-    const int green = int(std::find_if(palette, palette + 16, [](RGBQUAD c) {
-                              return c.rgbRed == 0 && c.rgbGreen == 255 && c.rgbBlue == 0;
-                          }) - palette);
-    ASSERT_LT(green, 16);
-    const auto* pixels = reinterpret_cast<const unsigned char*>(palette + 16);
-    constexpr int kStride = 176 / 2;  // bytes in a row of 4-bit pixels, already a multiple of four
+    const GdiObject strip(LoadImageW(module.get(), MAKEINTRESOURCEW(100), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    DIBSECTION dib{};
+    ASSERT_EQ(GetObjectW(strip.get(), sizeof dib, &dib), int(sizeof dib));
+    EXPECT_EQ(std::to_string(dib.dsBmih.biWidth) + "x" + std::to_string(dib.dsBmih.biHeight) + "x" +
+                  std::to_string(dib.dsBmih.biBitCount), "176x16x4");
+    // Pure green is the transparent colour: some pixels have it, and every image has others too.
+    const HDC dc = CreateCompatibleDC(nullptr);
+    SelectObject(dc, strip.get());
+    int transparent = 0;
     for (int image = 0; image < 11; ++image) {
         int drawn = 0;
         for (int y = 0; y < 16; ++y)
-            for (int x = image * 16; x < image * 16 + 16; ++x)
-                drawn += ((x % 2 ? pixels[y * kStride + x / 2] & 0x0F : pixels[y * kStride + x / 2] >> 4) != green);
+            for (int x = image * 16; x < image * 16 + 16; ++x) drawn += GetPixel(dc, x, y) != RGB(0, 255, 0);
         EXPECT_GT(drawn, 10) << "image " << image << " is empty";
+        transparent += 256 - drawn;
     }
+    DeleteDC(dc);
+    EXPECT_GT(transparent, 0);
     for (int size : {16, 32}) {
         HICON icon = HICON(LoadImageW(module.get(), MAKEINTRESOURCEW(10), IMAGE_ICON, size, size, 0));
         EXPECT_NE(icon, nullptr) << size;
         DestroyIcon(icon);
     }
-    const std::string manifest = resource(MAKEINTRESOURCEW(1), RT_MANIFEST);
+    const HRSRC found = FindResourceW(module.get(), MAKEINTRESOURCEW(1), RT_MANIFEST);
+    ASSERT_TRUE(found);
+    const std::string manifest(static_cast<const char*>(LockResource(LoadResource(module.get(), found))),
+                               SizeofResource(module.get(), found));
     EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
     EXPECT_EQ(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
 }

@@ -2,7 +2,6 @@
 #include "library/archive/archive.h"
 #include "archive/archive_fixtures.h"
 #include "library/cue_sheet.h"
-#include "library/folder.h"
 #include "playback/check_string.h"
 #include "app/settings/settings_store.h"
 #include "support/files.h"
@@ -13,7 +12,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <iostream>
 #include <random>
 #include <tuple>
 
@@ -108,7 +106,7 @@ TEST(HostileInput, MutatedSheetsSettingsAndCheckStringsGiveDefinedResults) {
         if (i % 10 == 0) {  // some go the user's way: a damaged file, in one of the encodings a sheet may have
             const std::string bytes = mutator.below(2) ? test::utf16le(text) : std::string(text.begin(), text.end());
             test::writeBytes(sheet, mutator.damage(bytes));
-            ASSERT_TRUE(sound(readCueSheet(sheet)) && openFolder(sheet, nullptr)) << "case " << i;
+            ASSERT_TRUE(sound(readCueSheet(sheet))) << "case " << i;
         }
         const std::string bytes = test::utf16le(mutator.mutate(settings, settingsWords), mutator.below(2) != 0);
         test::writeBytes(config, mutator.below(4) ? bytes : bytes + 'x');  // an odd byte
@@ -127,14 +125,14 @@ TEST(HostileInput, MutatedSheetsSettingsAndCheckStringsGiveDefinedResults) {
 }
 
 // Sheets of 20 MB built to cost the most: every track copies the file's name and the album's texts,
-// each at most the length limit. Time and memory are printed; only memory is judged.
+// each at most the length limit. Parsing ends at the 99th track, before the hundredth.
 TEST(HostileSheets, LargeSheetsAreReadInBoundedMemory) {
     const size_t size = 20 * 1000 * 1000, limit = kMaxCueTextLength;
     const auto quoted = [](const wchar_t* keyword, size_t length) {
         return keyword + (L" \"" + std::wstring(length, L'x') + L"\"\n");
     };
     std::wstring tracks;
-    for (int i = 0; i < 99; ++i) tracks += L"TRACK 01 AUDIO\nINDEX 01 00:00:00\n";
+    for (int i = 0; i < 100; ++i) tracks += L"TRACK 01 AUDIO\nINDEX 01 00:00:00\n";
     const std::tuple<const char*, std::wstring, size_t> shapes[] = {
         {"texts at the limit", L"REM " + std::wstring(size, L'y') + L"\n" + quoted(L"TITLE", limit) +
                                    quoted(L"PERFORMER", limit) + quoted(L"FILE", limit) + tracks, 99},
@@ -145,11 +143,7 @@ TEST(HostileSheets, LargeSheetsAreReadInBoundedMemory) {
     for (const auto& [shape, text, count] : shapes) {
         test::writeBytes(dir.file(L"large.cue"), std::string(text.begin(), text.end()));
         const size_t before = heapPeak = heapInUse.load();
-        const ULONGLONG started = GetTickCount64();
-        const std::vector<CueTrack> read = readCueSheet(dir.file(L"large.cue"));
-        std::cout << shape << ": " << read.size() << " tracks in " << GetTickCount64() - started << " ms, heap peak +"
-                  << (heapPeak - before) / (1024 * 1024) << " MiB\n";
-        EXPECT_EQ(read.size(), count) << shape;
+        EXPECT_EQ(readCueSheet(dir.file(L"large.cue")).size(), count) << shape;
         EXPECT_LT(heapPeak - before, 4 * text.size()) << shape;  // the bytes and their text at two bytes a character
     }
 }

@@ -80,10 +80,8 @@ TreeSnapshot snapshotTree(const std::wstring& dir) {
 void removeTree(const std::wstring& path) {
     forEachEntry(path, [](const WIN32_FIND_DATAW& entry, const std::wstring& child) {
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return removeTree(child);
-        SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileW(child.c_str());
     });
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     RemoveDirectoryW(path.c_str());
 }
 

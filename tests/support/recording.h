@@ -40,14 +40,11 @@ public:
 };
 
 struct ToneReport {
-    double toneSeconds = 0;   // time in which the frequency dominates
-    double loudSeconds = 0;   // time with any sound at all
-    double firstToneAt = -1;  // seconds from the stretch's start
-    double lastToneAt = -1;
+    double toneSeconds = 0;  // time in which the frequency dominates
+    double loudSeconds = 0;  // time with any sound at all
     std::string describe() const {
-        char text[160];
-        snprintf(text, sizeof text, "tone %.2f s (from %.2f to %.2f s), any sound %.2f s", toneSeconds, firstToneAt,
-                 lastToneAt, loudSeconds);
+        char text[80];
+        snprintf(text, sizeof text, "tone %.2f s, any sound %.2f s", toneSeconds, loudSeconds);
         return text;
     }
 };
@@ -70,10 +67,8 @@ inline ToneReport analyseTone(const std::vector<int16_t>& samples, double freque
         if (std::sqrt(energy / kFrame) < 0.01) continue;
         report.loudSeconds += kFrameSeconds;
         // Power at the frequency relative to the frame's energy: 1 for a pure tone.
-        if (2 * (s1 * s1 + s2 * s2 - coefficient * s1 * s2) / (kFrame * energy) < 0.5) continue;
-        report.toneSeconds += kFrameSeconds;
-        if (report.firstToneAt < 0) report.firstToneAt = double(start) / Recording::kRate;
-        report.lastToneAt = double(start) / Recording::kRate + kFrameSeconds;
+        const double power = 2 * (s1 * s1 + s2 * s2 - coefficient * s1 * s2) / (kFrame * energy);
+        if (power >= 0.5) report.toneSeconds += kFrameSeconds;
     }
     return report;
 }

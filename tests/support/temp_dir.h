@@ -6,17 +6,15 @@
 
 namespace melodrift::test {
 
-// A fresh directory under the temporary folder (or a given parent), removed with its contents.
+// A fresh directory under the temporary folder, removed with its contents. The process id,
+// the time and a count make its name unique.
 class TempDir {
 public:
-    explicit TempDir(const std::wstring& parent = systemTempFolder()) {
+    TempDir() {
         static unsigned counter = 0;
-        for (int attempt = 0; attempt < 1000 && path_.empty(); ++attempt) {
-            const std::wstring path = parent + L"\\md-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                      std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(counter++);
-            if (CreateDirectoryW(path.c_str(), nullptr)) path_ = path;
-        }
-        if (path_.empty()) throw std::runtime_error("cannot create a temporary directory");
+        path_ = systemTempFolder() + L"\\md-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(counter++);
+        if (!CreateDirectoryW(path_.c_str(), nullptr)) throw std::runtime_error("cannot create a temporary directory");
     }
     ~TempDir() { removeTree(path_); }
     TempDir(const TempDir&) = delete;
