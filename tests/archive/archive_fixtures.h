@@ -1,5 +1,10 @@
 #pragma once
 
+#include "app/engine_settings.h"
+#include "app/settings/settings_files.h"
+#include "library/archive/archive_engine.h"
+#include "support/files.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,17 +16,28 @@ namespace melodrift::test {
 using Settings = std::vector<std::pair<std::wstring, std::wstring>>;
 
 // Starts the engine afresh on the next use, with a configuration of only these keys.
-void restartEngineWith(const Settings& settings = {});
+inline void restartEngineWith(const Settings& settings = {}) {
+    configStore.load(L"Z:\\nonexistent\\melodrift-archive-tests-config.txt");  // loads as empty
+    for (const auto& [key, value] : settings) configStore.entry(key) = value;
+    useSettingsForEngine();
+    resetEngineForTests();
+}
+
 // The archives tests/fixtures/make_archives.py wrote (MELODRIFT_ARCHIVES; empty when unset)
 // and the audio files they were made from (MELODRIFT_FIXTURES).
-std::wstring archivesDir();
-std::wstring archiveFixture(const std::wstring& name);
-std::wstring audioFixture(const std::wstring& name);
+inline std::wstring archivesDir() { return environmentVariable(L"MELODRIFT_ARCHIVES"); }
+inline std::wstring archiveFixture(const std::wstring& name) { return archivesDir() + L"\\" + name; }
+inline std::wstring audioFixture(const std::wstring& name) {
+    return environmentVariable(L"MELODRIFT_FIXTURES") + L"\\" + name;
+}
 
 // Starts from a fresh engine with default settings; skipped without the fixture archives.
 class ArchiveTest : public ::testing::Test {
 protected:
-    void SetUp() override;
+    void SetUp() override {
+        if (archivesDir().empty()) GTEST_SKIP() << "MELODRIFT_ARCHIVES names no fixture archives";
+        restartEngineWith();
+    }
 };
 
 }  // namespace melodrift::test

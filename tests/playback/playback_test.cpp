@@ -1,5 +1,7 @@
-// Files and CUE tracks played through Wine's real filter graph, judged by what the null sink recorded.
-// album_3x3s.wav holds 440, 660 and 880 Hz, three seconds each.
+// Files, CUE tracks and archive entries played through Wine's real filter graph, judged by what the null sink
+// recorded. album_3x3s.wav holds 440, 660 and 880 Hz, three seconds each.
+#include "archive/archive_fixtures.h"
+#include "library/folder.h"
 #include "playback/player_of_cue.h"
 #include "support/audio_test.h"
 #include "support/wait.h"
@@ -17,41 +19,60 @@ constexpr int64_t kSecond = kMediaTimePerSecond;
 
 class Playback : public test::AudioTest {
 protected:
-    std::unique_ptr<Player> file(const std::wstring& name) {
+    void SetUp() override {
+        test::AudioTest::SetUp();
+        test::restartEngineWith();
+    }
+    std::shared_ptr<Player> file(const std::wstring& name) {
         const std::wstring path = fixture(name);  // the renderer keeps a pointer to it
         FileSourceRenderer renderer(path);
-        return std::make_unique<Player>(renderer, L"C:\\folder", name, window.window(), NotifyWindow::kGraphEvent,
+        return std::make_shared<Player>(renderer, L"C:\\folder", name, window.window(), NotifyWindow::kGraphEvent,
                                         NotifyWindow::kTrackEnd);
     }
-    std::unique_ptr<Player> track(int64_t start, int64_t stop, const wchar_t* name = L"album_3x3s.wav") {
-        return std::make_unique<PlayerOfCue>(fixture(name), L"C:\\album.cue", L"02 Middle", start, stop,
+    std::shared_ptr<Player> track(int64_t start, int64_t stop, const wchar_t* name = L"album_3x3s.wav") {
+        return std::make_shared<PlayerOfCue>(fixture(name), L"C:\\album.cue", L"02 Middle", start, stop,
                                              window.window(), NotifyWindow::kGraphEvent, NotifyWindow::kTrackEnd);
     }
+    // An archive's entry, played from memory; without a name its first .wav entry.
+    std::shared_ptr<Player> entry(const wchar_t* archive, const std::wstring& name = L"") {
+        const auto folder = openFolder(test::archiveFixture(archive), nullptr);
+        FolderItem item{name};
+        const bool keepGoing = true;
+        EXPECT_TRUE(folder && (!name.empty() || folder->nextItem({L"*.wav"}, item, keepGoing)));
+        if (!folder) return nullptr;
+        auto player = folder->createPlayer(item.name, window.window(), NotifyWindow::kGraphEvent,
+                                           NotifyWindow::kTrackEnd);
+        EXPECT_EQ(std::make_pair(player->folderPath(), player->itemName()),
+                  std::make_pair(test::archiveFixture(archive), item.name));
+        return player;
+    }
     // Plays from where the player stands to its completion message; what was recorded.
-    std::vector<int16_t> playToEnd(Player& player) {
+    std::vector<int16_t> playToEnd(Player& player, const std::function<void()>& meanwhile = [] {}) {
         const size_t start = recording.mark();
         const int ended = window.completions;
         EXPECT_TRUE(player.play() && player.state() == Running);
+        meanwhile();
         EXPECT_TRUE(window.waitForCompletion(ended)) << "no completion message";
         EXPECT_EQ(window.lastCompleted, LPARAM(player.serial())) << "the completion names its player";
         return recordedSince(start);
     }
 };
 
-TEST_F(Playback, FilesAndTracksPlayTheirWholeRangeAtTheVolumeSetAndWhatCannotBeReadRefusesSilently) {
+TEST_F(Playback, FilesTracksAndEntriesPlayTheirWholeRangeAtTheVolumeSetAndWhatCannotBeReadRefusesSilently) {
     // A new graph may lose up to a second at its start and a little at its end.
-    const struct { const char* name; std::function<std::unique_ptr<Player>()> open; int32_t volume, duration;
+    const struct { const char* name; std::function<std::shared_ptr<Player>()> open; int32_t volume, duration;
                    double tone, least, most; std::vector<double> absent; } rows[] = {
-        {"wav", [&] { return file(L"tone440_3s.wav"); }, 0, 3, 440, 1.7, 3.3, {}},
         {"mp3", [&] { return file(L"tone880_4s.mp3"); }, 0, 4, 880, 2.7, 4.3, {}},
         {"silent", [&] { return file(L"tone440_3s.wav"); }, -12000, 3, 440, -1, 0.1, {}},  // clamped to -10000
         {"middle track", [&] { return track(3 * kSecond, 6 * kSecond); }, -600, 3, 660, 1.7, 3.3, {440, 880}},
         {"last track", [&] { return track(6 * kSecond, -1); }, 250, 3, 880, 1.7, 3.3, {660}},  // clamped to 0
-        {"stop before start", [&] { return track(6 * kSecond, 3 * kSecond); }, 0, 3, 880, 1.7, 3.3, {660}},
+        {"7z mp3", [&] { return entry(L"music.7z", L"disc2\\01.mp3"); }, 0, 4, 880, 2.7, 4.3, {}},
+        {"path beyond MAX_PATH", [&] { return entry(L"long_name.zip"); }, 0, 3, 440, 1.7, 3.3, {}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        auto player = row.open();
+        const auto player = row.open();
+        ASSERT_TRUE(player);
         EXPECT_EQ(std::make_tuple(player->state(), player->duration(), player->position()),
                   std::make_tuple(int32_t(Stopped), row.duration, 0));
         ASSERT_TRUE(player->setVolume(row.volume));
@@ -63,8 +84,11 @@ TEST_F(Playback, FilesAndTracksPlayTheirWholeRangeAtTheVolumeSetAndWhatCannotBeR
         for (const double other : row.absent) EXPECT_LT(analyseTone(samples, other).toneSeconds, 0.2) << other;
     }
     const size_t start = recording.mark();
-    std::unique_ptr<Player> unreadable[] = {file(L"missing.wav"), file(L"not_audio.mp3"), track(0, -1, L"missing.wav")};
-    for (auto& player : unreadable) {
+    const std::shared_ptr<Player> unreadable[] = {file(L"missing.wav"), file(L"not_audio.mp3"),
+                                                  track(0, -1, L"missing.wav"), entry(L"music.7z", L"notes.txt"),
+                                                  entry(L"music.7z", L"no such entry.wav")};
+    for (const auto& player : unreadable) {
+        ASSERT_TRUE(player);
         EXPECT_FALSE(player->play() || player->stop() || player->setVolume(-500));
         EXPECT_EQ(player->seek(3), 0);
         EXPECT_EQ(std::make_tuple(player->state(), player->volume(), player->position(), player->duration()),
@@ -74,8 +98,24 @@ TEST_F(Playback, FilesAndTracksPlayTheirWholeRangeAtTheVolumeSetAndWhatCannotBeR
     EXPECT_EQ(window.completions, int(std::size(rows)));
 }
 
-// A track counts from its own start: 660 Hz for three seconds, then 880 Hz for three.
+// From memory a seek before playing skips ahead, and one back while playing flushes the running graph: what was
+// heard plays again. A track counts from its own start: 660 Hz for three seconds, then 880 Hz for three.
 TEST_F(Playback, SeekMovesStopPausesPlayResumesAndDestroyingARunningPlayerSilencesIt) {
+    const auto disk = [] {
+        return std::make_pair(test::snapshotTree(test::systemTempFolder()), test::snapshotTree(test::archivesDir()));
+    };
+    const auto before = disk();
+    const auto mp3 = entry(L"music.zip", L"disc1\\01.mp3"), wav = entry(L"music.zip", L"tone440.wav");
+    ASSERT_TRUE(mp3 && wav);
+    EXPECT_EQ(mp3->seek(3), 3);
+    auto tone = analyseTone(playToEnd(*mp3), 880);
+    EXPECT_TRUE(tone.toneSeconds > 0.01 && tone.toneSeconds < 1.6) << tone.describe();
+    tone = analyseTone(playToEnd(*wav, [&] {
+        ASSERT_TRUE(test::waitUntil([&] { return wav->position() >= 2; }));
+        EXPECT_EQ(disk(), before) << "nothing is written while an entry plays";
+        EXPECT_EQ(wav->seek(0), 0);
+    }), 440);
+    EXPECT_TRUE(tone.toneSeconds > 3.4 && tone.toneSeconds < 5.5) << tone.describe();
     auto player = track(3 * kSecond, 9 * kSecond);
     EXPECT_EQ(player->seek(4), 4);
     EXPECT_EQ(player->position(), 4);
@@ -108,7 +148,7 @@ TEST_F(Playback, SeekMovesStopPausesPlayResumesAndDestroyingARunningPlayerSilenc
     const size_t after = recording.mark() + test::Recording::kBytesPerSecond / 2;
     ASSERT_TRUE(recording.waitFor(after, 2.0));
     EXPECT_LT(analyseTone(recording.samples(after, recording.mark()), 880).toneSeconds, 0.2) << "the rest is not heard";
-    EXPECT_EQ(window.completions, 1);
+    EXPECT_EQ(window.completions, 3);
 }
 
 }  // namespace
