@@ -60,7 +60,7 @@ private:
     UINT completionMessage_;
     std::wstring folderPath_;
     std::wstring itemName_;
-    uint32_t serial_;
+    const uint32_t serial_;
 };
 
 }  // namespace melodrift

@@ -23,13 +23,9 @@ inline void restartEngineWith(const Settings& settings = {}) {
     resetEngineForTests();
 }
 
-// The archives tests/fixtures/make_archives.py wrote (MELODRIFT_ARCHIVES; empty when unset)
-// and the audio files they were made from (MELODRIFT_FIXTURES).
+// The archives tests/fixtures/make_archives.py wrote (MELODRIFT_ARCHIVES; empty when unset).
 inline std::wstring archivesDir() { return environmentVariable(L"MELODRIFT_ARCHIVES"); }
 inline std::wstring archiveFixture(const std::wstring& name) { return archivesDir() + L"\\" + name; }
-inline std::wstring audioFixture(const std::wstring& name) {
-    return environmentVariable(L"MELODRIFT_FIXTURES") + L"\\" + name;
-}
 
 // Starts from a fresh engine with default settings; skipped without the fixture archives.
 class ArchiveTest : public ::testing::Test {

@@ -21,9 +21,7 @@ protected:
     }
     void TearDown() override { CoUninitialize(); }
 
-    static std::wstring fixture(const std::wstring& name) {
-        return environmentVariable(L"MELODRIFT_FIXTURES") + L"\\" + name;
-    }
+    static std::wstring fixture(const std::wstring& name) { return audioFixture(name); }
 
     // The recorded stretch from `from` until `seconds` after now, once it has arrived.
     std::vector<int16_t> recordedSince(size_t from, double seconds = 1.0) {

@@ -26,5 +26,9 @@ TreeSnapshot snapshotTree(const std::wstring& dir);
 void removeTree(const std::wstring& path);
 std::wstring systemTempFolder();                        // without a trailing backslash
 std::wstring environmentVariable(const wchar_t* name);  // empty when unset
+// An audio file the build made (MELODRIFT_FIXTURES).
+inline std::wstring audioFixture(const std::wstring& name) {
+    return environmentVariable(L"MELODRIFT_FIXTURES") + L"\\" + name;
+}
 
 }  // namespace melodrift::test
