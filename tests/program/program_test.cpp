@@ -114,7 +114,8 @@ TEST(Program, InstallationsRunSideBySideEachWithItsOwnSettings) {
         aged += bytesAndWriteTime(file(i, L"melodrift-config.txt"));
     }
     EXPECT_EQ(runAndClose(exes), std::vector<long>(exes.size(), 0));
-    const struct { std::wstring folder; Names files; } written[] = {{dir.file(L"b"), {L"melodrift-config.txt", L"melodrift-state.txt", L"melodrift.exe"}},
+    const struct { std::wstring folder; Names files; } written[] = {
+                   {dir.file(L"b"), {L"melodrift-config.txt", L"melodrift-state.txt", L"melodrift.exe"}},
                    {dir.file(L"c"), {L"my.player-config.txt", L"my.player-state.txt", L"my.player.exe"}},
                    {dir.file(L"d"), {L"player", L"player-config.txt", L"player-state.txt"}},
                    {dir.file(L"音楽.v2"), {L"プレーヤー-config.txt", L"プレーヤー-state.txt", L"プレーヤー.exe"}},

@@ -21,8 +21,6 @@ protected:
     }
     void TearDown() override { CoUninitialize(); }
 
-    static std::wstring fixture(const std::wstring& name) { return audioFixture(name); }
-
     // The recorded stretch from `from` until `seconds` after now, once it has arrived.
     std::vector<int16_t> recordedSince(size_t from, double seconds = 1.0) {
         const size_t now = recording.mark();

@@ -36,7 +36,7 @@ protected:
         test::AudioTest::TearDown();
     }
     void copy(const wchar_t* fixtureName, const std::wstring& name) {
-        test::writeBytes(music.file(name), test::readBytes(fixture(fixtureName)));
+        test::writeBytes(music.file(name), test::readBytes(test::audioFixture(fixtureName)));
     }
     // Loads both stores from files of these lines, then builds and restores the window.
     void start(const std::wstring& config, const std::wstring& state = L"", const std::wstring* path = nullptr) {
