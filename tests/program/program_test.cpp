@@ -78,7 +78,9 @@ std::wstring copyTo(const std::wstring& folder, const std::wstring& name) {
 }
 
 std::string bytesAndWriteTime(const std::wstring& file) {
-    const FILETIME t = test::fileTimes(file).written;
+    WIN32_FILE_ATTRIBUTE_DATA data{};  // zero times for a missing file
+    GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data);
+    const FILETIME& t = data.ftLastWriteTime;
     return test::readBytes(file) + "@" + std::to_string(t.dwHighDateTime) + "." + std::to_string(t.dwLowDateTime);
 }
 

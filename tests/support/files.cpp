@@ -45,13 +45,6 @@ std::string utf16le(const std::wstring& text, bool withMark) {
     return bytes;
 }
 
-FileTimes fileTimes(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
-        throw std::runtime_error("cannot read file times");
-    return {data.ftCreationTime, data.ftLastWriteTime};
-}
-
 void ageFile(const std::wstring& path) {
     FILETIME now;
     GetSystemTimeAsFileTime(&now);

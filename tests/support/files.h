@@ -14,10 +14,6 @@ std::string readBytes(const std::wstring& path);
 void writeBytes(const std::wstring& path, const std::string& bytes);
 // Text as the settings files hold it: UTF-16LE, optionally after the mark FF FE.
 std::string utf16le(const std::wstring& text, bool withMark = true);
-struct FileTimes {
-    FILETIME created{}, written{};
-};
-FileTimes fileTimes(const std::wstring& path);
 void ageFile(const std::wstring& path);  // both time stamps a day back, so that any rewrite shows
 std::vector<std::wstring> fileNamesIn(const std::wstring& dir);  // sorted, without "." and ".."
 // Path, size and write time of everything below dir: equal snapshots mean nothing was written.
