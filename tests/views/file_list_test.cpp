@@ -109,29 +109,37 @@ TEST_F(FileListTest, RandomOrderIsANewPermutationEachTimeAndTheSelectionIsScroll
     EXPECT_TRUE(top > 0 && top + ListView_GetCountPerPage(list.window()) >= 25) << top;
 }
 
-// A selection that arrives while a folder is listed (queued before the listing, or after its
-// second row), or the folder dropped: only what came last stays.
-TEST_F(FileListTest, AFillStartedOrStoppedInsideAFillLeavesOnlyTheLastOnesRows) {
+// What arrives while a folder is listed (queued before the listing, or after its second row):
+// another selection, the folder dropped, or a click on the sorted column. Only the last
+// selection's rows stay, and a click orders all of them.
+TEST_F(FileListTest, WhatArrivesInsideAFillLeavesOnlyTheLastOnesRowsInTheOrderAsked) {
     for (const wchar_t* name : {L"1.mp3", L"2.mp3", L"3.mp3", L"4.mp3", L"sub"}) makeFile(name, 1);
     DeleteFileW(dir.file(L"sub").c_str());
     ASSERT_TRUE(CreateDirectoryW(dir.file(L"sub").c_str(), nullptr));
     for (const wchar_t* name : {L"sub\\z.wav", L"sub\\x.wav", L"sub\\y.wav"}) makeFile(name, 1);
-    for (const auto& [midway, drop] : {std::pair{false, false}, {true, false}, {false, true}}) {
-        std::shared_ptr<Folder> current = openFolder(dir.path(), pumpPendingMessages);
-        const auto select = [&, drop = drop] {
-            current = drop ? nullptr : openFolder(dir.file(L"sub"), pumpPendingMessages);
-            drop ? list.stopFilling() : list.fill(current);
-        };
+    std::shared_ptr<Folder> current;
+    const auto select = [&](bool drop) {
+        current = drop ? nullptr : openFolder(dir.file(L"sub"), pumpPendingMessages);
+        drop ? list.stopFilling() : list.fill(current);
+    };
+    const Names sub{L"x.wav", L"y.wav", L"z.wav"};
+    const struct { const char* what; bool midway; std::function<void()> action; Names rows; int inserted; } cases[] = {
+        {"a selection queued before", false, [&] { select(false); }, sub, 3},
+        {"a selection after two rows", true, [&] { select(false); }, sub, 2 + 3},
+        {"the folder dropped", false, [&] { select(true); }, {}, 0},
+        {"a click after two rows", true, [&] { clickColumn(0); }, {L"4.mp3", L"3.mp3", L"2.mp3", L"1.mp3"}, 4}};
+    for (const auto& c : cases) {
+        current = openFolder(dir.path(), pumpPendingMessages);
         int inserted = 0;
-        host.onMessage[WM_NOTIFY] = [&, midway = midway](WPARAM, LPARAM header) {
-            if (reinterpret_cast<NMHDR*>(header)->code == LVN_INSERTITEM && ++inserted == 2 && midway)
-                host.postAtNextDrain(select);
+        host.onMessage[WM_NOTIFY] = [&](WPARAM, LPARAM header) {
+            if (reinterpret_cast<NMHDR*>(header)->code == LVN_INSERTITEM && ++inserted == 2 && c.midway)
+                host.postAtNextDrain(c.action);
             return LRESULT{0};
         };
-        if (!midway) host.postAtNextDrain(select);
+        if (!c.midway) host.postAtNextDrain(c.action);
         list.fill(current);
-        EXPECT_EQ(rows(), drop ? Names{} : (Names{L"x.wav", L"y.wav", L"z.wav"})) << midway << drop;
-        EXPECT_TRUE(!list.filling() && inserted == (drop ? 0 : midway ? 2 + 3 : 3)) << "nothing added afterwards";
+        EXPECT_EQ(rows(), c.rows) << c.what;
+        EXPECT_TRUE(!list.filling() && inserted == c.inserted) << c.what << ": nothing added afterwards";
     }
 }
 

@@ -124,6 +124,7 @@ void FileList::fill(const std::shared_ptr<Folder>& folder) {
     // The caller's pointer may be reset by a handler that runs inside nextItem.
     const std::shared_ptr<Folder> keep = folder;
     filling_ = true;
+    sortAsked_ = false;
     WindowUpdateLock lock(window());
     RedrawPause pause(window());
     SendMessageW(window(), LVM_DELETEALLITEMS, 0, 0);
@@ -138,8 +139,13 @@ void FileList::fill(const std::shared_ptr<Folder>& folder) {
         sortTexts.push_back(addRow(row, item));
     }
     if (filling_) {
-        sortFilledRows(sortTexts);
         filling_ = false;
+        // A click meanwhile may have chosen another column or the random order: the
+        // texts kept are then not the ones to sort by.
+        if (std::exchange(sortAsked_, false))
+            sortRows();
+        else
+            sortFilledRows(sortTexts);
     }
 }
 
@@ -202,6 +208,10 @@ void FileList::setColumnWidths(const int widths[4]) {
 }
 
 void FileList::sortRows() {
+    if (filling_) {
+        sortAsked_ = true;
+        return;
+    }
     if (randomOrder_)
         shuffleRows();
     else

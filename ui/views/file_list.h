@@ -43,7 +43,8 @@ public:
     int itemCount() const;
     void columnWidths(int out[4]) const;
     void setColumnWidths(const int widths[4]);
-    // By the chosen column and direction, or a fresh shuffle in random order.
+    // By the chosen column and direction, or a fresh shuffle in random order. Asked while
+    // a fill runs (a click from its pump), it is done once the fill's last row is in.
     void sortRows();
     // LVN_COLUMNCLICK: the same column again turns the direction round.
     LRESULT onColumnClick(const NMLISTVIEW& nm);
@@ -71,6 +72,7 @@ private:
     HWND parentWindow_;
     WindowHandle list_;
     bool filling_ = false;
+    bool sortAsked_ = false;  // sortRows was called during the running fill
     bool randomOrder_ = false;
     int sortColumn_ = 0;
     bool ascending_ = true;
