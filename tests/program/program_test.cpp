@@ -137,7 +137,8 @@ TEST(Program, InstallationsRunSideBySideEachWithItsOwnSettings) {
 }
 
 // A player started on a file plays it; later starts of the same installation hand it their
-// paths (or bring it to the front), write no settings and end.
+// paths (or bring it to the front), write no settings and end. The player keeps its settings
+// when the session ends.
 TEST(Program, LaterStartsHandTheirPathsToTheRunningPlayer) {
     if (test::Recording::path().empty()) GTEST_SKIP() << "no sound server recording in this run";
     test::TempDir dir;
@@ -186,10 +187,15 @@ TEST(Program, LaterStartsHandTheirPathsToTheRunningPlayer) {
     EXPECT_TRUE(test::waitUntil([&] {
         return (heard = test::analyseTone(recording.samples(from, recording.mark()), 660)).toneSeconds > 1.5;
     })) << heard.describe();
-    PostMessageW(window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(player.waitForExit(), 0);
+    // The user logs off: once WM_ENDSESSION is answered the system ends the process, with no
+    // WM_DESTROY. By then both files hold what the user did.
+    DWORD_PTR answer = 0;
+    EXPECT_TRUE(SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_BLOCK, 30000, &answer) &&
+                answer);
+    EXPECT_NE(SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_BLOCK, 30000, &answer), 0);
     const std::wstring state = dir.file(L"melodrift-state.txt");
     EXPECT_EQ(value(state, L"LastFolder") + L"|" + value(state, L"LastFile"), dir.file(relative) + L"|ラ.wav");
+    EXPECT_EQ(L"Playable=" + value(dir.file(L"melodrift-config.txt"), L"Playable") + L"\r\n", kDefaultPlayable);
 }
 
 // A hung player: this thread holds the installation's lock and marks a window, then reads no

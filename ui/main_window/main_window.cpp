@@ -1,6 +1,7 @@
 #include "ui/main_window/main_window.h"
 
 #include "ui/main_window/settings_keys.h"
+#include "app/settings/settings_files.h"
 #include "res/resource_ids.h"
 #include "library/folder.h"
 #include "playback/player.h"
@@ -115,6 +116,13 @@ LRESULT MainWindow::handleMessage(HWND h, UINT message, WPARAM wParam, LPARAM lP
         return 0;
     case WM_CLOSE:
         DestroyWindow(h);
+        return 0;
+    case WM_ENDSESSION:
+        // At log-off or shutdown no WM_DESTROY comes: the process is ended once this returns.
+        if (wParam) {
+            saveSettings();
+            saveSettingsFiles();
+        }
         return 0;
     case WM_NOTIFY:
         return onNotify(*reinterpret_cast<const NMHDR*>(lParam));
