@@ -80,7 +80,9 @@ bool SettingsStore::save() {
     for (const auto& [key, value] : map_) {
         content += key;
         content += L'=';
-        content += value;
+        // A line break in a value (a name from an archive, say) would start an entry of its
+        // own on the next load: the value is kept up to it.
+        content.append(value, 0, value.find_first_of(L"\r\n"));
         content += L"\r\n";
     }
 

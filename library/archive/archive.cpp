@@ -7,6 +7,7 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -58,6 +59,9 @@ void Archive::readItems() {
         PropVariant path;
         std::wstring key = L"<名前なし 1>";
         if (SUCCEEDED(handler_->GetProperty(index, kpidPath, path.out())) && path.isString()) key = path.string();
+        // No file name holds control characters; in an entry's they would break the list's
+        // rows and the settings line that remembers the entry.
+        std::replace_if(key.begin(), key.end(), [](wchar_t c) { return c < L' '; }, L'\xFFFD');
         items_.emplace(std::move(key), index);  // a path already present keeps its first entry
     }
 }

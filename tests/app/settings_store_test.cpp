@@ -52,7 +52,7 @@ TEST(SettingsStore, LoadSplitsLinesAtTheFirstEqualsAndSaveRewritesSortedOnlyAfte
              for (const wchar_t* key : {L"volume", L"Volume", L"Vol", L"\xFF21", L"\x00E9", L"a", L"Z"}) s.setInt(key, 1);
              EXPECT_EQ(s.getInt(L"Splitter", -1), -1);
              s.getString(L"Missing", nullptr);
-             s.entry(L"LastFile") = L"曲 = 1.mp3";
+             s.entry(L"LastFile") = L"曲 = 1.mp3\r\nVolume=0";  // a line break would make an entry of its own
          },
          L"LastFile=曲 = 1.mp3\r\nMissing=\r\nSplitter=-1\r\nVol=1\r\nVolume=1\r\nZ=1\r\na=1\r\nvolume=1\r\n\x00E9=1\r\n"
          L"\xFF21=1\r\n"},

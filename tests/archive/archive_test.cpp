@@ -19,6 +19,7 @@ using namespace test;
 using Names = std::vector<std::wstring>;
 
 const Names kMusic{L"B.wav", L"disc1\\01.mp3", L"disc2\\01.mp3", L"notes.txt", L"tone440.wav"};
+const std::wstring kOddName = L"line\uFFFD\uFFFDFileList.Column[0]=1.wav";
 const Settings kZipOff{{L"Archive[zip]", L""}}, kCbz{{L"Archive[zip]", L"*.zip;*.cbz"}};
 
 Names listNames(Folder& folder, const Names& patterns) {
@@ -44,6 +45,7 @@ TEST_F(Archives, ListTheirFileEntriesByTheConfiguredPatternsOrStayPlainFilesAndG
         {L"dirs_only.7z", {}, {}, true}, {L"duplicates.zip", {}, {L"dup.wav"}, true},
         {L"truncated.7z", {}, {}, true},  // the 7z index is at the end
         {L"password.7z", {}, {}, true}, {L"password.zip", {}, {L"tone440.wav"}, true},
+        {L"odd_names.zip", {}, {kOddName}, true},  // control characters shown as such
     };
     for (const auto& row : listings) {
         SCOPED_TRACE(row.name);
@@ -89,6 +91,7 @@ TEST_F(Archives, ListTheirFileEntriesByTheConfiguredPatternsOrStayPlainFilesAndG
         {L"music.7z", L"notes.txt", "not audio\r\n"}, {L"music.7z", L"missing.wav", {}},
         {L"music.7z", L"TONE440.WAV", {}}, {L"music.7z", L"disc1/01.mp3", {}}, {L"music.7z", L"disc1", {}},
         {L"mixed.zip", L"empty.wav", {}}, {L"password.zip", L"tone440.wav", {}}, {L"none.zip", L"x", {}},
+        {L"odd_names.zip", kOddName, wav},
     };
     for (const auto& row : extracts) EXPECT_EQ(extracted(row.name, row.entry), row.bytes) << row.name << row.entry;
     const FileHandle reader(CreateFileW(archiveFixture(L"music.7z").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
