@@ -67,6 +67,7 @@ TEST(CueParse, SheetTextGivesItsTracksUpToTheFirstLineItCannotTake) {
         {kBegun + L"INDEX 01 00:00:01|TRACK 02 AUDIO|INDEX 01 00:00:02", L"01 133333u-266667u; 02 266667u-end"},
         {kBegun + L"INDEX 01 1:2:3 after a blank|TRACK 02 AUDIO|INDEX 01 0:90:150|TRACK 03 AUDIO|INDEX 01 477218:00:00",
          L"01 620400000u-92; 02 92-28633080; 03 28633080-end"},
+        {kTwoBegun + L"INDEX 01 01:00:00\x1A", L"01 0-60; 02 60-end"},  // a DOS end-of-file mark, no line end
     };
     for (const auto& row : rows) EXPECT_EQ(parsed(row.text), row.tracks) << row.text;
     // Each stops the parse after the first track; 4294967297 would wrap to 1 in 32 bits.

@@ -244,6 +244,8 @@ TEST_F(MainWindowTest, DroppedPathsCueTracksAndArchiveEntriesPlay) {
                                                "TRACK 02 AUDIO\r\nINDEX 01 00:03:00\r\n"
                                                "TRACK 03 AUDIO\r\nINDEX 01 00:06:00\r\n");
     start(L"");  // no favourite: found through the drives
+    drop(L"");  // a drop without a file changes nothing
+    EXPECT_FALSE(main->currentFolder());
     drop(music.path() + L'\0');
     ASSERT_TRUE(main->currentFolder());
     EXPECT_TRUE(playing() == L"-" && main->currentFolder()->path() == music.path() && list->itemCount() == 31);

@@ -96,10 +96,11 @@ void MainWindow::showFavoritesMenu() {
 }
 
 void MainWindow::onDropFiles(HDROP drop) {
-    // Only the first file counts; a name too long for the buffer is not used.
-    wchar_t name[270];
+    // Only the first file counts; a name too long for the buffer is not used, nor a drop
+    // without any file.
+    wchar_t name[270] = L"";
     const UINT length = DragQueryFileW(drop, 0, name, 270);
-    if (length < 270) openDroppedPath(name);
+    if (length > 0 && length < 270) openDroppedPath(name);
     DragFinish(drop);
 }
 
