@@ -120,13 +120,13 @@ bool readNumber(const wchar_t*& p, const wchar_t* end, int64_t& number) {
 }
 
 // m:s:f (frames of 1/75 s) in 100-ns units, rounded to the nearest unit; what follows a
-// blank or a control character (a DOS end-of-file mark, say) after it is ignored. Seconds and frames may exceed 59 and 74; a total beyond
-// INT_MAX frames is refused.
+// blank or a control character (a DOS end-of-file mark, say) after it is ignored. Seconds
+// and frames may exceed 59 and 74; a total beyond INT_MAX frames is refused.
 bool readTime(const wchar_t* p, const wchar_t* end, int64_t& time) {
     int64_t minutes = 0, seconds = 0, frames = 0;
     if (!readDigits(p, end, minutes) || p == end || *p++ != L':') return false;
     if (!readDigits(p, end, seconds) || p == end || *p++ != L':') return false;
-    if (!readDigits(p, end, frames) || (p != end && *p != L' ' && *p >= L' ')) return false;
+    if (!readDigits(p, end, frames) || (p != end && *p > L' ')) return false;
     const int64_t total = (minutes * 60 + seconds) * kFramesPerSecond + frames;
     if (total > INT_MAX) return false;
     time = (total * kUnitsPerSecond + kFramesPerSecond / 2) / kFramesPerSecond;
