@@ -1,6 +1,7 @@
 // The real main window driven as a user drives it, judged by its controls, stores and recorded sound.
 #include "library/folder.h"
 #include "ui/main_window/main_window.h"
+#include "ui/paced_pump.h"
 #include "playback/player.h"
 #include "app/settings/settings_files.h"
 #include "support/audio_test.h"
@@ -35,8 +36,9 @@ protected:
         close();
         test::AudioTest::TearDown();
     }
-    void copy(const wchar_t* fixtureName, const std::wstring& name) {
-        test::writeBytes(music.file(name), test::readBytes(test::audioFixture(fixtureName)));
+    void copy(const wchar_t* fixtureName, const std::wstring& name) { copy(fixtureName, name, music); }
+    void copy(const wchar_t* fixtureName, const std::wstring& name, const test::TempDir& dir) {
+        test::writeBytes(dir.file(name), test::readBytes(test::audioFixture(fixtureName)));
     }
     // Loads both stores from files of these lines, then builds and restores the window.
     void start(const std::wstring& config, const std::wstring& state = L"", const std::wstring* path = nullptr) {
@@ -138,7 +140,7 @@ TEST_F(MainWindowTest, StoredStateComesBackClampedAndGoesBackWithTheUsersChanges
     for (const wchar_t* name : {L"a.mp3", L"B.wav", L"notes.txt"}) test::writeBytes(b.file(name), "x");
     ASSERT_TRUE(CreateDirectoryW(c.file(L"inner").c_str(), nullptr));
     start(L"Playable=*.txt;;*.wav;\r\nFavorite[00]=" + a.path() + L"\r\nFavorite[01]=" + lower +
-              L"\r\nFavorite[02]=" + c.path() + L"\r\nFavorite[04]=D:\\kept\r\n",
+              L"\r\nFavorite[02]=" + c.path() + L"\\\r\nFavorite[04]=D:\\kept\r\n",
           L"Volume=-20000\r\nRepeat=2\r\nRandom=1\r\nFileList.Column[0]=65656\r\nMainWnd.Splitter=120\r\nLastFolder=" +
               b.path() + L"\r\nLastFile=b.WAV\r\n");
     int widths[4];
@@ -154,15 +156,15 @@ TEST_F(MainWindowTest, StoredStateComesBackClampedAndGoesBackWithTheUsersChanges
     test::MenuWatcher favourites({VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
     click(ID_FAVORITES);
     favourites.stop();
-    EXPECT_EQ(favourites.texts, (Texts{a.path(), lower, c.path()}));
+    EXPECT_EQ(favourites.texts, (Texts{a.path(), lower, c.path() + L"\\"}));
     ASSERT_TRUE(main->currentFolder());
-    EXPECT_EQ(main->currentFolder()->path(), c.path());
+    EXPECT_EQ(main->currentFolder()->path(), c.path() + L"\\");  // the favourite itself, not its folder in a drive
     HWND tree = main->folderTree()->window();
     EXPECT_TRUE(TreeView_GetItemState(tree, TreeView_GetSelection(tree), TVIS_EXPANDED) & TVIS_EXPANDED);
     main->folderTree()->removeFavorite(main->folderTree()->favoriteNodes()[0]);
     close();
     // Beyond the first empty key nothing was read, so nothing there is touched.
-    expectSaved(configStore, {{L"Favorite[00]", lower}, {L"Favorite[01]", c.path()}, {L"Favorite[02]", L""},
+    expectSaved(configStore, {{L"Favorite[00]", lower}, {L"Favorite[01]", c.path() + L"\\"}, {L"Favorite[02]", L""},
                               {L"Favorite[04]", L"D:\\kept"}});
     expectSaved(stateStore, {{L"Volume", L"-10000"}, {L"Repeat", L"2"}, {L"Random", L"0"}});
 }
@@ -201,7 +203,7 @@ TEST_F(MainWindowTest, PlaybackRunsOnThroughTheListAndTheButtonsFollowTheRepeatM
     SendMessageW(thumb, TBM_SETPOS, TRUE, 25);
     SendMessageW(volume.window(), WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 25), LPARAM(thumb));
     EXPECT_EQ(main->currentPlayer()->volume(), -5000);
-    SetFocus(thumb);
+    EXPECT_EQ(GetFocus(), thumb);  // the keys reach the bar without a click
     SendMessageW(thumb, WM_KEYDOWN, VK_NEXT, 0);  // a page is one position, taken at once
     const int paged = int(SendMessageW(thumb, TBM_GETPOS, 0, 0));
     EXPECT_TRUE(std::abs(paged - 25) == 1 && main->currentPlayer()->volume() == positionToVolume(paged)) << paged;
@@ -243,6 +245,8 @@ TEST_F(MainWindowTest, DroppedPathsCueTracksAndArchiveEntriesPlay) {
     test::writeBytes(music.file(L"album.cue"), "FILE \"album.wav\" WAVE\r\nTRACK 01 AUDIO\r\nINDEX 01 00:00:00\r\n"
                                                "TRACK 02 AUDIO\r\nINDEX 01 00:03:00\r\n"
                                                "TRACK 03 AUDIO\r\nINDEX 01 00:06:00\r\n");
+    test::TempDir other;  // made first, so that one listing of their parent holds both
+    for (const wchar_t* name : {L"03.wav", L"04.wav"}) copy(L"tone440_3s.wav", name, other);
     start(L"");  // no favourite: found through the drives
     drop(L"");  // a drop without a file changes nothing
     EXPECT_FALSE(main->currentFolder());
@@ -251,6 +255,18 @@ TEST_F(MainWindowTest, DroppedPathsCueTracksAndArchiveEntriesPlay) {
     EXPECT_TRUE(playing() == L"-" && main->currentFolder()->path() == music.path() && list->itemCount() == 31);
     drop(music.file(L"03.wav") + L'\0' + music.file(L"01.wav") + L'\0');
     EXPECT_EQ(playing(), L"03.wav");
+    // Another folder clicked while the playing one fills: its rows are not marked, so Next starts at its first.
+    HWND tree = main->folderTree()->window();
+    const HTREEITEM playingNode = TreeView_GetSelection(tree);
+    ASSERT_TRUE(main->folderTree()->selectPath(other.path()));
+    const HTREEITEM otherNode = TreeView_GetSelection(tree);
+    ASSERT_TRUE(test::waitUntil(messageDrainIsDue, 10000));  // the fill drains before its first entry
+    PostMessageW(tree, TVM_SELECTITEM, TVGN_CARET, LPARAM(otherNode));
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, LPARAM(playingNode));
+    ASSERT_TRUE(main->currentFolder() && main->currentFolder()->path() == other.path());
+    EXPECT_EQ(list->currentIndex(), -1);
+    click(ID_NEXT);
+    EXPECT_TRUE(playing() == L"03.wav" && main->currentPlayer()->folderPath() == other.path());
     ASSERT_TRUE(main->folderTree()->selectPath(music.file(L"album.cue")));
     ASSERT_EQ(list->itemCount(), 3);
     doubleClickRow(1);

@@ -43,8 +43,11 @@ void MainWindow::openFolderOfItem(HTREEITEM node) {
     // The old folder goes first: a listing in progress reads this flag after every drain.
     fileList->stopFilling();
     folder.reset();
-    folder = openFolder(path, pumpMessagesWhenDue);
+    const std::shared_ptr<Folder> opened = openFolder(path, pumpMessagesWhenDue);
+    folder = opened;
     if (folder) fileList->fill(folder);
+    // A node selected during the fill has shown its own folder: its rows are not ours to mark.
+    if (folder != opened) return;
     // Back in the playing folder, the playing item is marked again.
     if (player && lstrcmpiW(path.c_str(), player->folderPath().c_str()) == 0) fileList->selectName(player->itemName());
 }

@@ -256,8 +256,11 @@ void FolderTree::expand(HTREEITEM node) {
 
 bool FolderTree::selectPath(const std::wstring& path) {
     const WindowUpdateLock lock(window());
-    // "C:\Music\" names the same folder as "C:\Music", whose label has no separator.
-    HTREEITEM node = findOrExpand(withoutTrailingSeparator(fullPath(path)));
+    // A favourite keeps its label as written, separator and all; otherwise "C:\Music\"
+    // names the same folder as "C:\Music", whose label has no separator.
+    const std::wstring full = fullPath(path);
+    HTREEITEM node = findChild(TVI_ROOT, full);
+    if (!node) node = findOrExpand(withoutTrailingSeparator(full));
     if (node) {
         SendMessageW(window(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(node));
         selectNode(node);

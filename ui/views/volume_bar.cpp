@@ -84,7 +84,9 @@ LRESULT VolumeBar::handleMessage(HWND window, UINT message, WPARAM wParam, LPARA
         }
         return 0;
     case WM_ACTIVATE:
+        // Shown, the keys go to the bar at once; left, the pop-up goes away.
         if (LOWORD(wParam) == WA_INACTIVE) ShowWindow(window, SW_HIDE);
+        else if (inner_) SetFocus(inner_->window());
         return 0;
     case WM_HSCROLL:
         // Every scroll code counts: the volume follows the thumb while it is dragged.
