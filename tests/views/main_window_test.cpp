@@ -235,6 +235,10 @@ TEST_F(MainWindowTest, PlaybackRunsOnThroughTheListAndTheButtonsFollowTheRepeatM
     EXPECT_TRUE(main->currentPlayer().get() == first && first->position() >= paused);
     SendMessageW(main->window(), MSG_TRACK_END, 0, LPARAM(first->serial()));
     EXPECT_TRUE(main->currentPlayer().get() == first && first->state() == Running && first->position() == 0);
+    EXPECT_EQ(SendMessageW(seek, TBM_GETPOS, 0, 0), 0);
+    SendMessageW(seek, TBM_SETPOS, TRUE, 2);
+    click(ID_NEXT);  // a new item's thumb starts at its beginning
+    EXPECT_TRUE(main->currentPlayer().get() != first && SendMessageW(seek, TBM_GETPOS, 0, 0) == 0);
     click(ID_STOP);
     click(ID_PAUSE);  // nothing to pause
     EXPECT_TRUE(playing() == L"-" && !checked(ID_PAUSE));

@@ -148,6 +148,7 @@ void MainWindow::onTrackEnd() {
             player->stop();
             player->seek(0);
             player->play();
+            refreshPosition();
         }
         return;
     }

@@ -30,6 +30,7 @@ SeekBar::SeekBar(HWND mainWindow)
 void SeekBar::startItem(int seconds) {
     EnableWindow(window(), TRUE);
     setRange(seconds);
+    setPosition(0);  // not the last item's place until the first refresh
 }
 
 void SeekBar::stopItem() {
