@@ -6,22 +6,64 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace melodrift {
 
 namespace {
 
-// Files this large are not settings files; they are left alone rather than read.
+// Files this large are not settings files: they are not read, and a save replaces them.
 constexpr LONGLONG kMaxFileBytes = 100000000;
 
 bool writeAll(HANDLE file, const void* data, DWORD bytes) {
     DWORD written = 0;
     return WriteFile(file, data, bytes, &written, nullptr) && written == bytes;
+}
+
+// Missing, or too large to be a settings file: nothing there is lost by a save. Anything
+// else (held open by another program, unreadable) may hold the user's settings.
+bool absentOrTooLarge(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+    const uint64_t size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && size >= uint64_t(kMaxFileBytes);
+}
+
+// The file's text as UTF-16. An entry in UTF-16 needs the high zero byte of its "=", so a
+// file without any zero byte holds none: it is 8-bit text an editor wrote (UTF-8 when it
+// decodes as such, the ANSI code page otherwise) and read as that instead of being lost.
+std::wstring decodeSettingsText(const std::string& bytes) {
+    const bool marked = bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE';
+    if (bytes.size() >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF') {  // big-endian, after its mark
+        std::wstring text(bytes.size() / 2, L'\0');
+        for (size_t i = 0; i < text.size(); ++i)
+            text[i] = wchar_t((uint8_t(bytes[2 * i]) << 8) | uint8_t(bytes[2 * i + 1]));
+        return text;
+    }
+    if (!marked && bytes.find('\0') == std::string::npos && bytes.size() <= size_t(INT_MAX)) {
+        const char* start = bytes.data();
+        int length = static_cast<int>(bytes.size());
+        if (length >= 3 && std::memcmp(start, "\xEF\xBB\xBF", 3) == 0) start += 3, length -= 3;
+        for (const auto& [codePage, flags] : {std::pair<UINT, DWORD>{CP_UTF8, MB_ERR_INVALID_CHARS}, {CP_ACP, 0}}) {
+            const int units = MultiByteToWideChar(codePage, flags, start, length, nullptr, 0);
+            if (units <= 0) continue;
+            std::wstring text(static_cast<size_t>(units), L'\0');
+            MultiByteToWideChar(codePage, flags, start, length, &text[0], units);
+            return text;
+        }
+    }
+    std::wstring text(bytes.size() / 2, L'\0');  // a trailing odd byte is dropped
+    if (!text.empty()) std::memcpy(&text[0], bytes.data(), text.size() * sizeof(wchar_t));
+    return text;
 }
 
 }  // namespace
@@ -40,12 +82,16 @@ void SettingsStore::load(const std::wstring& path) {
     map_.clear();
     fileName_ = path;
     dirty_ = false;
+    unread_ = false;
 
-    // A file that cannot be read whole loads as an empty store, as a missing one does.
+    // A file that cannot be read whole loads as an empty store, as a missing one does; it
+    // is not written over, unless it is too large to be a settings file.
     const std::optional<std::string> bytes = readWholeFile(path, kMaxFileBytes);
-    if (!bytes) return;
-    std::wstring text(bytes->size() / 2, L'\0');  // a trailing odd byte is dropped
-    if (!text.empty()) std::memcpy(&text[0], bytes->data(), text.size() * sizeof(wchar_t));
+    if (!bytes) {
+        unread_ = !absentOrTooLarge(path);
+        return;
+    }
+    const std::wstring text = decodeSettingsText(*bytes);
     parse(text.data(), text.size());
 }
 
@@ -69,6 +115,7 @@ void SettingsStore::parse(const wchar_t* text, size_t length) {
 
 bool SettingsStore::save() {
     if (!dirty_) return true;
+    if (unread_) return false;
 
     // A file that load would refuse is never written: the old one, still readable, stays.
     uint64_t units = 1;  // the byte-order mark

@@ -12,7 +12,7 @@ struct CodeUnitLess {
 
 // A small key=value text file (UTF-16LE) held in memory as a sorted map.
 // Reads of missing keys insert their defaults; save() rewrites the file only
-// when something changed since load().
+// when something changed since load(), and never one that load() could not read.
 class SettingsStore {
 public:
     void load(const std::wstring& path);
@@ -36,6 +36,7 @@ private:
     std::map<std::wstring, std::wstring, CodeUnitLess> map_;
     std::wstring fileName_;
     bool dirty_ = false;
+    bool unread_ = false;  // the file was there but could not be read: save leaves it alone
 };
 
 }  // namespace melodrift

@@ -29,6 +29,13 @@ TEST(SettingsStore, LoadSplitsLinesAtTheFirstEqualsAndSaveRewritesSortedOnlyAfte
         {utf16le(L"\xFEFFkey=v\r\n"), {{L"\xFEFFkey", L"v"}}},  // a second mark belongs to the key
         {utf16le(L"Volume=12") + "3", {{L"Volume", L"12"}}},
         {utf16le(L"Volume=-42\r\n") + std::string(100000000 - 26, '\0'), {}},  // too large to read
+        // Other encodings an editor saves in, kept as they are until something changes.
+        {"\xEF\xBB\xBF" "Favorite[00]=C:\\\xE9\x9F\xB3\xE6\xA5\xBD\r\nVolume=-5\r\n",  // UTF-8
+         {{L"Favorite[00]", L"C:\\音楽"}, {L"Volume", L"-5"}}},
+        {"Favorite[00]=C:\\\x89\xB9\x8A\x79\n", {{L"Favorite[00]", L"C:\\音楽"}}},  // the ANSI code page
+        {"\xFE\xFF" + std::string("\0V\0=\0-\0" "5\0\r", 10), {{L"V", L"-5"}}},  // big-endian
+        {"Unknown=1\nVolume=-5\n", {{L"Unknown", L"1"}, {L"Volume", L"-5"}},
+         [](SettingsStore& s) { s.setInt(L"Random", 0); }, L"Random=0\r\nUnknown=1\r\nVolume=-5\r\n"},
         {utf16le(L"Repeat=1\r\nRepeat=2\r\n", false), {{L"Repeat", L"2"}}, [](SettingsStore& s) { s.setInt(L"Random", 0); },
          L"Random=0\r\nRepeat=2\r\n"},
         {utf16le(L"Hidden=cd\nVolume=x\n"), {{L"Hidden", L"cd"}, {L"Volume", L"x"}},
@@ -107,12 +114,24 @@ TEST(SettingsStore, ASaveThatCannotCompleteKeepsTheOldFileAndLeavesNoScraps) {
         reread.load(path);
         EXPECT_EQ(reread.getString(L"Volume", L"") + L"|" + volume, existing ? L"-300|-300" : L"|-300");
         if (!store.entry(L"k").empty()) store.entry(L"k").pop_back();
-        if (path == onTiny) ASSERT_TRUE(DeleteFileW(filler.c_str()));
+        if (path == onTiny) { ASSERT_TRUE(DeleteFileW(filler.c_str())); }
         EXPECT_EQ(store.save(), existing) << "one byte less, or with room again";
         reread.load(path);
         EXPECT_TRUE(!existing || reread.entries() == store.entries());
         if (path == onTiny) DeleteFileW(onTiny.c_str());
     }
+    // A file there but not readable at the start (another program held it) is not written over.
+    const std::wstring held = dir.file(L"held.txt"), favourite = L"Favorite[00]=C:\\音楽\r\n";
+    test::writeBytes(held, utf16le(favourite));
+    SettingsStore store;
+    {
+        const FileHandle holder(CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(holder);
+        store.load(held);
+    }
+    store.setInt(L"Volume", 0);
+    EXPECT_FALSE(store.save());
+    EXPECT_EQ(test::readBytes(held), utf16le(favourite));
 }
 
 }  // namespace

@@ -167,6 +167,13 @@ TEST_F(MainWindowTest, StoredStateComesBackClampedAndGoesBackWithTheUsersChanges
     expectSaved(configStore, {{L"Favorite[00]", lower}, {L"Favorite[01]", c.path() + L"\\"}, {L"Favorite[02]", L""},
                               {L"Favorite[04]", L"D:\\kept"}});
     expectSaved(stateStore, {{L"Volume", L"-10000"}, {L"Repeat", L"2"}, {L"Random", L"0"}});
+    // A show command that no placement holds (an empty value reads as SW_HIDE) shows the window normally.
+    for (const wchar_t* shown : {L"2", L"", L"12"}) {
+        start(L"", L"MainWnd.ShowCmd=" + std::wstring(shown) + L"\r\n");
+        EXPECT_TRUE(IsWindowVisible(main->window()) && IsIconic(main->window()) == (shown[0] == L'2')) << shown;
+        close();
+        expectSaved(stateStore, {{L"MainWnd.ShowCmd", shown[0] == L'2' ? L"2" : L"1"}});
+    }
 }
 
 TEST_F(MainWindowTest, PlaybackRunsOnThroughTheListAndTheButtonsFollowTheRepeatModeAndRandomOrder) {
@@ -258,6 +265,16 @@ TEST_F(MainWindowTest, DroppedPathsCueTracksAndArchiveEntriesPlay) {
     ASSERT_TRUE(main->currentFolder());
     EXPECT_TRUE(playing() == L"-" && main->currentFolder()->path() == music.path() && list->itemCount() == 31);
     drop(music.file(L"03.wav") + L'\0' + music.file(L"01.wav") + L'\0');
+    EXPECT_EQ(playing(), L"03.wav");
+    std::wstring deep = other.path();  // a path longer than MAX_PATH plays too
+    while (deep.size() < MAX_PATH + 10) {
+        deep += L"\\とても長いフォルダの名前";
+        ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr));
+    }
+    copy(L"tone440_3s.wav", deep.substr(other.path().size() + 1) + L"\\ラ.wav", other);
+    drop(deep + L"\\ラ.wav" + L'\0');
+    EXPECT_TRUE(playing() == L"ラ.wav" && main->currentPlayer()->folderPath() == deep) << playing();
+    drop(music.file(L"03.wav") + L'\0');
     EXPECT_EQ(playing(), L"03.wav");
     // Another folder clicked while the playing one fills: its rows are not marked, so Next starts at its first.
     HWND tree = main->folderTree()->window();

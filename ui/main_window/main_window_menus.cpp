@@ -8,6 +8,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <string>
 #include <vector>
 
 namespace melodrift {
@@ -96,11 +97,14 @@ void MainWindow::showFavoritesMenu() {
 }
 
 void MainWindow::onDropFiles(HDROP drop) {
-    // Only the first file counts; a name too long for the buffer is not used, nor a drop
-    // without any file.
-    wchar_t name[270] = L"";
-    const UINT length = DragQueryFileW(drop, 0, name, 270);
-    if (length > 0 && length < 270) openDroppedPath(name);
+    // Only the first file counts, read at its full length (paths may pass MAX_PATH); a drop
+    // without any file opens nothing.
+    const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+    std::wstring name(length + 1, L'\0');
+    if (length > 0 && DragQueryFileW(drop, 0, &name[0], length + 1) == length) {
+        name.resize(length);
+        openDroppedPath(name);
+    }
     DragFinish(drop);
 }
 

@@ -87,7 +87,11 @@ void MainWindow::restoreSettings(const std::wstring* commandLinePath) {
 
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
+    // A placement is normal, minimised or maximised; any other show command (an empty
+    // value reads as SW_HIDE) would leave a window the user can never reach.
     placement.showCmd = stateStore.getInt(L"MainWnd.ShowCmd", SW_SHOWNORMAL);
+    if (placement.showCmd != SW_SHOWMINIMIZED && placement.showCmd != SW_SHOWMAXIMIZED)
+        placement.showCmd = SW_SHOWNORMAL;
     placement.ptMinPosition = {stateStore.getInt(L"MainWnd.MinPos.x", 0), stateStore.getInt(L"MainWnd.MinPos.y", 0)};
     placement.ptMaxPosition = {stateStore.getInt(L"MainWnd.MaxPos.x", 0), stateStore.getInt(L"MainWnd.MaxPos.y", 0)};
     placement.rcNormalPosition = {stateStore.getInt(L"MainWnd.Pos.left", 0), stateStore.getInt(L"MainWnd.Pos.top", 0),
