@@ -43,6 +43,9 @@ int32_t PlayerOfCue::position() {
     if (state() == NotReady) return 0;
     LONGLONG current = trackStart_;
     (void)mediaSeeking()->GetCurrentPosition(&current);  // unknown: the track's start
+    // A file that ends before the track begins stands at its end, before the start:
+    // the track has not begun, it is not seconds before it.
+    if (current < trackStart_) return 0;
     return static_cast<int32_t>((current - trackStart_) / kMediaTimePerSecond);
 }
 

@@ -66,6 +66,7 @@ TEST_F(Playback, FilesTracksAndEntriesPlayTheirWholeRangeAtTheVolumeSetAndWhatCa
         {"silent", [&] { return file(L"tone440_3s.wav"); }, -12000, 3, 440, -1, 0.1, {}},  // clamped to -10000
         {"middle track", [&] { return track(3 * kSecond, 6 * kSecond); }, -600, 3, 660, 1.7, 3.3, {440, 880}},
         {"last track", [&] { return track(6 * kSecond, -1); }, 250, 3, 880, 1.7, 3.3, {660}},  // clamped to 0
+        {"track past its file's end", [&] { return track(20 * kSecond, -1); }, 0, 0, 880, -1, 0.1, {440, 660}},
         {"7z mp3", [&] { return entry(L"music.7z", L"disc2\\01.mp3"); }, 0, 4, 880, 2.7, 4.3, {}},
         {"path beyond MAX_PATH", [&] { return entry(L"long_name.zip"); }, 0, 3, 440, 1.7, 3.3, {}},
     };
@@ -78,6 +79,7 @@ TEST_F(Playback, FilesTracksAndEntriesPlayTheirWholeRangeAtTheVolumeSetAndWhatCa
         ASSERT_TRUE(player->setVolume(row.volume));
         EXPECT_EQ(player->volume(), std::clamp(row.volume, -10000, 0));
         const auto samples = playToEnd(*player);
+        EXPECT_TRUE(player->position() >= 0 && player->position() <= row.duration) << player->position();
         const auto heard = analyseTone(samples, row.tone);
         EXPECT_GT(heard.toneSeconds, row.least) << heard.describe();
         EXPECT_LT(row.volume > -10000 ? heard.loudSeconds : heard.toneSeconds, row.most) << heard.describe();
