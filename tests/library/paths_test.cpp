@@ -1,4 +1,6 @@
-// The shared path helpers, and the name pattern match against the system's own PathMatchSpecW.
+// The shared path helpers, the path a start is given, and the name pattern match against the
+// system's own PathMatchSpecW.
+#include "app/command_line.h"
 #include "base/name_pattern.h"
 #include "base/paths.h"
 
@@ -14,10 +16,16 @@ namespace {
 
 TEST(Paths, JoinSplitParentAndName) {
     // The ordinary cases are walked by the folder tree, the folders, the sheets and the command line.
+    const auto path = [](const wchar_t* commandLine) { return commandLinePathOf(commandLine).value_or(L"-"); };
     const struct { std::wstring got, expected; } rows[] = {
         {joinPath(L"", L""), L""}, {parentDirectory(L"C:\\"), L""}, {fullPath(L"C:\\"), L"C:\\"},
         // PathFindFileNameW steps over a separator that ends the path, so the name keeps it.
         {pathFileName(L"C:\\dir\\"), L"dir\\"}, {pathFileName(L"C:\\"), L"C:\\"}, {pathFileName(L""), L""},
+        {path(L"melodrift.exe"), L"-"},
+        {path(L"\"C:\\Program Files\\melodrift.exe\" \"D:\\曲\\a b.mp3\" x"), L"D:\\曲\\a b.mp3"},
+        {path(L"melodrift.exe D:\\music\\"), L"D:\\music\\"}, {path(L"m.exe \"\""), L""},
+        // A backslash before the closing quote escapes it, as typed; a path never holds a quote.
+        {path(L"m.exe \"D:\\\""), L"D:\\"}, {path(L"m \"D:\\My Music\\\" \"x\""), L"D:\\My Music\\"},
     };
     for (const auto& row : rows) EXPECT_EQ(row.got, row.expected);
     // No piece is empty, none is trimmed.
