@@ -48,6 +48,32 @@ std::wstring pathFileName(const std::wstring& path) {
     return PathFindFileNameW(path.c_str());
 }
 
+namespace {
+
+// Each part between separators is a name, not "", "." or ".."; a separator may end the path.
+bool hasOnlyPlainNames(const std::wstring& parts) {
+    for (size_t start = 0; start < parts.size();) {
+        size_t end = parts.find(L'\\', start);
+        if (end == std::wstring::npos) end = parts.size();
+        const std::wstring part = parts.substr(start, end - start);
+        if (part.empty() || part == L"." || part == L"..") return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::wstring literalPath(const std::wstring& path) {
+    if (path.find(L'/') != std::wstring::npos) return path;
+    if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\' && hasOnlyPlainNames(path.substr(3)))
+        return L"\\\\?\\" + path;
+    if (path.size() > 2 && path.compare(0, 2, L"\\\\") == 0 && path[2] != L'?' && path[2] != L'.' &&
+        hasOnlyPlainNames(path.substr(2)))
+        return L"\\\\?\\UNC\\" + path.substr(2);
+    return path;
+}
+
 bool matchesAnyPattern(const wchar_t* name, const std::vector<std::wstring>& patterns) {
     for (const std::wstring& pattern : patterns)
         if (matchesNamePattern(name, pattern.c_str())) return true;

@@ -21,6 +21,12 @@ std::wstring fullPath(const std::wstring& path);
 // The text from where PathFindFileNameW points: the last component (dir\ for C:\dir\).
 std::wstring pathFileName(const std::wstring& path);
 
+// The path as the file system spells it ("\\?\" form), so that normalisation leaves names
+// such as "R.E.M." or "..." alone and lengths past MAX_PATH are read: only for a full drive
+// or UNC path of plain names (no "/", no "." or ".." part, no empty part); any other path is
+// returned as it is, to be normalised as usual.
+std::wstring literalPath(const std::wstring& path);
+
 // True when PathMatchSpecW would accept name for at least one pattern; an empty list
 // matches nothing.
 bool matchesAnyPattern(const wchar_t* name, const std::vector<std::wstring>& patterns);

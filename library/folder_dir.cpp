@@ -51,7 +51,7 @@ bool FolderDir::readNextEntry(WIN32_FIND_DATAW& entry) {
     // An empty path would search "*", the process's current directory.
     if (path_.empty()) return false;
     // A failed start leaves no search, so the next call tries again.
-    search_.reset(FindFirstFileW(joinPath(path_, L"*").c_str(), &entry));
+    search_.reset(FindFirstFileW(joinPath(literalPath(path_), L"*").c_str(), &entry));
     return static_cast<bool>(search_);
 }
 
@@ -67,7 +67,7 @@ const std::wstring& FolderDir::path() const { return path_; }
 std::shared_ptr<Player> FolderDir::createPlayer(const std::wstring& itemName, HWND notifyWindow,
                                                 UINT graphEventMessage, UINT completionMessage) {
     // The renderer borrows the name, so it must be a named local that outlives the constructor.
-    const std::wstring fileName = joinPath(path_, itemName);
+    const std::wstring fileName = literalPath(joinPath(path_, itemName));
     FileSourceRenderer renderer(fileName);
     return std::make_shared<Player>(renderer, path_, itemName, notifyWindow, graphEventMessage, completionMessage);
 }

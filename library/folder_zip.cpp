@@ -9,7 +9,7 @@
 namespace melodrift {
 
 FolderZip::FolderZip(const std::wstring& path)
-    : path_(path), archive_(std::make_shared<Archive>(path)), cursor_(archive_->items().begin()) {}
+    : path_(path), archive_(std::make_shared<Archive>(literalPath(path))), cursor_(archive_->items().begin()) {}
 
 bool FolderZip::nextItem(const std::vector<std::wstring>& patterns, FolderItem& out, const bool&) {
     const auto end = archive_->items().end();

@@ -1,3 +1,4 @@
+#include "base/paths.h"
 #include "library/archive/archive_names.h"
 #include "library/folder.h"
 #include "library/folder_cue.h"
@@ -17,7 +18,7 @@ FolderKind folderKind(const std::wstring& path, DWORD attributes) {
 
 std::shared_ptr<Folder> openFolder(const std::wstring& path, MessageDrain drain) {
     // A path that cannot be examined becomes a directory that lists nothing.
-    switch (folderKind(path, GetFileAttributesW(path.c_str()))) {
+    switch (folderKind(path, GetFileAttributesW(literalPath(path).c_str()))) {
     case FolderKind::Directory: return std::make_shared<FolderDir>(path, drain);
     case FolderKind::Archive: return std::make_shared<FolderZip>(path);
     case FolderKind::CueSheet: return std::make_shared<FolderCue>(path);

@@ -56,6 +56,15 @@ TEST(OpenFolder, DirectoriesListTheirMatchingFilesAndSheetsPlayTheTrackOfThatNam
     const Names matched{L".mp3 mp3", L"I.MP3 MP3", L"a.b.mp3 mp3", L"hidden.mp3 mp3", L"noext ", L"system.wav wav",
                         L"tone.wav wav"};
     EXPECT_EQ(list(FolderDir(dir.path(), pumpPendingMessages), L"*.fla;*.MP3;noext;*.wav"), matched);
+    // Names that path normalisation would change, as the tree lists them, list and play as they are.
+    for (const wchar_t* odd : {L"R.E.M.", L"...", L"trailing "}) {
+        const std::wstring sub = L"\\\\?\\" + dir.file(odd);
+        ASSERT_TRUE(CreateDirectoryW(sub.c_str(), nullptr));
+        test::writeBytes(sub + L"\\in.wav", silentWav(2));
+        EXPECT_EQ(list(FolderDir(dir.file(odd))), Names{L"in.wav wav"}) << testing::PrintToString(std::wstring(odd));
+        EXPECT_EQ(FolderDir(dir.file(odd)).createPlayer(L"in.wav", window.window(), test::NotifyWindow::kGraphEvent,
+                                                         test::NotifyWindow::kTrackEnd)->duration(), 2);
+    }
     // A tree node without a path gives an empty one: "*" alone would search the current directory.
     wchar_t previous[MAX_PATH];
     ASSERT_NE(GetCurrentDirectoryW(MAX_PATH, previous), 0u);

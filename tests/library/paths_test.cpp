@@ -26,6 +26,10 @@ TEST(Paths, JoinSplitParentAndName) {
         {path(L"melodrift.exe D:\\music\\"), L"D:\\music\\"}, {path(L"m.exe \"\""), L""},
         // A backslash before the closing quote escapes it, as typed; a path never holds a quote.
         {path(L"m.exe \"D:\\\""), L"D:\\"}, {path(L"m \"D:\\My Music\\\" \"x\""), L"D:\\My Music\\"},
+        // Plain names are read as the file system has them; "." and ".." parts are left to normalisation.
+        {literalPath(L"C:\\R.E.M.\\"), L"\\\\?\\C:\\R.E.M.\\"}, {literalPath(L"\\\\srv\\a "), L"\\\\?\\UNC\\srv\\a "},
+        {literalPath(L"C:\\a\\.\\b"), L"C:\\a\\.\\b"}, {literalPath(L"C:\\a\\\\b"), L"C:\\a\\\\b"},
+        {literalPath(L"C:/a"), L"C:/a"}, {literalPath(L"a\\b"), L"a\\b"},
     };
     for (const auto& row : rows) EXPECT_EQ(row.got, row.expected);
     // No piece is empty, none is trimmed.

@@ -76,13 +76,14 @@ protected:
         NMITEMACTIVATE activate{{list->window(), FileList::kControlId, UINT(NM_DBLCLK)}, row};
         SendMessageW(main->window(), WM_NOTIFY, FileList::kControlId, reinterpret_cast<LPARAM>(&activate));
     }
-    void drop(const std::wstring& names) {  // as the shell delivers paths, each ending in a 0
+    void drop(const std::wstring& names, bool posted = false) {  // as the shell delivers paths, each ending in a 0
         HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + (names.size() + 1) * sizeof(wchar_t));
         auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
         *files = {sizeof(DROPFILES), {}, FALSE, TRUE};
         memcpy(files + 1, names.c_str(), names.size() * sizeof(wchar_t));
         GlobalUnlock(memory);
-        SendMessageW(main->window(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+        if (posted) PostMessageW(main->window(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+        else SendMessageW(main->window(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
     }
     std::wstring playing() const { return main->currentPlayer() ? main->currentPlayer()->itemName() : L"-"; }
     bool waitFor(const std::wstring& item) { return test::waitUntil([&] { return playing() == item; }, 60000); }
@@ -276,8 +277,20 @@ TEST_F(MainWindowTest, DroppedPathsCueTracksAndArchiveEntriesPlay) {
     EXPECT_TRUE(playing() == L"ラ.wav" && main->currentPlayer()->folderPath() == deep) << playing();
     drop(music.file(L"03.wav") + L'\0');
     EXPECT_EQ(playing(), L"03.wav");
-    // Another folder clicked while the playing one fills: its rows are not marked, so Next starts at its first.
+    // A drop into a folder not listed yet, met by a tree listing's drain, waits for that listing to end.
+    ASSERT_TRUE(CreateDirectoryW(music.file(L"sub").c_str(), nullptr));
+    copy(L"tone440_3s.wav", L"sub\\05.wav");
     HWND tree = main->folderTree()->window();
+    ASSERT_TRUE(main->folderTree()->selectPath(other.path()));
+    const HTREEITEM listed = TreeView_GetSelection(tree);
+    SendMessageW(tree, TVM_EXPAND, TVE_COLLAPSE | TVE_COLLAPSERESET, LPARAM(listed));
+    ASSERT_TRUE(test::waitUntil(messageDrainIsDue, 10000));
+    drop(music.file(L"sub\\05.wav") + L'\0', true);
+    TreeView_Expand(tree, listed, TVE_EXPAND);
+    for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
+    EXPECT_TRUE(playing() == L"05.wav" && main->currentPlayer()->folderPath() == music.file(L"sub")) << playing();
+    drop(music.file(L"03.wav") + L'\0');
+    // Another folder clicked while the playing one fills: its rows are not marked, so Next starts at its first.
     const HTREEITEM playingNode = TreeView_GetSelection(tree);
     ASSERT_TRUE(main->folderTree()->selectPath(other.path()));
     const HTREEITEM otherNode = TreeView_GetSelection(tree);

@@ -72,7 +72,12 @@ void MainWindow::onSize(WPARAM sizeType, LPARAM clientSize) {
 LRESULT MainWindow::onNotify(const NMHDR& header) {
     if (tree && header.hwndFrom == tree->window()) {
         const auto& notification = reinterpret_cast<const NMTREEVIEWW&>(header);
-        if (header.code == TVN_ITEMEXPANDINGW) return tree->onItemExpanding(notification);
+        if (header.code == TVN_ITEMEXPANDINGW) {
+            const LRESULT answer = tree->onItemExpanding(notification);
+            // Paths that arrived during the listing are opened now that the tree expands again.
+            if (!tree->listing() && !handedOver.empty()) PostMessageW(window(), MSG_OPEN_HANDED_OVER, 0, 0);
+            return answer;
+        }
         if (header.code == TVN_GETDISPINFOW)
             return tree->onGetDispInfo(*reinterpret_cast<NMTVDISPINFOW*>(const_cast<NMHDR*>(&header)));
         if (header.code == TVN_SELCHANGEDW) openFolderOfItem(notification.itemNew.hItem);

@@ -2,6 +2,7 @@
 #include "ui/commands.h"
 #include "ui/hand_over.h"
 #include "ui/main_window/main_window.h"
+#include "ui/views/folder_tree.h"
 
 namespace melodrift {
 
@@ -24,9 +25,12 @@ bool MainWindow::onHandOver(const COPYDATASTRUCT& data) {
 }
 
 void MainWindow::openHandedOverPath() {
-    if (handedOver.empty()) return;
+    // Inside a tree listing's drain no node could be expanded to reach the path: it waits
+    // for the end of the listing, which posts this again.
+    if (handedOver.empty() || tree->listing()) return;
     const std::wstring path = std::move(handedOver.front());
     handedOver.pop_front();
+    if (!handedOver.empty()) PostMessageW(window(), MSG_OPEN_HANDED_OVER, 0, 0);
     openDroppedPath(path);
 }
 

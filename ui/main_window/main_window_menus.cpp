@@ -109,6 +109,11 @@ void MainWindow::onDropFiles(HDROP drop) {
 }
 
 void MainWindow::openDroppedPath(const std::wstring& path) {
+    if (tree->listing()) {
+        // Met by a tree listing's drain: opened once the listing is over.
+        handedOver.push_back(path);
+        return;
+    }
     if (openPath(path)) playSelected();
 }
 

@@ -5,7 +5,6 @@
 #include "ui/commands.h"
 #include "ui/paced_pump.h"
 #include "ui/views/explorer.h"
-#include "ui/paced_pump.h"
 #include "ui/views/redraw_pause.h"
 #include "ui/window_update_lock.h"
 
@@ -34,17 +33,6 @@ int systemIconIndex(const std::wstring& path, UINT flags) {
     SHFILEINFOW info{};
     if (!SHGetFileInfoW(path.c_str(), 0, &info, sizeof info, flags)) return 0;
     return info.iIcon;
-}
-
-// The literal form of a full path: names that path normalisation would change, such
-// as a directory called "...", stay as the file system has them.
-std::wstring literalPath(const std::wstring& path) {
-    if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\' && path.find(L'/') == std::wstring::npos)
-        return L"\\\\?\\" + path;
-    if (path.size() > 2 && path.compare(0, 2, L"\\\\") == 0 && path[2] != L'?' && path[2] != L'.' &&
-        path.find(L'/') == std::wstring::npos)
-        return L"\\\\?\\UNC\\" + path.substr(2);
-    return path;
 }
 
 std::wstring withoutTrailingSeparator(std::wstring path) {

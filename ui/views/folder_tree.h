@@ -88,6 +88,8 @@ public:
     // Deletes a favourite root node with everything below it; other nodes are left.
     void removeFavorite(HTREEITEM node);
 
+    // True while listChildren runs: expansions asked meanwhile are refused.
+    bool listing() const { return (busyFlags_ & kListing) != 0; }
     // Lists the directory of a node as its children; returns how many were inserted.
     int listChildren(HTREEITEM node, bool& cancelled);
     bool isExpandedOrEmpty(HTREEITEM node) const;
