@@ -282,7 +282,7 @@ std::vector<CueTrack> readCueSheet(const std::wstring& sheetPath) {
     try {
         std::wstring text;
         {
-            const std::optional<std::string> bytes = readWholeFile(sheetPath, kMaxCueSheetBytes);
+            const std::optional<std::string> bytes = readWholeFile(literalPath(sheetPath), kMaxCueSheetBytes);
             if (!bytes) return {};
             text = decodeCueText(*bytes);
         }

@@ -1,5 +1,6 @@
 #include "library/folder_cue.h"
 
+#include "base/paths.h"
 #include "playback/player_of_cue.h"
 
 #include <algorithm>
@@ -35,7 +36,7 @@ std::shared_ptr<Player> FolderCue::createPlayer(const std::wstring& itemName, HW
     const auto track = std::find_if(tracks_.begin(), tracks_.end(),
                                     [&](const CueTrack& t) { return t.title == itemName; });
     if (track == tracks_.end()) return nullptr;
-    return std::make_shared<PlayerOfCue>(track->filePath, path_, itemName, track->start, track->stop, notifyWindow,
+    return std::make_shared<PlayerOfCue>(literalPath(track->filePath), path_, itemName, track->start, track->stop, notifyWindow,
                                          graphEventMessage, completionMessage);
 }
 

@@ -64,6 +64,10 @@ TEST(OpenFolder, DirectoriesListTheirMatchingFilesAndSheetsPlayTheTrackOfThatNam
         EXPECT_EQ(list(FolderDir(dir.file(odd))), Names{L"in.wav wav"}) << testing::PrintToString(std::wstring(odd));
         EXPECT_EQ(FolderDir(dir.file(odd)).createPlayer(L"in.wav", window.window(), test::NotifyWindow::kGraphEvent,
                                                          test::NotifyWindow::kTrackEnd)->duration(), 2);
+        touch(sub + L"\\s.cue", "FILE \"in.wav\" WAVE\r\nTRACK 01 AUDIO\r\nINDEX 01 00:01:00\r\n");
+        const auto track = openFolder(dir.file(odd) + L"\\s.cue", nullptr)->createPlayer(
+            L"01", window.window(), test::NotifyWindow::kGraphEvent, test::NotifyWindow::kTrackEnd);
+        EXPECT_TRUE(track && track->duration() == 1);
     }
     // A tree node without a path gives an empty one: "*" alone would search the current directory.
     wchar_t previous[MAX_PATH];
