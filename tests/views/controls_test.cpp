@@ -52,11 +52,12 @@ TEST(Splitter, LayoutsClampTheBarAndADragMovesThePanesOnRelease) {
     };
     const struct { const char* why; std::vector<int> presses; int release, expected; } drags[] = {
         {"release without a press", {}, 600, 400}, {"a second press keeps the first anchor", {402, 452}, 502, 500},
-        {"to the left", {501}, 351, 350},          {"past the right edge: clamped", {352}, 1090, 966}};
+        {"to the left", {501}, 351, 350},          {"past the right edge: clamped", {352}, 1090, 966},
+        {"capture lost (-1): the next press anchors anew", {700, -1, 600}, 500, 866}};
     for (const auto& drag : drags) {
         SCOPED_TRACE(drag.why);
         const int before = splitter.barPosition();
-        for (int x : drag.presses) mouse(WM_LBUTTONDOWN, x);
+        for (int x : drag.presses) x < 0 ? void(ReleaseCapture()) : mouse(WM_LBUTTONDOWN, x);
         mouse(WM_MOUSEMOVE, drag.release);
         expectSplit(before);  // moving alone moves nothing
         mouse(WM_LBUTTONUP, drag.release);
@@ -74,7 +75,19 @@ TEST(TimeTexts, StatusBarAndSeekTipShowTheSameTimes) {
         SendMessageW(status.window(), SB_GETTEXTW, n, reinterpret_cast<LPARAM>(text));
         return std::wstring(text);
     };
-    seek.setRange(4000);
+    seek.startItem(4000);
+    MoveWindow(seek.window(), 0, 0, 400, 30, FALSE);
+    auto held = [&] {  // what the tooltip holds while the thumb is held
+        RECT thumb{};
+        SendMessageW(seek.window(), TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+        SendMessageW(seek.window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(thumb.left + 2, thumb.top + 2));
+        wchar_t text[80] = L"";
+        TTTOOLINFOW tool{sizeof tool, 0, seek.window()};
+        tool.lpszText = text;
+        SendMessageW(seek.toolTipWindow(), TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
+        SendMessageW(seek.window(), WM_LBUTTONUP, 0, 0);
+        return std::wstring(text);
+    };
     const struct { int seconds; const wchar_t* text; } times[] = {
         {0, L"0"},        {5, L"5"},           {59, L"59"},          {60, L"1:00"},         {65, L"1:05"},
         {3599, L"59:59"}, {3600, L"1:00:00"},  {3725, L"1:02:05"},   {86399, L"23:59:59"},  {86400, L"24:00:00"},
@@ -90,6 +103,7 @@ TEST(TimeTexts, StatusBarAndSeekTipShowTheSameTimes) {
         tip.lpszText = tip.szText;
         seek.setPosition(seconds);
         EXPECT_TRUE(seek.onSeekToolTip(&tip) == 0 && !tip.hinst && tip.lpszText == std::wstring(text));
+        EXPECT_EQ(held(), text);
     }
 }
 

@@ -168,12 +168,14 @@ TEST_F(MainWindowTest, StoredStateComesBackClampedAndGoesBackWithTheUsersChanges
     expectSaved(configStore, {{L"Favorite[00]", lower}, {L"Favorite[01]", c.path() + L"\\"}, {L"Favorite[02]", L""},
                               {L"Favorite[04]", L"D:\\kept"}});
     expectSaved(stateStore, {{L"Volume", L"-10000"}, {L"Repeat", L"2"}, {L"Random", L"0"}});
-    // A show command that no placement holds (an empty value reads as SW_HIDE) shows the window normally.
+    // A show command that no placement holds (an empty value reads as SW_HIDE) shows the window normally;
+    // a Random of 65536 leaves the button unchecked (low 16 bits) and the list in column order with it.
     for (const wchar_t* shown : {L"2", L"", L"12"}) {
-        start(L"", L"MainWnd.ShowCmd=" + std::wstring(shown) + L"\r\n");
+        start(L"", L"MainWnd.ShowCmd=" + std::wstring(shown) + L"\r\nRandom=65536\r\n");
         EXPECT_TRUE(IsWindowVisible(main->window()) && IsIconic(main->window()) == (shown[0] == L'2')) << shown;
+        EXPECT_FALSE(checked(ID_RANDOM) || list->randomOrder());
         close();
-        expectSaved(stateStore, {{L"MainWnd.ShowCmd", shown[0] == L'2' ? L"2" : L"1"}});
+        expectSaved(stateStore, {{L"MainWnd.ShowCmd", shown[0] == L'2' ? L"2" : L"1"}, {L"Random", L"0"}});
     }
 }
 
@@ -259,12 +261,17 @@ TEST_F(MainWindowTest, DroppedPathsCueTracksAndArchiveEntriesPlay) {
                                                "TRACK 03 AUDIO\r\nINDEX 01 00:06:00\r\n");
     test::TempDir other;  // made first, so that one listing of their parent holds both
     for (const wchar_t* name : {L"03.wav", L"04.wav"}) copy(L"tone440_3s.wav", name, other);
+    const std::wstring odd = music.file(L"R.E.M.");  // a name that path normalisation would change
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + odd).c_str(), nullptr));
+    test::writeBytes(L"\\\\?\\" + odd + L"\\in.wav", test::readBytes(test::audioFixture(L"tone440_3s.wav")));
     start(L"");  // no favourite: found through the drives
     drop(L"");  // a drop without a file changes nothing
     EXPECT_FALSE(main->currentFolder());
     drop(music.path() + L'\0');
     ASSERT_TRUE(main->currentFolder());
     EXPECT_TRUE(playing() == L"-" && main->currentFolder()->path() == music.path() && list->itemCount() == 31);
+    drop(odd + L'\0');  // a folder shows itself
+    EXPECT_TRUE(main->currentFolder()->path() == odd && list->itemCount() == 1 && playing() == L"-");
     drop(music.file(L"03.wav") + L'\0' + music.file(L"01.wav") + L'\0');
     EXPECT_EQ(playing(), L"03.wav");
     std::wstring deep = other.path();  // a path longer than MAX_PATH plays too

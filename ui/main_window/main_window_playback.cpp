@@ -178,8 +178,9 @@ void MainWindow::refreshPosition() {
 
 bool MainWindow::openPath(const std::wstring& path) {
     std::wstring name = path;
-    // A path that does not exist is judged by its name alone.
-    DWORD attributes = GetFileAttributesW(path.c_str());
+    // A path that does not exist is judged by its name alone. Read as the file system spells
+    // it, a folder named "R.E.M." is found as itself, not as "R.E.M".
+    DWORD attributes = GetFileAttributesW(literalPath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) attributes = 0;
     const bool isFolder = folderKind(path, attributes) != FolderKind::None;
     if (!isFolder) name = parentDirectory(path);

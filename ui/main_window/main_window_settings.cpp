@@ -71,9 +71,11 @@ void MainWindow::restoreSettings(const std::wstring* commandLinePath) {
 
     splitter->setPendingPosition(stateStore.getInt(L"MainWnd.Splitter", -1));
 
-    const int random = stateStore.getInt(L"Random", 0);
-    toolbar->setChecked(ID_RANDOM - ID_PLAY, LOWORD(random) != 0);
-    fileList->setRandomOrder(random != 0);
+    // The button is checked by the low 16 bits, and the list follows the button: a value
+    // such as 65536 must not shuffle the list behind an unchecked button (saved as 0).
+    const bool random = LOWORD(stateStore.getInt(L"Random", 0)) != 0;
+    toolbar->setChecked(ID_RANDOM - ID_PLAY, random);
+    fileList->setRandomOrder(random);
     fileList->sortRows();
 
     const int repeat = stateStore.getInt(L"Repeat", 0);

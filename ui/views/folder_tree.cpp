@@ -245,8 +245,9 @@ void FolderTree::expand(HTREEITEM node) {
 bool FolderTree::selectPath(const std::wstring& path) {
     const WindowUpdateLock lock(window());
     // A favourite keeps its label as written, separator and all; otherwise "C:\Music\"
-    // names the same folder as "C:\Music", whose label has no separator.
-    const std::wstring full = fullPath(path);
+    // names the same folder as "C:\Music", whose label has no separator. A full path of
+    // plain names is taken as written: normalised, a folder "R.E.M." would become "R.E.M".
+    const std::wstring full = literalPath(path) != path ? path : fullPath(path);
     HTREEITEM node = findChild(TVI_ROOT, full);
     if (!node) node = findOrExpand(withoutTrailingSeparator(full));
     if (node) {

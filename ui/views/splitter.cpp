@@ -94,6 +94,11 @@ LRESULT CSplitter::handleMessage(HWND window, UINT message, WPARAM wParam, LPARA
             layout(barPosition() + cursorX() - anchor);
         }
         return 0;
+    case WM_CAPTURECHANGED:
+        // Another window took the mouse: this drag has no button-up to come, and its
+        // anchor must not move the bar at the next click.
+        dragAnchor_ = -1;
+        return 0;
     default:
         return DefWindowProcW(window, message, wParam, lParam);
     }

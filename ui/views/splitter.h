@@ -6,7 +6,7 @@ namespace melodrift {
 
 // The 4-pixel bar between the folder tree (left pane) and the file list (right pane).
 // A drag moves the panes once, when the button is released, by the distance the
-// cursor travelled.
+// cursor travelled; a drag that loses the mouse's capture ends without a move.
 class CSplitter : public Window {
 public:
     static constexpr int kBarWidth = 4;

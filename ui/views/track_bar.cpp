@@ -4,6 +4,32 @@
 
 namespace melodrift {
 
+namespace {
+
+const wchar_t kTipProcProperty[] = L"melodrift-SeekTipProc";
+const wchar_t kTipBarProperty[] = L"melodrift-SeekTipBar";
+
+// The trackbar words its own tooltip, the bare position, whenever a held thumb moves,
+// and asks nobody for the text: the seek bar's tooltip is handed the time instead.
+LRESULT CALLBACK seekTipProc(HWND tip, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto original = reinterpret_cast<WNDPROC>(GetPropW(tip, kTipProcProperty));
+    const auto bar = static_cast<HWND>(GetPropW(tip, kTipBarProperty));
+    if (message == TTM_UPDATETIPTEXTW && lParam && reinterpret_cast<const TTTOOLINFOW*>(lParam)->hwnd == bar) {
+        TTTOOLINFOW tool = *reinterpret_cast<const TTTOOLINFOW*>(lParam);
+        std::wstring text = formatTime(static_cast<int>(SendMessageW(bar, TBM_GETPOS, 0, 0)));
+        tool.lpszText = &text[0];  // the tooltip keeps a copy
+        return CallWindowProcW(original, tip, message, wParam, reinterpret_cast<LPARAM>(&tool));
+    }
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(tip, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+        RemovePropW(tip, kTipProcProperty);
+        RemovePropW(tip, kTipBarProperty);
+    }
+    return CallWindowProcW(original, tip, message, wParam, lParam);
+}
+
+}  // namespace
+
 HWND TrackBar::toolTipWindow() const {
     return reinterpret_cast<HWND>(SendMessageW(hwnd_, TBM_GETTOOLTIPS, 0, 0));
 }
@@ -25,7 +51,13 @@ SeekBar::SeekBar(HWND mainWindow)
                                WS_CHILD | WS_VISIBLE | WS_DISABLED | TBS_BOTH | TBS_NOTICKS | TBS_FIXEDLENGTH |
                                    TBS_TOOLTIPS,
                                0, 0, 0, 0, mainWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kControlId)),
-                               GetModuleHandleW(nullptr), nullptr)) {}
+                               GetModuleHandleW(nullptr), nullptr)) {
+    const HWND tip = toolTipWindow();
+    if (!tip) return;
+    SetPropW(tip, kTipBarProperty, window());
+    SetPropW(tip, kTipProcProperty, reinterpret_cast<HANDLE>(GetWindowLongPtrW(tip, GWLP_WNDPROC)));
+    SetWindowLongPtrW(tip, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&seekTipProc));
+}
 
 void SeekBar::startItem(int seconds) {
     EnableWindow(window(), TRUE);

@@ -38,6 +38,7 @@ public:
     void stopItem();
 
     // TTN_GETDISPINFOW from the trackbar's tooltip window: the time under the thumb; 0.
+    // Where the trackbar writes the tooltip's text itself, it is given the same time.
     LRESULT onSeekToolTip(NMTTDISPINFOW* info) const;
 };
 
