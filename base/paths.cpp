@@ -35,6 +35,8 @@ std::wstring parentDirectory(const std::wstring& path) {
 }
 
 std::wstring fullPath(const std::wstring& path) {
+    // Already full, and normalising would cut names such as "R.E.M." or "..." short.
+    if (literalPath(path) != path) return path;
     const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (needed == 0) return path;
     std::wstring buffer(needed, L'\0');

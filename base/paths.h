@@ -15,7 +15,8 @@ std::vector<std::wstring> splitString(const std::wstring& text, wchar_t separato
 // would be removed, as for a drive root.
 std::wstring parentDirectory(const std::wstring& path);
 
-// The path made absolute against the current directory.
+// The path made absolute against the current directory and normalised; a full path of
+// plain names (see literalPath) is already both and comes back as written.
 std::wstring fullPath(const std::wstring& path);
 
 // The text from where PathFindFileNameW points: the last component (dir\ for C:\dir\).

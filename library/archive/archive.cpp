@@ -19,10 +19,11 @@ Archive::Archive(const std::wstring& path) {
     auto callback = ComPtr<CArchiveOpenCallback>::attach(new (std::nothrow) CArchiveOpenCallback());
     if (!stream || !callback || !stream->isOpen()) return;
 
-    // Every format whose patterns match is tried in table order: a .zip may be a 7z.
+    // Every format whose patterns match the file name is tried in table order: a .zip may be a 7z.
+    const std::wstring name = pathFileName(path);
     const std::vector<ArchiveFormat>& formats = formatTable();
     for (UINT32 i = 0; i < formats.size(); ++i) {
-        if (!matchesAnyPattern(path.c_str(), formats[i].patterns)) continue;
+        if (!matchesAnyPattern(name.c_str(), formats[i].patterns)) continue;
         if (openAs(i, stream.get(), callback.get())) {
             readItems();
             return;

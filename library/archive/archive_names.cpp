@@ -8,8 +8,9 @@ namespace melodrift {
 bool isArchiveName(const std::wstring& path) {
     // Without an engine the table is empty and no name is an archive's.
     ensureEngineLoaded();
+    const std::wstring name = pathFileName(path);
     for (const ArchiveFormat& format : formatTable()) {
-        if (matchesAnyPattern(path.c_str(), format.patterns)) return true;
+        if (matchesAnyPattern(name.c_str(), format.patterns)) return true;
     }
     return false;
 }

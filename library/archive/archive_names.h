@@ -4,7 +4,8 @@
 
 namespace melodrift {
 
-// Whether the file name matches a pattern of an archive format the engine opens.
+// Whether the path's file name matches a pattern of an archive format the engine opens:
+// the patterns are of names, as the tree tests them, so "music.*" serves in every folder.
 // Loads the engine on first use.
 bool isArchiveName(const std::wstring& path);
 

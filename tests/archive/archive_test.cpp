@@ -42,6 +42,7 @@ TEST_F(Archives, ListTheirFileEntriesByTheConfiguredPatternsOrStayPlainFilesAndG
         {L"really7z.zip", {}, {}, true},  // no format that reads 7z claims a .zip name
         {L"really7z.zip", {{L"Archive[7z]", L"*.7z;*.zip"}}, kMusic, true},  // zip fails, 7z follows
         {L"MUSIC.ZIP", {{L"Archive[zip]", L"default"}}, {}, false},  // only the exact word means the extensions
+        {L"music.cbz", {{L"Archive[zip]", L"*.zip;music.*"}}, kMusic, true},  // patterns are of file names
         {L"dirs_only.7z", {}, {}, true}, {L"duplicates.zip", {}, {L"dup.wav"}, true},
         {L"truncated.7z", {}, {}, true},  // the 7z index is at the end
         {L"password.7z", {}, {}, true}, {L"password.zip", {}, {L"tone440.wav"}, true},

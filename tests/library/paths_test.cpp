@@ -30,6 +30,7 @@ TEST(Paths, JoinSplitParentAndName) {
         {literalPath(L"C:\\R.E.M.\\"), L"\\\\?\\C:\\R.E.M.\\"}, {literalPath(L"\\\\srv\\a "), L"\\\\?\\UNC\\srv\\a "},
         {literalPath(L"C:\\a\\.\\b"), L"C:\\a\\.\\b"}, {literalPath(L"C:\\a\\\\b"), L"C:\\a\\\\b"},
         {literalPath(L"C:/a"), L"C:/a"}, {literalPath(L"a\\b"), L"a\\b"},
+        {fullPath(L"C:\\R.E.M.\\..."), L"C:\\R.E.M.\\..."}, {fullPath(L"C:\\a\\.\\b."), L"C:\\a\\b"},
     };
     for (const auto& row : rows) EXPECT_EQ(row.got, row.expected);
     // No piece is empty, none is trimmed.

@@ -52,6 +52,11 @@ protected:
         for (HTREEITEM n : children(node)) labels.push_back(tree.nodeLabel(n));
         return labels;
     }
+    std::pair<int, int> icons(HTREEITEM node) const {
+        TVITEMW item{TVIF_IMAGE | TVIF_SELECTEDIMAGE, node};
+        TreeView_GetItem(tree.window(), &item);
+        return {item.iImage, item.iSelectedImage};
+    }
     bool hasButton(HTREEITEM node) const {
         TVITEMW item{TVIF_CHILDREN, node};
         return TreeView_GetItem(tree.window(), &item) && item.cChildren;
@@ -103,6 +108,14 @@ TEST_F(FolderTreeTest, ExpansionListsDirectoriesArchivesAndSheetsAndACollapseDro
     HTREEITEM unnormalised = favorite(root + L"\\.\\Alpha");
     EXPECT_TRUE(expand(unnormalised));
     EXPECT_EQ(labels(unnormalised), (Labels{L"beta.zip", L"Inner"}));
+    // A path the shell cannot read as written still shows the icon of its kind.
+    HTREEITEM alpha = child(top, L"Alpha");
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + files.file(L"Alpha\\Inner\\R.E.M.")).c_str(), nullptr) &&
+                expand(alpha) && expand(child(alpha, L"Inner")));
+    for (const auto& [node, like] : {std::pair{unnormalised, alpha}, {child(unnormalised, L"Inner"), alpha},
+                                     {child(child(alpha, L"Inner"), L"R.E.M."), alpha},
+                                     {child(unnormalised, L"beta.zip"), child(alpha, L"beta.zip")}})
+        EXPECT_EQ(icons(node).first, icons(like).first) << testing::PrintToString(tree.nodePath(node));
 }
 
 TEST_F(FolderTreeTest, SelectPathExpandsDownToThePathAndRefreshKeepsTheMaskAndTheSelection) {
@@ -111,8 +124,12 @@ TEST_F(FolderTreeTest, SelectPathExpandsDownToThePathAndRefreshKeepsTheMaskAndTh
     std::wstring lower = root;
     CharLowerBuffW(&lower[0], static_cast<DWORD>(lower.size()));
     const std::wstring alpha = root + L"\\Alpha", inner = alpha + L"\\Inner", deep = inner + L"\\Deep";
+    const std::wstring odd = inner + L"\\R.E.M.\\...";  // names that normalisation would change
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + inner + L"\\R.E.M.").c_str(), nullptr) &&
+                CreateDirectoryW((L"\\\\?\\" + odd).c_str(), nullptr));
     const struct { std::wstring asked; bool found; std::wstring path; bool viaFavorite; size_t reports; } rows[] = {
         {deep, true, deep, true, 1}, {deep, true, deep, true, 1},  // asked again, reported again
+        {odd, true, odd, true, 1},
         {lower + L"\\ALPHA\\inner", true, inner, true, 1},         // the names as the directories have them
         {alpha + L"\\Missing\\x", false, alpha, true, 1},          // the deepest ancestor
         {L"Q:\\nowhere\\at all", false, alpha, true, 0}, {root, true, root, false, 1}};
@@ -130,11 +147,17 @@ TEST_F(FolderTreeTest, SelectPathExpandsDownToThePathAndRefreshKeepsTheMaskAndTh
         if (node != top) TreeView_DeleteItem(tree.window(), node);
     tree.addDrives(1u << ('Z' - 'A'));
     ASSERT_TRUE(tree.selectPath(inner));
+    HTREEITEM empty = favorite(root + L"\\Empty");  // found empty, it lists again after a refresh
+    ASSERT_FALSE(expand(empty));
+    test::writeBytes(files.file(L"Empty\\x.cue"), "");
     tree.refresh();
     Labels kept(roots.begin(), roots.end() - 2);
-    kept.push_back(alpha);
+    kept.insert(kept.end(), {alpha, root + L"\\Empty"});
     EXPECT_EQ(labels(nullptr), kept);
     EXPECT_TRUE(tree.nodePath(tree.selectedNode()) == inner && topOf(tree.selectedNode()) == top);
+    EXPECT_TRUE(expand(empty) && labels(empty) == Labels{L"x.cue"});
+    HTREEITEM band = favorite(inner + L"\\R.E.M.");
+    EXPECT_TRUE(expand(band) && labels(band) == Labels{L"..."});
 }
 
 TEST_F(FolderTreeTest, ExpansionRefreshOrRemovalDuringAListingLeavesNoStrayNodesNorABusyTree) {

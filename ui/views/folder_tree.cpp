@@ -28,11 +28,19 @@ constexpr UINT kSmallIconIndex = SHGFI_SYSICONINDEX | SHGFI_SMALLICON;
 // A label of MAX_PATH characters plus its terminator fits the first try.
 constexpr size_t kFirstLabelBuffer = 269;
 
-// Without an icon of its own a node shows the list's first image.
+// The shell reads the path as written, so it fails for a name such as "R.E.M." or a
+// favourite with "." parts; such a node gets the icon of its kind instead: a file's by
+// its name, else a folder's (also for a favourite that is gone).
 int systemIconIndex(const std::wstring& path, UINT flags) {
     SHFILEINFOW info{};
-    if (!SHGetFileInfoW(path.c_str(), 0, &info, sizeof info, flags)) return 0;
-    return info.iIcon;
+    if (SHGetFileInfoW(path.c_str(), 0, &info, sizeof info, flags)) return info.iIcon;
+    const DWORD found = GetFileAttributesW(literalPath(path).c_str());
+    const DWORD attributes = found != INVALID_FILE_ATTRIBUTES && !(found & FILE_ATTRIBUTE_DIRECTORY)
+                                 ? FILE_ATTRIBUTE_NORMAL
+                                 : FILE_ATTRIBUTE_DIRECTORY;
+    if (SHGetFileInfoW(path.c_str(), attributes, &info, sizeof info, flags | SHGFI_USEFILEATTRIBUTES))
+        return info.iIcon;
+    return 0;  // the list's first image
 }
 
 std::wstring withoutTrailingSeparator(std::wstring path) {
@@ -245,9 +253,8 @@ void FolderTree::expand(HTREEITEM node) {
 bool FolderTree::selectPath(const std::wstring& path) {
     const WindowUpdateLock lock(window());
     // A favourite keeps its label as written, separator and all; otherwise "C:\Music\"
-    // names the same folder as "C:\Music", whose label has no separator. A full path of
-    // plain names is taken as written: normalised, a folder "R.E.M." would become "R.E.M".
-    const std::wstring full = literalPath(path) != path ? path : fullPath(path);
+    // names the same folder as "C:\Music", whose label has no separator.
+    const std::wstring full = fullPath(path);
     HTREEITEM node = findChild(TVI_ROOT, full);
     if (!node) node = findOrExpand(withoutTrailingSeparator(full));
     if (node) {
@@ -329,10 +336,13 @@ void FolderTree::refresh() {
     HTREEITEM root = nextItem(nullptr, TVGN_ROOT);
     while (root) {
         HTREEITEM next = nextItem(root, TVGN_NEXT);
-        if (isFavorite(root))
+        if (isFavorite(root)) {
             SendMessageW(window(), TVM_EXPAND, TVE_COLLAPSE | TVE_COLLAPSERESET, reinterpret_cast<LPARAM>(root));
-        else
+            // One found empty before may hold something now: it offers to expand again.
+            setHasChildren(root, true);
+        } else {
             SendMessageW(window(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(root));
+        }
         root = next;
     }
     addDrives(hiddenDrives_);
