@@ -1,6 +1,7 @@
 #include "library/cue_sheet.h"
 
 #include "base/paths.h"
+#include "base/text_decoding.h"
 #include "base/whole_file.h"
 
 #include <windows.h>
@@ -22,26 +23,6 @@ bool startsWithMark(const std::string& bytes, const char* mark, size_t length) {
     return bytes.compare(0, length, mark, length) == 0;
 }
 
-// Empty when the bytes do not convert (with MB_ERR_INVALID_CHARS: are not valid text).
-std::wstring fromCodePage(UINT codePage, DWORD flags, const char* bytes, size_t count) {
-    if (count == 0) return {};
-    const int length = MultiByteToWideChar(codePage, flags, bytes, static_cast<int>(count), nullptr, 0);
-    if (length <= 0) return {};
-    std::wstring text(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(codePage, flags, bytes, static_cast<int>(count), &text[0], length);
-    return text;
-}
-
-std::wstring fromUtf16(const std::string& bytes, size_t offset, bool bigEndian) {
-    std::wstring text((bytes.size() - offset) / 2, L'\0');  // an odd last byte is dropped
-    for (size_t i = 0; i < text.size(); ++i) {
-        const unsigned first = static_cast<unsigned char>(bytes[offset + 2 * i]);
-        const unsigned second = static_cast<unsigned char>(bytes[offset + 2 * i + 1]);
-        text[i] = static_cast<wchar_t>(bigEndian ? (first << 8 | second) : (second << 8 | first));
-    }
-    return text;
-}
-
 std::wstring beforeNul(std::wstring text) {
     text.resize(wcslen(text.c_str()));
     return text;
@@ -52,21 +33,8 @@ std::wstring beforeNul(std::wstring text) {
 std::wstring decodeCueText(const std::string& bytes) {
     if (startsWithMark(bytes, "\xFF\xFE", 2)) return beforeNul(fromUtf16(bytes, 2, false));
     if (startsWithMark(bytes, "\xFE\xFF", 2)) return beforeNul(fromUtf16(bytes, 2, true));
-
     // In UTF-8 and in the ANSI code pages a zero byte is always NUL, never part of a character.
-    const bool utf8Mark = startsWithMark(bytes, "\xEF\xBB\xBF", 3);
-    const size_t begin = utf8Mark ? 3 : 0;
-    const size_t end = std::min(bytes.find('\0', begin), bytes.size());
-    const char* text = bytes.data() + begin;
-    const size_t count = end - begin;
-    if (utf8Mark) return fromCodePage(CP_UTF8, 0, text, count);
-
-    // ANSI text with characters beyond ASCII is almost never valid UTF-8 as well.
-    if (std::any_of(text, text + count, [](char c) { return (c & 0x80) != 0; })) {
-        std::wstring utf8 = fromCodePage(CP_UTF8, MB_ERR_INVALID_CHARS, text, count);
-        if (!utf8.empty()) return utf8;
-    }
-    return fromCodePage(CP_ACP, 0, text, count);
+    return decodeEightBitText(bytes.data(), std::min(bytes.find('\0'), bytes.size()));
 }
 
 // --- parsing -----------------------------------------------------------------------

@@ -1,17 +1,15 @@
 #include "app/settings/settings_store.h"
 
+#include "base/text_decoding.h"
 #include "base/unique_handle.h"
 #include "base/whole_file.h"
 
 #include <windows.h>
 #include <shlwapi.h>
 
-#include <climits>
 #include <cstdint>
-#include <cstring>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace melodrift {
@@ -39,31 +37,13 @@ bool absentOrTooLarge(const std::wstring& path) {
 }
 
 // The file's text as UTF-16. An entry in UTF-16 needs the high zero byte of its "=", so a
-// file without any zero byte holds none: it is 8-bit text an editor wrote (UTF-8 when it
-// decodes as such, the ANSI code page otherwise) and read as that instead of being lost.
+// file without any zero byte holds none: it is 8-bit text an editor wrote, read as that
+// instead of being lost.
 std::wstring decodeSettingsText(const std::string& bytes) {
-    const bool marked = bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE';
-    if (bytes.size() >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF') {  // big-endian, after its mark
-        std::wstring text(bytes.size() / 2, L'\0');
-        for (size_t i = 0; i < text.size(); ++i)
-            text[i] = wchar_t((uint8_t(bytes[2 * i]) << 8) | uint8_t(bytes[2 * i + 1]));
-        return text;
-    }
-    if (!marked && bytes.find('\0') == std::string::npos && bytes.size() <= size_t(INT_MAX)) {
-        const char* start = bytes.data();
-        int length = static_cast<int>(bytes.size());
-        if (length >= 3 && std::memcmp(start, "\xEF\xBB\xBF", 3) == 0) start += 3, length -= 3;
-        for (const auto& [codePage, flags] : {std::pair<UINT, DWORD>{CP_UTF8, MB_ERR_INVALID_CHARS}, {CP_ACP, 0}}) {
-            const int units = MultiByteToWideChar(codePage, flags, start, length, nullptr, 0);
-            if (units <= 0) continue;
-            std::wstring text(static_cast<size_t>(units), L'\0');
-            MultiByteToWideChar(codePage, flags, start, length, &text[0], units);
-            return text;
-        }
-    }
-    std::wstring text(bytes.size() / 2, L'\0');  // a trailing odd byte is dropped
-    if (!text.empty()) std::memcpy(&text[0], bytes.data(), text.size() * sizeof(wchar_t));
-    return text;
+    if (bytes.compare(0, 2, "\xFE\xFF", 2) == 0) return fromUtf16(bytes, 2, true);
+    if (bytes.compare(0, 2, "\xFF\xFE", 2) != 0 && bytes.find('\0') == std::string::npos)
+        return decodeEightBitText(bytes.data(), bytes.size());
+    return fromUtf16(bytes, 0, false);
 }
 
 }  // namespace
