@@ -5,8 +5,8 @@
 #include "app/installation_lock.h"
 #include "base/module_paths.h"
 #include "app/second_start.h"
-#include "app/settings/settings_files.h"
-#include "ui/main_window/main_window.h"
+#include "settings/settings_files.h"
+#include "main_window/main_window.h"
 #include "ui/window.h"
 
 #include <windows.h>

@@ -1,7 +1,7 @@
 #include "app/engine_settings.h"
 
-#include "library/archive/archive_engine.h"
-#include "app/settings/settings_files.h"
+#include "archive/archive_engine.h"
+#include "settings/settings_files.h"
 
 #include <windows.h>
 

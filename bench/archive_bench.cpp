@@ -6,9 +6,9 @@
 //   (its peak, sampled by a thread of its own), where the platform's own graph is taken
 //   off: what the same file costs played from PLAIN_FOLDER on disk.
 // usage: archive_bench ARCHIVE_MANY ARCHIVE_BIG ENTRY ARCHIVE_TINY 7Z_EXE PLAIN_FOLDER [ROUNDS]
-#include "app/settings/settings_files.h"
+#include "settings/settings_files.h"
 #include "bench/timing.h"
-#include "library/archive/archive.h"
+#include "archive/archive.h"
 #include "library/folder.h"
 #include "playback/player.h"
 

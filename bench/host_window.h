@@ -5,7 +5,7 @@
 #include "base/paths.h"
 #include "base/unique_handle.h"
 #include "bench/timing.h"
-#include "app/settings/settings_files.h"
+#include "settings/settings_files.h"
 
 #include <windows.h>
 #include <commctrl.h>

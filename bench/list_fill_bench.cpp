@@ -5,11 +5,11 @@
 // Wine; the ratio is what to read. Two more series split the real path: the directory
 // listing alone (with its message pumps and the cell texts) and the file list's sort
 // of its filled rows alone.
-#include "app/settings/settings_files.h"
+#include "settings/settings_files.h"
 #include "base/unique_handle.h"
 #include "library/folder.h"
 #include "base/paths.h"
-#include "ui/main_window/main_window.h"
+#include "main_window/main_window.h"
 #include "ui/views/file_list.h"
 #include "ui/views/folder_tree.h"
 #include "ui/views/list_text.h"

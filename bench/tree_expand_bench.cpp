@@ -3,10 +3,10 @@
 // sub-directories and inserts one item each into a plain tree view with its redraw
 // off, alternating the two. Absolute times depend on the machine and on Wine; the
 // ratio is what to read.
-#include "app/settings/settings_files.h"
+#include "settings/settings_files.h"
 #include "base/unique_handle.h"
 #include "base/paths.h"
-#include "ui/main_window/main_window.h"
+#include "main_window/main_window.h"
 #include "ui/views/folder_tree.h"
 
 #include "bench/host_window.h"

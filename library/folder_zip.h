@@ -1,6 +1,6 @@
 #pragma once
 
-#include "library/archive/archive.h"
+#include "archive/archive.h"
 #include "library/folder.h"
 
 #include <map>

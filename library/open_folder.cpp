@@ -1,5 +1,5 @@
 #include "base/paths.h"
-#include "library/archive/archive_names.h"
+#include "archive/archive_names.h"
 #include "library/folder.h"
 #include "library/folder_cue.h"
 #include "library/folder_dir.h"

@@ -1,6 +1,6 @@
 #include "playback/zip_source_renderer.h"
 
-#include "library/archive/archive.h"
+#include "archive/archive.h"
 #include "base/com_ptr.h"
 #include "playback/mem_source_filter.h"
 

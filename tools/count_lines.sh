@@ -7,9 +7,9 @@ count() {  # count FIND-ARGS...: non-blank lines of the files found
   find "$@" -type f -print0 2>/dev/null | xargs -0 -r cat | grep -cv '^[[:space:]]*$' || true
 }
 
-# All program code lives in these folders; each layer is a folder or a subfolder of one.
+# All program code lives in these folders, one per layer.
 program_dirs=()
-for dir in app base library playback ui; do
+for dir in base settings archive playback library ui main_window app; do
   [ -d "$dir" ] && program_dirs+=("$dir")
 done
 program=$(count "${program_dirs[@]}" \( -name '*.cpp' -o -name '*.h' \))

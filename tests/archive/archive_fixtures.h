@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/engine_settings.h"
-#include "app/settings/settings_files.h"
-#include "library/archive/archive_engine.h"
+#include "settings/settings_files.h"
+#include "archive/archive_engine.h"
 #include "support/files.h"
 
 #include <gtest/gtest.h>

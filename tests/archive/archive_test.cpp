@@ -1,8 +1,8 @@
 // Archives through the real 7-Zip engine: which names are archives, what each lists as a folder, the bytes
 // its entries give, and what an engine that cannot load shows.
 #include "archive/archive_fixtures.h"
-#include "library/archive/archive.h"
-#include "library/archive/archive_names.h"
+#include "archive/archive.h"
+#include "archive/archive_names.h"
 #include "library/folder_zip.h"
 #include "base/unique_handle.h"
 #include "support/temp_dir.h"

@@ -2,7 +2,7 @@
 // told to close, and its settings files checked afterwards.
 #include "app/installation_lock.h"
 #include "base/unique_handle.h"
-#include "app/settings/settings_store.h"
+#include "settings/settings_store.h"
 #include "support/files.h"
 #include "support/recording.h"
 #include "support/temp_dir.h"

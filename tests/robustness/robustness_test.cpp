@@ -1,9 +1,9 @@
 // Hostile input through the real parsers; fixed seeds, MELODRIFT_FUZZ_SCALE (tools/fuzz.sh) times the cases.
-#include "library/archive/archive.h"
+#include "archive/archive.h"
 #include "archive/archive_fixtures.h"
 #include "library/cue_sheet.h"
 #include "playback/check_string.h"
-#include "app/settings/settings_store.h"
+#include "settings/settings_store.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
 

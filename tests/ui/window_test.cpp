@@ -1,6 +1,6 @@
 // The window base, its loop and pumps, and the entry point's guard around them.
 #include "app/fatal_error_guard.h"
-#include "app/settings/settings_files.h"
+#include "settings/settings_files.h"
 #include "support/temp_dir.h"
 #include "support/wait.h"
 #include "ui/paced_pump.h"

@@ -1,9 +1,9 @@
 // The real main window driven as a user drives it, judged by its controls, stores and recorded sound.
 #include "library/folder.h"
-#include "ui/main_window/main_window.h"
+#include "main_window/main_window.h"
 #include "ui/paced_pump.h"
 #include "playback/player.h"
-#include "app/settings/settings_files.h"
+#include "settings/settings_files.h"
 #include "support/audio_test.h"
 #include "support/temp_dir.h"
 #include "ui/views/file_list.h"
@@ -14,7 +14,7 @@
 #include "ui/views/tool_bar.h"
 #include "ui/views/track_bar.h"
 #include "ui/views/volume_bar.h"
-#include "views/control_host.h"
+#include "ui/views/control_host.h"
 
 #include <shlobj.h>
 

@@ -5,7 +5,7 @@
 #include "playback/player.h"
 #include "ui/paced_pump.h"
 #include "ui/commands.h"
-#include "ui/main_window/main_window.h"
+#include "main_window/main_window.h"
 #include "ui/views/file_list.h"
 #include "ui/views/folder_tree.h"
 #include "ui/views/status_bar.h"

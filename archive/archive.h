@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/com_ptr.h"
-#include "library/archive/sevenzip_interfaces.h"
+#include "archive/sevenzip_interfaces.h"
 
 #include <cstdint>
 #include <map>

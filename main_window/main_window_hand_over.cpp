@@ -1,7 +1,7 @@
 // Paths handed over by later starts of the same installation.
 #include "ui/commands.h"
 #include "ui/hand_over.h"
-#include "ui/main_window/main_window.h"
+#include "main_window/main_window.h"
 #include "ui/views/folder_tree.h"
 
 namespace melodrift {

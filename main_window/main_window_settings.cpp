@@ -1,10 +1,10 @@
 // What the main window brings back from the settings at start and puts into them when
 // it is destroyed.
-#include "app/settings/settings_files.h"
+#include "settings/settings_files.h"
 #include "playback/player.h"
 #include "ui/commands.h"
-#include "ui/main_window/main_window.h"
-#include "ui/main_window/settings_keys.h"
+#include "main_window/main_window.h"
+#include "main_window/settings_keys.h"
 #include "base/paths.h"
 #include "ui/views/file_list.h"
 #include "ui/views/folder_tree.h"

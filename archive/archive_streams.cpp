@@ -1,4 +1,4 @@
-#include "library/archive/archive_streams.h"
+#include "archive/archive_streams.h"
 
 #include <new>
 

@@ -1,6 +1,6 @@
 // The main window's toolbar commands that open menus and pop-ups, and dropped files.
 #include "ui/commands.h"
-#include "ui/main_window/main_window.h"
+#include "main_window/main_window.h"
 #include "ui/views/folder_tree.h"
 #include "ui/views/tool_bar.h"
 #include "ui/views/volume_bar.h"

@@ -1,6 +1,6 @@
-#include "library/archive/archive_engine.h"
+#include "archive/archive_engine.h"
 
-#include "library/archive/prop_variant.h"
+#include "archive/prop_variant.h"
 #include "base/module_paths.h"
 #include "base/paths.h"
 #include "base/unique_handle.h"

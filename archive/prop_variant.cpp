@@ -1,4 +1,4 @@
-#include "library/archive/prop_variant.h"
+#include "archive/prop_variant.h"
 
 #include <oleauto.h>
 

@@ -1,12 +1,12 @@
 // The folder tree on real directories: listing, navigation, re-entry, refresh, drives, context menu.
-#include "library/archive/archive_engine.h"
-#include "app/settings/settings_files.h"
+#include "archive/archive_engine.h"
+#include "settings/settings_files.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
 #include "ui/commands.h"
 #include "ui/views/explorer.h"
 #include "ui/views/folder_tree.h"
-#include "views/control_host.h"
+#include "ui/views/control_host.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "app/settings/settings_store.h"
+#include "settings/settings_store.h"
 
 #include "base/text_decoding.h"
 #include "base/unique_handle.h"

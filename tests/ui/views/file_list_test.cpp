@@ -3,11 +3,11 @@
 
 #include "base/unique_handle.h"
 #include "library/folder.h"
-#include "ui/main_window/settings_keys.h"
+#include "main_window/settings_keys.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
 #include "ui/views/list_text.h"
-#include "views/control_host.h"
+#include "ui/views/control_host.h"
 
 #include <algorithm>
 

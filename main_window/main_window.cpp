@@ -1,7 +1,7 @@
-#include "ui/main_window/main_window.h"
+#include "main_window/main_window.h"
 
-#include "ui/main_window/settings_keys.h"
-#include "app/settings/settings_files.h"
+#include "main_window/settings_keys.h"
+#include "settings/settings_files.h"
 #include "res/resource_ids.h"
 #include "library/folder.h"
 #include "playback/player.h"

@@ -2,7 +2,7 @@
 
 #include "base/unique_handle.h"
 #include "base/com_object.h"
-#include "library/archive/sevenzip_interfaces.h"
+#include "archive/sevenzip_interfaces.h"
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-#include "app/settings/settings_files.h"
+#include "settings/settings_files.h"
 
 #include "base/module_paths.h"
 

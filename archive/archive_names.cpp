@@ -1,6 +1,6 @@
-#include "library/archive/archive_names.h"
+#include "archive/archive_names.h"
 
-#include "library/archive/archive_engine.h"
+#include "archive/archive_engine.h"
 #include "base/paths.h"
 
 namespace melodrift {

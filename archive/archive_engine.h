@@ -1,6 +1,6 @@
 #pragma once
 
-#include "library/archive/sevenzip_interfaces.h"
+#include "archive/sevenzip_interfaces.h"
 
 #include <functional>
 #include <string>

@@ -1,9 +1,9 @@
-#include "library/archive/archive.h"
+#include "archive/archive.h"
 
-#include "library/archive/archive_engine.h"
-#include "library/archive/archive_streams.h"
+#include "archive/archive_engine.h"
+#include "archive/archive_streams.h"
 #include "base/paths.h"
-#include "library/archive/prop_variant.h"
+#include "archive/prop_variant.h"
 
 #include <shlwapi.h>
 

@@ -1,6 +1,6 @@
 // The settings store against real files: what load accepts, what save writes, when it rewrites.
 #include "base/unique_handle.h"
-#include "app/settings/settings_store.h"
+#include "settings/settings_store.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
