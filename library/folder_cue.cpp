@@ -36,8 +36,18 @@ std::shared_ptr<Player> FolderCue::createPlayer(const std::wstring& itemName, HW
     const auto track = std::find_if(tracks_.begin(), tracks_.end(),
                                     [&](const CueTrack& t) { return t.title == itemName; });
     if (track == tracks_.end()) return nullptr;
-    return std::make_shared<PlayerOfCue>(literalPath(track->filePath), path_, itemName, track->start, track->stop,
-                                         notifyWindow, graphEventMessage, completionMessage);
+    auto player = std::make_shared<PlayerOfCue>(literalPath(track->filePath), path_, itemName, track->start,
+                                                track->stop, notifyWindow, graphEventMessage, completionMessage);
+    player->setFollowers(followersOf(track));
+    return player;
+}
+
+std::vector<CueSpan> FolderCue::followersOf(std::vector<CueTrack>::const_iterator track) const {
+    // Only the same file goes on without a break; a sheet's next FILE starts another.
+    std::vector<CueSpan> followers;
+    for (auto next = track + 1; next != tracks_.end() && next->filePath == track->filePath; ++next)
+        followers.push_back(CueSpan{next->title, next->start, next->stop});
+    return followers;
 }
 
 }  // namespace melodrift

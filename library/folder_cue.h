@@ -2,6 +2,7 @@
 
 #include "library/cue_sheet.h"
 #include "library/folder.h"
+#include "playback/player_of_cue.h"
 
 #include <cstddef>
 #include <memory>
@@ -27,6 +28,8 @@ public:
                                          UINT completionMessage) override;
 
 private:
+    std::vector<CueSpan> followersOf(std::vector<CueTrack>::const_iterator track) const;
+
     std::wstring path_;
     std::vector<CueTrack> tracks_;
     size_t cursor_ = 0;

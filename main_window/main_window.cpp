@@ -138,7 +138,9 @@ LRESULT MainWindow::handleMessage(HWND h, UINT message, WPARAM wParam, LPARAM lP
         onCommand(LOWORD(wParam));
         return 0;
     case WM_TIMER:
-        refreshPosition();
+        if (wParam == FOLLOW_TIMER_ID) followPlayback();
+        else if (wParam == FINISHING_TIMER_ID) releaseFinished();
+        else refreshPosition();
         return 0;
     case WM_HSCROLL:
         if (seekBar && reinterpret_cast<HWND>(lParam) == seekBar->window()) onSeek(LOWORD(wParam));

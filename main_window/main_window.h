@@ -27,6 +27,10 @@ class Player;
 class MainWindow : public Window {
 public:
     static constexpr UINT_PTR POSITION_TIMER_ID = 1;
+    // Follows playback into the next track of a run and makes the next item ready ahead.
+    static constexpr UINT_PTR FOLLOW_TIMER_ID = 2;
+    // Ends the player that reached its end once its last sound has been heard.
+    static constexpr UINT_PTR FINISHING_TIMER_ID = 3;
 
     MainWindow();
     ~MainWindow() override;
@@ -51,6 +55,7 @@ public:
     Rebar* rebarControl() const { return rebar.get(); }
     const std::shared_ptr<Folder>& currentFolder() const { return folder; }
     const std::shared_ptr<Player>& currentPlayer() const { return player; }
+    const std::shared_ptr<Player>& nextPlayer() const { return preparedPlayer; }
     bool positionTimerRunning() const { return timerRunning; }
 
 private:
@@ -73,11 +78,24 @@ private:
     void openFolderOfItem(HTREEITEM node);
     bool playIndex(int index);
     bool stopPlayback();
+    bool cannotPlay(const std::wstring& name);
+    void showPlayingItem();
+    bool showsFolderOf(const Player& playing) const;
+    bool isPrepared(const std::wstring& name) const;
+    void planRun(Player& planned, int row);
+    void followPlayback();
+    void showFollowedItem();
+    int nextRow() const;
+    void prepareNext(int remaining);
+    std::shared_ptr<Player> takePrepared(const std::wstring& name);
+    bool playRow(int row);
+    void endPlayback(const std::wstring& passedOver);
     void playSelected();
     void togglePause();
     void playNext();
     void playPrevious();
     void onTrackEnd();
+    void releaseFinished();
     void toggleRandom();
     void onSeek(int scrollCode);
     void refreshPosition();
@@ -101,6 +119,8 @@ private:
     std::unique_ptr<StatusBar> statusBar;
     std::shared_ptr<Folder> folder;
     std::shared_ptr<Player> player;
+    std::shared_ptr<Player> preparedPlayer;  // the next item, made ready before the playing one ends
+    std::shared_ptr<Player> finishingPlayer;  // the item that ended, until its last sound is heard
     bool timerRunning = false;
     std::wstring installation;            // empty until acceptHandOvers
     std::deque<std::wstring> handedOver;  // paths waiting for the main loop

@@ -40,6 +40,8 @@ Player::~Player() {
 
 void Player::teardown() {
     stop();
+    // A cued graph counts as stopped but is paused; it must not be released so.
+    if (cued_ && state_ == Stopped) (void)mediaControl_->Stop();  // released next, whatever it says
     state_ = NotReady;
     // The graph's threads may still announce events; once the window is detached they
     // cannot post a message that names this player after it is gone.
@@ -60,6 +62,7 @@ bool Player::play() {
     if (state_ != Stopped) return false;
     if (FAILED(mediaControl_->Run())) return false;
     state_ = Running;
+    cued_ = false;
     return true;
 }
 
@@ -77,6 +80,25 @@ bool Player::stop() {
         (void)mediaSeeking_->SetPositions(&current, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
     state_ = Stopped;
     return true;
+}
+
+bool Player::cue() {
+    if (state_ != Stopped) return state_ == Running;
+    if (FAILED(mediaControl_->Pause())) return false;
+    cued_ = true;
+    return true;
+}
+
+int32_t Player::planRun(const std::vector<std::wstring>&) {
+    return 0;
+}
+
+int32_t Player::followRun(bool) {
+    return 0;
+}
+
+int32_t Player::itemsAhead() const {
+    return 0;
 }
 
 int32_t Player::state() const {

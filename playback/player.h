@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace melodrift {
 
@@ -35,6 +36,19 @@ public:
     // Drains the graph's event queue; posts the completion message for each EC_COMPLETE,
     // with this player's serial as its lParam.
     virtual int32_t handleGraphEvents();
+    // Builds up what playing needs (the graph is paused, its renderer filled) so that a later
+    // play costs no more than the renderer's start.
+    bool cue();
+
+    // A player that goes on into the items that follow it in the same source without a break
+    // (tracks of one audio file) plays on through those of nextNames, taken in order, that
+    // continue it. Returns how many it will play on into.
+    virtual int32_t planRun(const std::vector<std::wstring>& nextNames);
+    // Moves the item reported (name, position, duration, seek) to the one playback has reached
+    // in the planned run; runEnded: the run's last, as after its completion. Returns by how many.
+    virtual int32_t followRun(bool runEnded);
+    // Items of the planned run not yet reached.
+    virtual int32_t itemsAhead() const;
     // Unique among the players of this process: a completion still queued when its player
     // is replaced names a player that no longer plays.
     uint32_t serial() const { return serial_; }
@@ -44,6 +58,7 @@ public:
 
 protected:
     IMediaSeeking* mediaSeeking() const { return mediaSeeking_.get(); }
+    void setItemName(const std::wstring& itemName) { itemName_ = itemName; }
 
 private:
     void teardown();
@@ -54,6 +69,7 @@ private:
     ComPtr<IMediaSeeking> mediaSeeking_;
     ComPtr<IMediaEventEx> mediaEvent_;
     int32_t state_ = NotReady;
+    bool cued_ = false;  // paused while Stopped: the graph must still be stopped
     int32_t volume_ = 0;
     HWND notifyWindow_;
     UINT graphEventMessage_;

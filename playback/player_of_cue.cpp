@@ -1,5 +1,7 @@
 #include "playback/player_of_cue.h"
 
+#include <utility>
+
 namespace melodrift {
 
 namespace {
@@ -18,7 +20,8 @@ PlayerOfCue::PlayerOfCue(const std::wstring& audioPath, const std::wstring& fold
              completionMessage),
       trackStart_(trackStart < 0 ? 0 : trackStart),
       // A stop before the start is no range: such a track runs to its file's end.
-      trackStop_(trackStop < trackStart_ ? -1 : trackStop) {
+      trackStop_(trackStop < trackStart_ ? -1 : trackStop),
+      graphStop_(-1) {
     // The graph covers the whole audio file; the track's range is set on it here.
     if (state() == NotReady) return;
     if (trackStop_ == -1) mediaSeeking()->GetDuration(&trackStop_);
@@ -29,6 +32,7 @@ PlayerOfCue::PlayerOfCue(const std::wstring& audioPath, const std::wstring& fold
     const DWORD stopFlags = trackStop_ < trackStart_ ? AM_SEEKING_NoPositioning : AM_SEEKING_AbsolutePositioning;
     // A graph that refuses the positions plays the whole file, as it would without them.
     (void)mediaSeeking()->SetPositions(&start, AM_SEEKING_AbsolutePositioning, &stop, stopFlags);
+    if (stopFlags == AM_SEEKING_AbsolutePositioning) graphStop_ = trackStop_;
 }
 
 int32_t PlayerOfCue::seek(int32_t seconds) {
@@ -54,6 +58,58 @@ int32_t PlayerOfCue::duration() {
     // Nor has a stop that could not be learnt (-1) or lies before the start.
     if (trackStop_ < trackStart_) return 0;
     return static_cast<int32_t>((trackStop_ - trackStart_) / kMediaTimePerSecond);
+}
+
+void PlayerOfCue::setFollowers(std::vector<CueSpan> followers) {
+    followers_ = std::move(followers);
+    runLength_ = 0;
+    LONGLONG length = -1;
+    // The last track of a file ends with it; one whose end cannot be learnt ends no run.
+    if (state() != NotReady) (void)mediaSeeking()->GetDuration(&length);
+    for (CueSpan& follower : followers_)
+        if (follower.stop < 0) follower.stop = length;
+}
+
+int32_t PlayerOfCue::planRun(const std::vector<std::wstring>& nextNames) {
+    if (state() == NotReady || trackStop_ < trackStart_) return 0;
+    size_t length = 0;
+    int64_t end = trackStop_;
+    while (length < followers_.size() && length < nextNames.size() && nextNames[length] == followers_[length].name &&
+           followers_[length].start == end && followers_[length].stop > end)
+        end = followers_[length++].stop;
+    runLength_ = length;
+    if (end != graphStop_) setGraphStop(end);
+    return int32_t(runLength_);
+}
+
+void PlayerOfCue::setGraphStop(int64_t stop) {
+    LONGLONG current = trackStart_;
+    // Unknown: the track's start, where a graph not yet run stands.
+    (void)mediaSeeking()->GetCurrentPosition(&current);
+    LONGLONG end = stop;
+    if (SUCCEEDED(mediaSeeking()->SetPositions(&current, AM_SEEKING_AbsolutePositioning, &end,
+                                               AM_SEEKING_AbsolutePositioning)))
+        graphStop_ = stop;
+}
+
+int32_t PlayerOfCue::followRun(bool runEnded) {
+    if (state() == NotReady || runLength_ == 0) return 0;
+    LONGLONG current = trackStart_;
+    if (!runEnded) (void)mediaSeeking()->GetCurrentPosition(&current);  // unknown: still in the track
+    int32_t moved = 0;
+    while (runLength_ > 0 && (runEnded || current >= trackStop_)) {
+        trackStart_ = followers_.front().start;
+        trackStop_ = followers_.front().stop;
+        setItemName(followers_.front().name);
+        followers_.erase(followers_.begin());
+        --runLength_;
+        ++moved;
+    }
+    return moved;
+}
+
+int32_t PlayerOfCue::itemsAhead() const {
+    return int32_t(runLength_);
 }
 
 }  // namespace melodrift
