@@ -18,6 +18,8 @@
 
 #include <shlobj.h>
 
+#include <functional>
+
 namespace melodrift {
 namespace {
 
@@ -26,8 +28,9 @@ using Texts = std::vector<std::wstring>;
 // Three tracks of album_3x3s.wav: 440, 660 and 880 Hz, three seconds each.
 const char kAlbumSheet[] = "FILE \"album.wav\" WAVE\r\nTRACK 01 AUDIO\r\nINDEX 01 00:00:00\r\n"
                            "TRACK 02 AUDIO\r\nINDEX 01 00:03:00\r\nTRACK 03 AUDIO\r\nINDEX 01 00:06:00\r\n";
-// The silence between two files that this platform's graph allows at least, per architecture.
-constexpr double kFileGapSeconds = 0.15;
+// The silence between two files made ready ahead: 0 to 40 ms is heard on both architectures, more only when a
+// loaded machine lets the sound system run dry.
+constexpr double kFileGapSeconds = 0.1;
 
 class MainWindowTest : public test::AudioTest {
 protected:
@@ -95,6 +98,20 @@ protected:
         wchar_t text[300] = L"";
         SendMessageW(main->statusBarControl()->window(), SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
         return text;
+    }
+    // The longest silence from a second before the playing item's end until a second into item; atChange runs
+    // as soon as item plays.
+    double silenceAround(const std::wstring& item, const std::function<void()>& atChange = [] {}) {
+        const auto reached = [&](int seconds) {
+            const auto& playing = main->currentPlayer();
+            return playing && playing->position() >= (seconds < 0 ? playing->duration() + seconds : seconds);
+        };
+        EXPECT_TRUE(test::waitUntil([&] { return reached(-1); }));
+        const size_t from = recording.mark();
+        EXPECT_TRUE(waitFor(item));
+        atChange();
+        EXPECT_TRUE(test::waitUntil([&] { return reached(1); }));
+        return test::analyseTone(recording.samples(from, recording.mark()), 0, 0.01).longestSilence;
     }
     std::wstring playing() const { return main->currentPlayer() ? main->currentPlayer()->itemName() : L"-"; }
     bool waitFor(const std::wstring& item) { return test::waitUntil([&] { return playing() == item; }, 60000); }
@@ -333,22 +350,27 @@ TEST_F(MainWindowTest, AnImagesTracksPlayWithoutABreakAndTheListFollows) {
     test::writeBytes(music.file(L"album.cue"), kAlbumSheet);
     start(L"");
     ASSERT_TRUE(main->folderTree()->selectPath(music.file(L"album.cue")));
+    // Repeat set while the track plays: the track shown plays again, though the run was planned further.
+    doubleClickRow(0);
+    main->toolBar()->setRepeatMode(RepeatSingle);
+    Player* image = main->currentPlayer().get();
+    ASSERT_TRUE(test::waitUntil([&] { return image->position() >= 2; }));
+    ASSERT_TRUE(test::waitUntil([&] { return image->position() < 2; }));
+    EXPECT_EQ(playing(), L"01");
+    main->toolBar()->setRepeatMode(RepeatNone);
     const size_t from = recording.mark();
     doubleClickRow(0);
-    Player* image = main->currentPlayer().get();
+    image = main->currentPlayer().get();
     for (const wchar_t* track : {L"02", L"03"}) {
         SCOPED_TRACE(track);
-        // The second on either side of the boundary is heard without a break.
-        ASSERT_TRUE(test::waitUntil([&] { return image->position() >= 2; }));
-        const size_t before = recording.mark();
-        ASSERT_TRUE(waitFor(track));
-        EXPECT_EQ(main->currentPlayer().get(), image);
-        EXPECT_EQ(image->position(), 0);
-        EXPECT_EQ(list->itemText(list->currentIndex()), track);
-        EXPECT_EQ(statusName(), track);
-        EXPECT_EQ(SendMessageW(main->seekBarControl()->window(), TBM_GETRANGEMAX, 0, 0), 3);
-        ASSERT_TRUE(test::waitUntil([&] { return image->position() >= 1; }));
-        EXPECT_EQ(test::analyseTone(recording.samples(before, recording.mark()), 0, 0.01).longestSilence, 0.0);
+        const double silence = silenceAround(track, [&] {
+            EXPECT_EQ(main->currentPlayer().get(), image);
+            EXPECT_EQ(image->position(), 0);
+            EXPECT_EQ(list->itemText(list->currentIndex()), track);
+            EXPECT_EQ(statusName(), track);
+            EXPECT_EQ(SendMessageW(main->seekBarControl()->window(), TBM_GETRANGEMAX, 0, 0), 3);
+        });
+        EXPECT_EQ(silence, 0.0);
     }
     ASSERT_TRUE(waitFor(L"-"));
     const auto heard = recordedSince(from);
@@ -366,13 +388,14 @@ TEST_F(MainWindowTest, FilesFollowReadyAheadAndOneThatCannotPlayIsPassedOver) {
     for (const auto& file : files) copy(file.fixture, file.name, file.dir);
     start(L"");
     ASSERT_TRUE(main->folderTree()->selectPath(tones.path()));
-    size_t from = recording.mark();
     doubleClickRow(0);
-    ASSERT_TRUE(test::waitUntil([&] { return main->nextPlayer() && main->nextPlayer()->itemName() == L"2.wav"; }));
-    ASSERT_TRUE(waitFor(L"3.wav") && waitFor(L"-"));
-    EXPECT_LE(test::analyseTone(recordedSince(from), 0, 0.01).longestSilence, kFileGapSeconds);
+    for (const wchar_t* next : {L"2.wav", L"3.wav"}) {
+        ASSERT_TRUE(test::waitUntil([&] { return main->nextPlayer() && main->nextPlayer()->itemName() == next; }));
+        const double silence = silenceAround(next);
+        EXPECT_LE(silence, kFileGapSeconds) << next;
+    }
     ASSERT_TRUE(main->folderTree()->selectPath(mixed.path()));
-    from = recording.mark();
+    const size_t from = recording.mark();
     doubleClickRow(0);
     ASSERT_TRUE(waitFor(L"c.wav") && waitFor(L"-"));
     const auto heard = recordedSince(from);
