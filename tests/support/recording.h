@@ -4,7 +4,6 @@
 #include "support/files.h"
 #include "support/wait.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -43,7 +42,6 @@ public:
 struct ToneReport {
     double toneSeconds = 0;  // time in which the frequency dominates
     double loudSeconds = 0;  // time with any sound at all
-    double longestSilence = 0;  // between the first and the last sound
     std::string describe() const {
         char text[80];
         snprintf(text, sizeof text, "tone %.2f s, any sound %.2f s", toneSeconds, loudSeconds);
@@ -58,7 +56,6 @@ inline ToneReport analyseTone(const std::vector<int16_t>& samples, double freque
     const double kFrameSeconds = double(kFrame) / Recording::kRate;
     const double coefficient = 2 * std::cos(2 * 3.14159265358979323846 * frequency / Recording::kRate);
     ToneReport report;
-    int silentFrames = -1;  // none before the first sound
     for (size_t start = 0; start + kFrame <= samples.size(); start += kFrame) {
         double energy = 0, s1 = 0, s2 = 0;
         for (int i = 0; i < kFrame; ++i) {
@@ -67,12 +64,7 @@ inline ToneReport analyseTone(const std::vector<int16_t>& samples, double freque
             s2 = s1;
             s1 = s0;
         }
-        if (std::sqrt(energy / kFrame) < 0.01) {
-            if (silentFrames >= 0) ++silentFrames;
-            continue;
-        }
-        report.longestSilence = std::max(report.longestSilence, silentFrames * kFrameSeconds);
-        silentFrames = 0;
+        if (std::sqrt(energy / kFrame) < 0.01) continue;
         report.loudSeconds += kFrameSeconds;
         // Power at the frequency relative to the frame's energy: 1 for a pure tone.
         const double power = 2 * (s1 * s1 + s2 * s2 - coefficient * s1 * s2) / (kFrame * energy);
