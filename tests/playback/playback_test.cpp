@@ -119,7 +119,8 @@ TEST_F(Playback, FilesTracksAndEntriesPlayTheirWholeRangeAtTheVolumeSetAndWhatCa
 }
 
 // From memory a seek before playing skips ahead, and one back while playing flushes the running graph: what was
-// heard plays again. A track counts from its own start: 660 Hz for three seconds, then 880 Hz for three.
+// heard plays again. A track of a FLAC image counts from its own start: 660 Hz for three seconds, then 880 Hz
+// for three.
 TEST_F(Playback, SeekMovesStopPausesPlayResumesAndDestroyingARunningPlayerSilencesIt) {
     const auto disk = [] {
         return std::make_pair(test::snapshotTree(test::systemTempFolder()), test::snapshotTree(test::archivesDir()));
@@ -136,7 +137,7 @@ TEST_F(Playback, SeekMovesStopPausesPlayResumesAndDestroyingARunningPlayerSilenc
         EXPECT_EQ(disk(), before) << "nothing is written while an entry plays";
     }), 440);
     EXPECT_TRUE(tone.toneSeconds > 3.4 && tone.toneSeconds < 5.5) << tone.describe();
-    auto player = track(3 * kSecond, 9 * kSecond);
+    auto player = track(3 * kSecond, 9 * kSecond, L"album_3x3s.flac");  // decoded by the program itself
     EXPECT_EQ(player->seek(4), 4);
     EXPECT_EQ(player->position(), 4);
     auto heard = playToEnd(*player);
