@@ -180,7 +180,7 @@ start_wine() {
 stage_demo_player() {
   local stage=$1
   rm -rf "$stage" && mkdir -p "$stage"
-  cp "$BUILD_DIR/bin/melodrift.exe" "$BUILD_DIR/bin/7z.dll" "$stage/"
+  cp "$BUILD_DIR/bin/melodrift.exe" "$BUILD_DIR/bin/7z.dll" "$BUILD_DIR"/bin/av*.dll "$BUILD_DIR"/bin/swresample-*.dll "$stage/"
   python3 "$REPO_DIR/tools/make_demo_library.py" "$stage/デモ"
   local demo="Z:${stage//\//\\}\\デモ"
   DEMO_FIRST_ITEM="$demo\\01 ド.wav"
