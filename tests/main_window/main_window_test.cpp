@@ -245,6 +245,13 @@ TEST_F(MainWindowTest, PlaybackRunsOnThroughTheListAndTheButtonsFollowTheRepeatM
     EXPECT_TRUE(main->currentPlayer().get() == first && first->position() >= paused);
     SendMessageW(main->window(), MSG_TRACK_END, 0, LPARAM(first->serial()));
     EXPECT_TRUE(main->currentPlayer().get() == first && first->state() == Running && first->position() == 0);
+    // Any process may post the graph's message: one that names no current player changes nothing.
+    for (LPARAM bogus : {LPARAM(0), LPARAM(first), LPARAM(first->serial() + 1), LPARAM(-1)})
+        PostMessageW(main->window(), MSG_GRAPH_EVENT, 0, bogus);
+    for (MSG msg; PeekMessageW(&msg, main->window(), MSG_GRAPH_EVENT, MSG_GRAPH_EVENT, PM_REMOVE);)
+        DispatchMessageW(&msg);
+    EXPECT_EQ(main->currentPlayer().get(), first);
+    EXPECT_EQ(first->state(), Running);
     EXPECT_EQ(SendMessageW(seek, TBM_GETPOS, 0, 0), 0);
     SendMessageW(seek, TBM_SETPOS, TRUE, 2);
     click(ID_NEXT);  // a new item's thumb starts at its beginning
