@@ -50,9 +50,11 @@ protected:
     std::vector<int16_t> playToEnd(Player& player, const std::function<void()>& meanwhile = [] {}) {
         const size_t start = recording.mark();
         const int ended = window.completions;
+        window.current = &player;
         EXPECT_TRUE(player.play() && player.state() == Running);
         meanwhile();
         EXPECT_TRUE(window.waitForCompletion(ended)) << "no completion message";
+        window.current = nullptr;
         EXPECT_EQ(window.lastCompleted, LPARAM(player.serial())) << "the completion names its player";
         return recordedSince(start);
     }
@@ -160,7 +162,7 @@ TEST_F(Playback, SeekMovesStopPausesPlayResumesAndDestroyingARunningPlayerSilenc
     EXPECT_EQ(std::make_pair(player->state(), player->position()), std::make_pair(int32_t(Stopped), paused));
     ASSERT_TRUE(player->play());
     ASSERT_TRUE(test::waitUntil([&] { return player->position() >= paused + 1; }));
-    PostMessageW(window.window(), NotifyWindow::kGraphEvent, 0, reinterpret_cast<LPARAM>(player.get()));
+    PostMessageW(window.window(), NotifyWindow::kGraphEvent, 0, LPARAM(player->serial()));
     const int eventsBefore = window.graphEvents;
     player.reset();
     EXPECT_GT(window.graphEvents, eventsBefore) << "an announcement not yet handled is dispatched by the teardown";
