@@ -36,8 +36,9 @@ std::shared_ptr<Player> FolderCue::createPlayer(const std::wstring& itemName, HW
     const auto track = std::find_if(tracks_.begin(), tracks_.end(),
                                     [&](const CueTrack& t) { return t.title == itemName; });
     if (track == tracks_.end()) return nullptr;
-    auto player = std::make_shared<PlayerOfCue>(literalPath(track->filePath), path_, itemName, track->start,
-                                                track->stop, notifyWindow, graphEventMessage, completionMessage);
+    const FileSourceRenderer audio(literalPath(track->filePath));
+    auto player = std::make_shared<PlayerOfCue>(audio, path_, itemName, track->start, track->stop, notifyWindow,
+                                                graphEventMessage, completionMessage);
     player->setFollowers(followersOf(track));
     return player;
 }

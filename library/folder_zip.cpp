@@ -2,7 +2,7 @@
 
 #include "base/paths.h"
 #include "playback/player.h"
-#include "playback/zip_source_renderer.h"
+#include "playback/source_renderer.h"
 
 #include <shlwapi.h>
 
@@ -33,7 +33,7 @@ const std::wstring& FolderZip::path() const { return path_; }
 
 std::shared_ptr<Player> FolderZip::createPlayer(const std::wstring& itemName, HWND notifyWindow,
                                                 UINT graphEventMessage, UINT completionMessage) {
-    ZipSourceRenderer renderer(archive_, itemName);
+    const ZipSourceRenderer renderer(archive_, itemName);
     return std::make_shared<Player>(renderer, path_, itemName, notifyWindow, graphEventMessage, completionMessage);
 }
 

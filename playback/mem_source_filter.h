@@ -12,14 +12,14 @@
 
 namespace melodrift {
 
-// A source filter that serves a byte buffer held in memory (an archive entry
-// decompressed whole) through one output pin, so that it plays without a temporary file.
+// A source filter that serves a stream source (an archive entry decompressed whole, or
+// audio decoded as it is read) through one output pin, so that it plays without a temporary file.
 //
 // Use:
 //   const auto filter = ComPtr<MemSourceFilter>::attach(new (std::nothrow) MemSourceFilter);
 //   graph->AddFilter(filter.get(), L"MemSource");          // the graph keeps its own reference
-//   filter->outputPin()->detectMediaType(bytes);
-//   filter->outputPin()->reader().setData(std::move(bytes));
+//   filter->outputPin()->detectMediaType(source->head(4096));
+//   filter->outputPin()->reader().setSource(std::move(source));
 //   graph->Render(filter->outputPin());
 //
 // The pin, the reader and the timestamp-scaling object live inside this one allocation
@@ -33,6 +33,8 @@ public:
     MemAsyncReader& reader() { return reader_; }
     MemAMAsyncReaderTimestampScaling& timestampScaling() { return timestampScaling_; }
     FILTER_STATE state() const { return state_.load(); }
+    // The filter's lock, which the pin also takes to change or read its connection.
+    CriticalSection& filterLock() { return infoLock_; }
 
     // The identity of the pin and its reader and timestamp-scaling parts, which
     // share the filter's count.
@@ -59,7 +61,8 @@ private:
     MemAMAsyncReaderTimestampScaling timestampScaling_;
     MemAsyncReader reader_;
     std::atomic<FILTER_STATE> state_{State_Stopped};
-    // The graph may set the clock while another thread asks for it.
+    // The graph may set the clock while another thread asks for it; the pin's connection
+    // is guarded by it too (Wine's filter_cs).
     CriticalSection infoLock_;
     ComPtr<IReferenceClock> clock_;
     FILTER_INFO info_{};  // graph pointer not counted

@@ -11,7 +11,7 @@ namespace {
 std::atomic<uint32_t> lastSerial{0};
 }  // namespace
 
-Player::Player(SourceRenderer& renderer, const std::wstring& folderPath, const std::wstring& itemName,
+Player::Player(const SourceRenderer& renderer, const std::wstring& folderPath, const std::wstring& itemName,
                HWND notifyWindow, UINT graphEventMessage, UINT completionMessage)
     : notifyWindow_(notifyWindow),
       graphEventMessage_(graphEventMessage),
@@ -28,7 +28,7 @@ Player::Player(SourceRenderer& renderer, const std::wstring& folderPath, const s
         FAILED(graphBuilder_.queryInto(mediaSeeking_)) || FAILED(graphBuilder_.queryInto(mediaEvent_)))
         return;
     hr = mediaEvent_->SetNotifyWindow(reinterpret_cast<OAHWND>(notifyWindow_), graphEventMessage_,
-                                      reinterpret_cast<LONG_PTR>(this));
+                                      LONG_PTR(serial_));
     if (FAILED(hr)) return;
     if (FAILED(renderer.render(graphBuilder_.get()))) return;
     state_ = Stopped;

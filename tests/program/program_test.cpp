@@ -19,7 +19,7 @@ namespace {
 using Names = std::vector<std::wstring>;
 const std::wstring kExe = test::environmentVariable(L"MELODRIFT_EXE");
 const std::wstring kFixtures = test::environmentVariable(L"MELODRIFT_FIXTURES");
-const wchar_t kDefaultPlayable[] = L"Playable=*.mp?;*.wma;*.asf;*.wav;*.og?;*.aac\r\n";
+const wchar_t kDefaultPlayable[] = L"Playable=*.mp?;*.wma;*.asf;*.wav;*.og?;*.aac;*.flac;*.opus;*.m4a;*.wv;*.ape;*.tak\r\n";
 
 // One run of the program: started on construction, killed if a test leaves it running.
 class ProgramRun {
@@ -121,8 +121,10 @@ TEST(Program, InstallationsRunSideBySideEachWithItsOwnSettings) {
                    {dir.file(L"c"), {L"my.player-config.txt", L"my.player-state.txt", L"my.player.exe"}},
                    {dir.file(L"d"), {L"player", L"player-config.txt", L"player-state.txt"}},
                    {dir.file(L"音楽.v2"), {L"プレーヤー-config.txt", L"プレーヤー-state.txt", L"プレーヤー.exe"}},
-                   {release, {L"7-Zip-readme.txt", L"7z.dll", L"License.txt", L"melodrift-config.txt",
-                              L"melodrift-state.txt", L"melodrift.exe", L"readme.txt"}}};
+                   {release, {L"7-Zip-readme.txt", L"7z.dll", L"COPYING.LGPLv2.1", L"License.txt",
+                              L"avcodec-59.dll", L"avformat-59.dll", L"avutil-57.dll", L"ffmpeg-source.txt",
+                              L"melodrift-config.txt", L"melodrift-state.txt", L"melodrift.exe", L"readme.txt",
+                              L"swresample-4.dll"}}};
     for (const auto& [folder, files] : written) EXPECT_EQ(test::fileNamesIn(folder), files);
     EXPECT_EQ(test::readBytes(dir.file(L"melodrift-config.txt")),
               test::utf16le(std::wstring(L"Favorite[00]=\r\nHidden=\r\n") + kDefaultPlayable));
@@ -138,7 +140,7 @@ TEST(Program, InstallationsRunSideBySideEachWithItsOwnSettings) {
 
 // A player started on a file plays it; later starts of the same installation hand it their
 // paths (or bring it to the front), write no settings and end. The player keeps its settings
-// when the session ends.
+// when the session ends. The copy has no FFmpeg beside it: it plays what the platform plays.
 TEST(Program, LaterStartsHandTheirPathsToTheRunningPlayer) {
     if (test::Recording::path().empty()) GTEST_SKIP() << "no sound server recording in this run";
     test::TempDir dir;
@@ -215,7 +217,7 @@ TEST(Program, AStartWhosePlayerDoesNotAnswerGivesUpAndWritesNothing) {
 
 // What the exe carries: a version resource naming the product, its version and architecture;
 // the toolbar's strip of eleven 16-pixel images in 16 colours; the icon in both sizes; a
-// manifest asking for asInvoker and not for common controls 6.
+// manifest of the exe's own architecture, asking for asInvoker and not for common controls 6.
 TEST(Program, ExecutableCarriesVersionToolbarIconsAndManifest) {
     std::vector<char> info(GetFileVersionInfoSizeW(kExe.c_str(), nullptr));
     ASSERT_TRUE(!info.empty() && GetFileVersionInfoW(kExe.c_str(), 0, DWORD(info.size()), info.data()));
@@ -248,6 +250,8 @@ TEST(Program, ExecutableCarriesVersionToolbarIconsAndManifest) {
     ASSERT_TRUE(found);
     const std::string manifest(static_cast<const char*>(LockResource(LoadResource(module.get(), found))),
                                SizeofResource(module.get(), found));
+    const std::string architecture = release.substr(dash + 1) == L"x64" ? "amd64" : "x86";
+    EXPECT_NE(manifest.find("processorArchitecture=\"" + architecture + "\""), std::string::npos) << manifest;
     EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
     EXPECT_EQ(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
 }
