@@ -1,25 +1,28 @@
 #include "library/folder_cue.h"
 
 #include "base/paths.h"
+#include "library/cue_image.h"
 #include "playback/player_of_cue.h"
 
 #include <algorithm>
-#include <utility>
 
 namespace melodrift {
 
-FolderCue::FolderCue(const std::wstring& sheetPath) : FolderCue(sheetPath, readCueSheet(sheetPath)) {}
+FolderCue::FolderCue(const std::wstring& sheetPath, const std::vector<std::wstring>& playable)
+    : path_(sheetPath), tracks_(readCueSheet(sheetPath)) {
+    findImagesOnDisk(tracks_, playable);
+}
 
-FolderCue::FolderCue(const std::wstring& sheetPath, std::vector<CueTrack> tracks)
-    : path_(sheetPath), tracks_(std::move(tracks)) {}
-
-bool FolderCue::nextItem(const std::vector<std::wstring>&, FolderItem& out, const bool&) {
-    if (cursor_ >= tracks_.size()) return false;
-    out.name = tracks_[cursor_].title;
+void fillTrackItem(const CueTrack& track, FolderItem& out) {
+    out.name = track.title;
     out.type = L"cue";
     out.size = FolderItem::kNoSize;
     out.modified = FILETIME{};
-    ++cursor_;
+}
+
+bool FolderCue::nextItem(const std::vector<std::wstring>&, FolderItem& out, const bool&) {
+    if (cursor_ >= tracks_.size()) return false;
+    fillTrackItem(tracks_[cursor_++], out);
     return true;
 }
 

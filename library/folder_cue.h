@@ -10,13 +10,15 @@
 
 namespace melodrift {
 
+// A track as the file list shows it: named by its title, of type "cue", without size or time.
+void fillTrackItem(const CueTrack& track, FolderItem& out);
+
 // A CUE sheet as a folder: its tracks are the items, named by their titles.
 class FolderCue : public Folder {
 public:
-    // Reads the sheet now; a sheet that cannot be read gives a folder without items.
-    explicit FolderCue(const std::wstring& sheetPath);
-    // Over tracks already read from the sheet at sheetPath.
-    FolderCue(const std::wstring& sheetPath, std::vector<CueTrack> tracks);
+    // Reads the sheet now; a sheet that cannot be read gives a folder without items. A file
+    // the sheet names that is not there is looked for under the playable extensions.
+    FolderCue(const std::wstring& sheetPath, const std::vector<std::wstring>& playable);
 
     // Every track in sheet order; patterns and keepGoing do not apply to a sheet.
     bool nextItem(const std::vector<std::wstring>& patterns, FolderItem& out, const bool& keepGoing) override;
