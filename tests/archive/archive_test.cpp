@@ -109,7 +109,7 @@ TEST_F(Archives, ListSheetsAsTheirTracksInPlaceOfTheirImages) {
         {L"album.zip", album},  // Shift-JIS, in a folder, naming the WAV that became FLAC
         {L"album.7z", {album[0], album[1], album[2], L"tone440.wav"}},  // UTF-8, at the root
         {L"odd_sheets.zip", {L"a\\album.wav", L"b\\album.wav", L"c\\album.wav", L"d\\album.wav"}},
-        {L"mixed.zip", {L"01", L"empty.wav"}},
+        {L"mixed.zip", {L"01", L"empty.wav"}}, {L"discs.7z", {L"01", L"01 (disc2\\album.cue)"}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(row.name)));
