@@ -7,6 +7,7 @@
 //   off: what the same file costs played from PLAIN_FOLDER on disk.
 // usage: archive_bench ARCHIVE_MANY ARCHIVE_BIG ENTRY ARCHIVE_TINY 7Z_EXE PLAIN_FOLDER [ROUNDS]
 #include "settings/settings_files.h"
+#include "bench/memory.h"
 #include "bench/timing.h"
 #include "archive/archive.h"
 #include "library/folder.h"
@@ -25,6 +26,8 @@
 
 using namespace melodrift;
 using bench::median;
+using bench::PeakSampler;
+using bench::privateBytes;
 
 namespace {
 
@@ -54,15 +57,6 @@ void runQuietly(const std::wstring& commandLine) {
     CloseHandle(nul);
 }
 
-SIZE_T privateBytes() {
-    PROCESS_MEMORY_COUNTERS_EX counters{};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                         sizeof counters);
-    // Wine leaves PrivateUsage at zero; the commit charge is the same figure there.
-    return counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
-}
-
 // What holding the entry costs by itself: fresh memory of its size, each page written once.
 // 7z.exe's test keeps nothing, so it never pays this.
 void touchFreshMemory(size_t size) {
@@ -74,30 +68,6 @@ void touchFreshMemory(size_t size) {
 }
 
 std::wstring quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
-
-// The highest private memory seen from construction to stop(), read every millisecond
-// on a thread of its own, so that a short-lived peak inside a call is seen too.
-class PeakSampler {
-public:
-    PeakSampler() : peak_(privateBytes()), thread_([this] {
-        while (!stop_) {
-            const SIZE_T now = privateBytes();
-            if (now > peak_) peak_ = now;
-            Sleep(1);  // sampling interval, not a wait for an outcome
-        }
-    }) {}
-    ~PeakSampler() { stop(); }
-    SIZE_T stop() {
-        stop_ = true;
-        if (thread_.joinable()) thread_.join();
-        return std::max<SIZE_T>(peak_, privateBytes());
-    }
-
-private:
-    std::atomic<SIZE_T> peak_;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-};
 
 // Plays an entry of a folder (an archive, or a directory on disk) until it has played the given seconds (or 30 s have
 // passed); says whether it got there. ready, when given, gets the private memory once

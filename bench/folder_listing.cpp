@@ -22,7 +22,7 @@ namespace {
 
 constexpr int kFileCount = 10000;
 constexpr int kDefaultRepetitions = 9;
-const wchar_t kPlayable[] = L"*.mp?;*.wma;*.asf;*.wav;*.og?;*.aac";
+const wchar_t kPlayable[] = L"*.mp?;*.wma;*.asf;*.wav;*.og?;*.aac;*.flac;*.opus;*.m4a;*.wv;*.ape;*.tak";
 const wchar_t* const kExtensions[] = {L"mp3", L"wma", L"asf", L"wav", L"ogg", L"aac", L"mp2", L"oga"};
 
 std::wstring fileName(int index) {

@@ -35,7 +35,7 @@ namespace {
 
 constexpr int kFileCount = 10000;
 constexpr int kDefaultRepetitions = 9;
-constexpr wchar_t kPlayable[] = L"*.mp?;*.wma;*.asf;*.wav;*.og?;*.aac";
+constexpr wchar_t kPlayable[] = L"*.mp?;*.wma;*.asf;*.wav;*.og?;*.aac;*.flac;*.opus;*.m4a;*.wv;*.ape;*.tak";
 
 std::wstring fileName(int index) {
     wchar_t name[32];

@@ -5,7 +5,7 @@ set -euo pipefail
 bench_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 log="$(mktemp)"
 trap 'rm -f "$log"' EXIT
-for script in folder_listing list_fill_bench tree_expand archive_bench; do
+for script in folder_listing list_fill_bench tree_expand archive_bench decode_bench; do
   bash "$bench_dir/$script.sh" | tee -a "$log"
 done
 # Each benchmark says "== Timing ... (ARCH)" before its figures.

@@ -39,8 +39,9 @@ std::shared_ptr<Player> FolderCue::createPlayer(const std::wstring& itemName, HW
     const auto track = std::find_if(tracks_.begin(), tracks_.end(),
                                     [&](const CueTrack& t) { return t.title == itemName; });
     if (track == tracks_.end()) return nullptr;
-    return std::make_shared<PlayerOfCue>(literalPath(track->filePath), path_, itemName, track->start, track->stop,
-                                         notifyWindow, graphEventMessage, completionMessage);
+    const FileSourceRenderer audio(literalPath(track->filePath));
+    return std::make_shared<PlayerOfCue>(audio, path_, itemName, track->start, track->stop, notifyWindow,
+                                         graphEventMessage, completionMessage);
 }
 
 }  // namespace melodrift

@@ -66,9 +66,7 @@ const std::wstring& FolderDir::path() const { return path_; }
 
 std::shared_ptr<Player> FolderDir::createPlayer(const std::wstring& itemName, HWND notifyWindow,
                                                 UINT graphEventMessage, UINT completionMessage) {
-    // The renderer borrows the name, so it must be a named local that outlives the constructor.
-    const std::wstring fileName = literalPath(joinPath(path_, itemName));
-    FileSourceRenderer renderer(fileName);
+    const FileSourceRenderer renderer(literalPath(joinPath(path_, itemName)));
     return std::make_shared<Player>(renderer, path_, itemName, notifyWindow, graphEventMessage, completionMessage);
 }
 

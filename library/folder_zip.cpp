@@ -4,7 +4,7 @@
 #include "library/archive_sheets.h"
 #include "library/folder_cue.h"
 #include "playback/player.h"
-#include "playback/zip_source_renderer.h"
+#include "playback/source_renderer.h"
 
 #include <shlwapi.h>
 
@@ -66,7 +66,7 @@ const std::wstring& FolderZip::path() const { return path_; }
 
 std::shared_ptr<Player> FolderZip::createPlayer(const std::wstring& itemName, HWND notifyWindow,
                                                 UINT graphEventMessage, UINT completionMessage) {
-    ZipSourceRenderer renderer(archive_, itemName);
+    const ZipSourceRenderer renderer(archive_, itemName);
     return std::make_shared<Player>(renderer, path_, itemName, notifyWindow, graphEventMessage, completionMessage);
 }
 

@@ -19,7 +19,7 @@ namespace melodrift {
 namespace {
 
 constexpr int kColumnDefaults[4] = {200, 50, 50, 50};
-constexpr wchar_t kDefaultPatterns[] = L"*.mp?;*.wma;*.asf;*.wav;*.og?;*.aac";
+constexpr wchar_t kDefaultPatterns[] = L"*.mp?;*.wma;*.asf;*.wav;*.og?;*.aac;*.flac;*.opus;*.m4a;*.wv;*.ape;*.tak";
 
 std::wstring decimal(int value) {
     wchar_t text[16];

@@ -6,7 +6,6 @@
 #include <uuids.h>
 #include <vfwmsgs.h>
 
-#include <cstring>
 #include <new>
 
 namespace melodrift {
@@ -24,6 +23,15 @@ MemAsyncReader::MemAsyncReader(MemSourceFilter& filter)
 
 // Requests still queued are dropped without touching their samples.
 MemAsyncReader::~MemAsyncReader() = default;
+
+void MemAsyncReader::setSource(std::unique_ptr<StreamSource> source) {
+    source_ = std::move(source);
+    size_ = source_ ? static_cast<LONGLONG>(source_->size()) : 0;
+}
+
+void MemAsyncReader::setData(std::vector<uint8_t>&& bytes) {
+    setSource(memoryStreamSource(std::make_shared<const std::vector<uint8_t>>(std::move(bytes))));
+}
 
 bool MemAsyncReader::flushing() const { return WaitForSingleObject(flushEvent_.get(), 0) == WAIT_OBJECT_0; }
 
@@ -65,7 +73,7 @@ HRESULT MemAsyncReader::Request(IMediaSample* sample, DWORD_PTR user) {
     if (!requestSignal_ || !flushEvent_) return E_OUTOFMEMORY;
     REFERENCE_TIME start = 0, stop = 0;
     if (sample->GetTime(&start, &stop) != S_OK) return VFW_E_SAMPLE_TIME_NOT_SET;
-    if (toBytes(start) >= static_cast<LONGLONG>(data_.size())) return kEndOfFile;
+    if (toBytes(start) >= size_) return kEndOfFile;
 
     const CriticalSectionLock queue(queueLock_);
     if (flushing()) return VFW_E_WRONG_STATE;
@@ -112,7 +120,7 @@ HRESULT MemAsyncReader::SyncReadAligned(IMediaSample* sample) {
     if (!sample) return E_POINTER;
     REFERENCE_TIME startTime = 0, stopTime = 0;
     if (sample->GetTime(&startTime, &stopTime) != S_OK) return E_FAIL;
-    const LONGLONG size = static_cast<LONGLONG>(data_.size());
+    const LONGLONG size = size_;
     const LONGLONG start = toBytes(startTime);
     LONGLONG stop = toBytes(stopTime);
     if (start < 0) return E_FAIL;
@@ -126,7 +134,7 @@ HRESULT MemAsyncReader::SyncReadAligned(IMediaSample* sample) {
     if (FAILED(hr)) return hr;
     if (!buffer) return E_POINTER;
     const LONG length = static_cast<LONG>(stop - start);
-    std::memcpy(buffer, data_.data() + start, length);
+    if (!source_->read(start, buffer, length)) return E_FAIL;
     if (endOfFile) {
         REFERENCE_TIME newStart = toTime(start), newStop = toTime(size);
         hr = sample->SetTime(&newStart, &newStop);
@@ -140,17 +148,17 @@ HRESULT MemAsyncReader::SyncReadAligned(IMediaSample* sample) {
 
 HRESULT MemAsyncReader::SyncRead(LONGLONG position, LONG length, BYTE* buffer) {
     if (!buffer) return E_POINTER;
-    const LONGLONG size = static_cast<LONGLONG>(data_.size());
+    const LONGLONG size = size_;
     if (position < 0 || length < 0 || position >= size) return E_FAIL;
     const bool cut = position + length > size;
     const LONGLONG count = cut ? size - position : length;
-    std::memcpy(buffer, data_.data() + position, static_cast<size_t>(count));
+    if (!source_->read(position, buffer, static_cast<size_t>(count))) return E_FAIL;
     return cut ? S_FALSE : S_OK;
 }
 
 HRESULT MemAsyncReader::Length(LONGLONG* total, LONGLONG* available) {
     if (!total || !available) return E_POINTER;
-    *total = *available = static_cast<LONGLONG>(data_.size());
+    *total = *available = size_;
     return S_OK;
 }
 

@@ -4,9 +4,11 @@
 #include "base/com_object.h"
 #include "base/critical_section.h"
 #include "playback/dshow_interfaces.h"
+#include "playback/stream_source.h"
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -14,7 +16,7 @@ namespace melodrift {
 
 class MemSourceFilter;
 
-// The output pin's IAsyncReader: serves the bytes it owns to the downstream parser.
+// The output pin's IAsyncReader: serves the bytes of its stream source to the downstream parser.
 // A member of MemSourceFilter, whose reference count it shares. It has no thread of its
 // own: a queued request is carried out by the WaitForNext call that collects it.
 // Sample times are byte positions times 10 000 000 unless the pin's
@@ -26,9 +28,9 @@ public:
     MemAsyncReader(const MemAsyncReader&) = delete;
     MemAsyncReader& operator=(const MemAsyncReader&) = delete;
 
-    // Takes over the stream's bytes; call once, before the pin is rendered.
-    void setData(std::vector<uint8_t>&& bytes) { data_ = std::move(bytes); }
-    const std::vector<uint8_t>& data() const { return data_; }
+    // Takes over the stream to serve; call once, before the pin is rendered.
+    void setSource(std::unique_ptr<StreamSource> source);
+    void setData(std::vector<uint8_t>&& bytes);
 
     HRESULT STDMETHODCALLTYPE RequestAllocator(IMemAllocator* preferred, ALLOCATOR_PROPERTIES* properties,
                                                IMemAllocator** actual) override;
@@ -45,7 +47,8 @@ private:
     LONGLONG toBytes(LONGLONG time) const;
     LONGLONG toTime(LONGLONG bytes) const;
 
-    std::vector<uint8_t> data_;
+    std::unique_ptr<StreamSource> source_;
+    LONGLONG size_ = 0;
     // One count per queued request: the count always equals requests_.size() while
     // queueLock_ is free, so a wake-up on it always finds a request.
     KernelHandle requestSignal_;

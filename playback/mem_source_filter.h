@@ -12,14 +12,14 @@
 
 namespace melodrift {
 
-// A source filter that serves a byte buffer held in memory (an archive entry
-// decompressed whole) through one output pin, so that it plays without a temporary file.
+// A source filter that serves a stream source (an archive entry decompressed whole, or
+// audio decoded as it is read) through one output pin, so that it plays without a temporary file.
 //
 // Use:
 //   const auto filter = ComPtr<MemSourceFilter>::attach(new (std::nothrow) MemSourceFilter);
 //   graph->AddFilter(filter.get(), L"MemSource");          // the graph keeps its own reference
-//   filter->outputPin()->detectMediaType(bytes);
-//   filter->outputPin()->reader().setData(std::move(bytes));
+//   filter->outputPin()->detectMediaType(source->head(4096));
+//   filter->outputPin()->reader().setSource(std::move(source));
 //   graph->Render(filter->outputPin());
 //
 // The pin, the reader and the timestamp-scaling object live inside this one allocation

@@ -11,7 +11,7 @@ namespace {
 std::atomic<uint32_t> lastSerial{0};
 }  // namespace
 
-Player::Player(SourceRenderer& renderer, const std::wstring& folderPath, const std::wstring& itemName,
+Player::Player(const SourceRenderer& renderer, const std::wstring& folderPath, const std::wstring& itemName,
                HWND notifyWindow, UINT graphEventMessage, UINT completionMessage)
     : notifyWindow_(notifyWindow),
       graphEventMessage_(graphEventMessage),

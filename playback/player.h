@@ -17,7 +17,7 @@ constexpr int64_t kMediaTimePerSecond = 10000000;
 // volume is in hundredths of a decibel, -10000 (silent) to 0 (full).
 class Player {
 public:
-    Player(SourceRenderer& renderer, const std::wstring& folderPath, const std::wstring& itemName,
+    Player(const SourceRenderer& renderer, const std::wstring& folderPath, const std::wstring& itemName,
            HWND notifyWindow, UINT graphEventMessage, UINT completionMessage);
     virtual ~Player();
     Player(const Player&) = delete;

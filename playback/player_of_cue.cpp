@@ -2,20 +2,10 @@
 
 namespace melodrift {
 
-namespace {
-
-// The renderer is a temporary that lives until the base constructor has returned.
-SourceRenderer& lvalue(FileSourceRenderer&& renderer) {
-    return renderer;
-}
-
-}  // namespace
-
-PlayerOfCue::PlayerOfCue(const std::wstring& audioPath, const std::wstring& folderPath,
-                         const std::wstring& itemName, int64_t trackStart, int64_t trackStop, HWND notifyWindow,
-                         UINT graphEventMessage, UINT completionMessage)
-    : Player(lvalue(FileSourceRenderer(audioPath)), folderPath, itemName, notifyWindow, graphEventMessage,
-             completionMessage),
+PlayerOfCue::PlayerOfCue(const SourceRenderer& audio, const std::wstring& folderPath, const std::wstring& itemName,
+                         int64_t trackStart, int64_t trackStop, HWND notifyWindow, UINT graphEventMessage,
+                         UINT completionMessage)
+    : Player(audio, folderPath, itemName, notifyWindow, graphEventMessage, completionMessage),
       trackStart_(trackStart < 0 ? 0 : trackStart),
       // A stop before the start is no range: such a track runs to its file's end.
       trackStop_(trackStop < trackStart_ ? -1 : trackStop) {

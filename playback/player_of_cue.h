@@ -8,7 +8,7 @@ namespace melodrift {
 class PlayerOfCue : public Player {
 public:
     // trackStop -1: up to the end of the file.
-    PlayerOfCue(const std::wstring& audioPath, const std::wstring& folderPath, const std::wstring& itemName,
+    PlayerOfCue(const SourceRenderer& audio, const std::wstring& folderPath, const std::wstring& itemName,
                 int64_t trackStart, int64_t trackStop, HWND notifyWindow, UINT graphEventMessage,
                 UINT completionMessage);
 

@@ -80,8 +80,11 @@ fetch_7zip() {
 }
 
 build_project() {
+  local ffmpeg
+  ffmpeg="$(bash "$REPO_DIR/tools/build_ffmpeg.sh" "$ARCH")"
   say "Building ($ARCH)"
-  cmake -S "$REPO_DIR" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" >/dev/null
+  cmake -S "$REPO_DIR" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" \
+    -DMELODRIFT_FFMPEG_DIR="$ffmpeg" >/dev/null
   cmake --build "$BUILD_DIR" -j"$(nproc)" -- --no-print-directory
 }
 

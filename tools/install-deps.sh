@@ -10,7 +10,8 @@ packages=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good libpulse0
   pulseaudio pulseaudio-utils
   xvfb x11-apps x11-utils imagemagick
-  7zip lame flac sox python3
+  7zip lame sox python3
+  nasm dpkg-dev flac ffmpeg opus-tools vorbis-tools wavpack
 )
 for arch in "$@"; do
   [ "$arch" = x86 ] && packages+=(wine32:i386 gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386 libpulse0:i386)

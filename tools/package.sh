@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Writes the release of one build: dist/melodrift-VERSION-ARCH.zip, holding one folder
 # melodrift-VERSION-ARCH/ with the exe, the 7z.dll of that architecture, 7-Zip's
-# licence and readme (which must travel with the DLL) and our readme.txt.
+# licence and readme (which must travel with the DLL), FFmpeg's DLLs with their licence
+# and source note, and our readme.txt.
 # usage: tools/package.sh BUILD_DIR
 set -euo pipefail
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -15,6 +16,8 @@ folder="$stage/$name"
 mkdir -p "$folder" "$repo/dist"
 cp "$build/bin/melodrift.exe" "$build/deps/7z.dll" "$build/deps/License.txt" "$folder/"
 cp "$build/deps/readme.txt" "$folder/7-Zip-readme.txt"
+# FFmpeg's decoder DLLs, its licence and where they were built from.
+cp "$build"/bin/av*.dll "$build"/bin/swresample-*.dll "$build"/deps/ffmpeg/* "$folder/"
 # Windows line ends and a byte-order mark, so that any editor shows the Japanese text.
 { printf '\357\273\277'
   sed -e "s/@VERSION@/$version/; s/@ARCH@/$arch/" -e 's/$/\r/' "$repo/res/release/readme.txt"; } > "$folder/readme.txt"

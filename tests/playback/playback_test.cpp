@@ -25,13 +25,13 @@ protected:
         test::restartEngineWith();
     }
     std::shared_ptr<Player> file(const std::wstring& name) {
-        const std::wstring path = test::audioFixture(name);  // the renderer keeps a pointer to it
-        FileSourceRenderer renderer(path);
+        const FileSourceRenderer renderer(test::audioFixture(name));
         return std::make_shared<Player>(renderer, L"C:\\folder", name, window.window(), NotifyWindow::kGraphEvent,
                                         NotifyWindow::kTrackEnd);
     }
     std::shared_ptr<Player> track(int64_t start, int64_t stop, const wchar_t* name = L"album_3x3s.wav") {
-        return std::make_shared<PlayerOfCue>(test::audioFixture(name), L"C:\\album.cue", L"02 Middle", start, stop,
+        const FileSourceRenderer audio(test::audioFixture(name));
+        return std::make_shared<PlayerOfCue>(audio, L"C:\\album.cue", L"02 Middle", start, stop,
                                              window.window(), NotifyWindow::kGraphEvent, NotifyWindow::kTrackEnd);
     }
     // An item as its folder plays it; without a name the folder's first .wav item.
@@ -79,6 +79,23 @@ TEST_F(Playback, FilesTracksAndEntriesPlayTheirWholeRangeAtTheVolumeSetAndWhatCa
         {"track past its file's end", [&] { return track(20 * kSecond, -1); }, 0, 0, 880, -1, 0.1, {440, 660}},
         {"7z mp3", [&] { return entry(L"music.7z", L"disc2\\01.mp3"); }, 0, 4, 880, 2.7, 4.3, {}},
         {"path beyond MAX_PATH", [&] { return entry(L"long_name.zip"); }, 0, 3, 440, 1.7, 3.3, {}},
+        // Decoded by the program itself: 2.5 seconds of 523 Hz each.
+        {"flac", [&] { return file(L"tone_16.flac"); }, 0, 2, 523, 1.2, 2.8, {}},
+        {"flac 24-bit", [&] { return file(L"tone_24.flac"); }, 0, 2, 523, 1.2, 2.8, {}},
+        {"flac mono", [&] { return file(L"tone_mono.flac"); }, 0, 2, 523, 1.2, 2.8, {}},
+        {"flac 6 channels", [&] { return file(L"tone_6ch.flac"); }, 0, 2, 523, 1.2, 2.8, {}},
+        {"flac without its total", [&] { return file(L"tone_no_total.flac"); }, 0, 2, 523, 1.2, 2.8, {}},
+        {"ogg vorbis", [&] { return file(L"tone.ogg"); }, 0, 2, 523, 1.2, 2.8, {}},
+        {"opus", [&] { return file(L"tone.opus"); }, 0, 2, 523, 1.2, 2.8, {}},
+        {"m4a aac", [&] { return file(L"tone_aac.m4a"); }, 0, 2, 523, 1.2, 2.8, {}},
+        {"m4a alac", [&] { return file(L"tone_alac.m4a"); }, 0, 2, 523, 1.2, 2.8, {}},
+        {"adts aac", [&] { return file(L"tone.aac"); }, 0, 2, 523, 1.2, 2.8, {}},
+        {"wavpack", [&] { return file(L"tone.wv"); }, 0, 2, 523, 1.2, 2.8, {}},
+        {"truncated flac", [&] { return file(L"truncated.flac"); }, 0, 0, 523, 0.3, 1.2, {}},
+        {"7z flac", [&] { return entry(L"encoded.7z", L"tone_16.flac"); }, 0, 2, 523, 1.2, 2.8, {}},
+        {"zip opus", [&] { return entry(L"encoded.zip", L"tone.opus"); }, 0, 2, 523, 1.2, 2.8, {}},
+        {"flac image track", [&] { return track(3 * kSecond, 6 * kSecond, L"album_3x3s.flac"); }, 0, 3, 660, 1.7,
+         3.3, {440, 880}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -98,7 +115,8 @@ TEST_F(Playback, FilesTracksAndEntriesPlayTheirWholeRangeAtTheVolumeSetAndWhatCa
     const size_t start = recording.mark();
     const std::shared_ptr<Player> unreadable[] = {file(L"missing.wav"), file(L"not_audio.mp3"),
                                                   track(0, -1, L"missing.wav"), entry(L"music.7z", L"notes.txt"),
-                                                  entry(L"music.7z", L"no such entry.wav")};
+                                                  entry(L"music.7z", L"no such entry.wav"), file(L"garbage.flac"),
+                                                  file(L"empty.flac"), file(L"garbage.m4a")};
     for (const auto& player : unreadable) {
         ASSERT_TRUE(player);
         EXPECT_FALSE(player->play() || player->stop() || player->setVolume(-500));

@@ -19,7 +19,7 @@ namespace {
 using Names = std::vector<std::wstring>;
 const std::wstring kExe = test::environmentVariable(L"MELODRIFT_EXE");
 const std::wstring kFixtures = test::environmentVariable(L"MELODRIFT_FIXTURES");
-const wchar_t kDefaultPlayable[] = L"Playable=*.mp?;*.wma;*.asf;*.wav;*.og?;*.aac\r\n";
+const wchar_t kDefaultPlayable[] = L"Playable=*.mp?;*.wma;*.asf;*.wav;*.og?;*.aac;*.flac;*.opus;*.m4a;*.wv;*.ape;*.tak\r\n";
 
 // One run of the program: started on construction, killed if a test leaves it running.
 class ProgramRun {
@@ -121,8 +121,10 @@ TEST(Program, InstallationsRunSideBySideEachWithItsOwnSettings) {
                    {dir.file(L"c"), {L"my.player-config.txt", L"my.player-state.txt", L"my.player.exe"}},
                    {dir.file(L"d"), {L"player", L"player-config.txt", L"player-state.txt"}},
                    {dir.file(L"音楽.v2"), {L"プレーヤー-config.txt", L"プレーヤー-state.txt", L"プレーヤー.exe"}},
-                   {release, {L"7-Zip-readme.txt", L"7z.dll", L"License.txt", L"melodrift-config.txt",
-                              L"melodrift-state.txt", L"melodrift.exe", L"readme.txt"}}};
+                   {release, {L"7-Zip-readme.txt", L"7z.dll", L"COPYING.LGPLv2.1", L"License.txt",
+                              L"avcodec-59.dll", L"avformat-59.dll", L"avutil-57.dll", L"ffmpeg-source.txt",
+                              L"melodrift-config.txt", L"melodrift-state.txt", L"melodrift.exe", L"readme.txt",
+                              L"swresample-4.dll"}}};
     for (const auto& [folder, files] : written) EXPECT_EQ(test::fileNamesIn(folder), files);
     EXPECT_EQ(test::readBytes(dir.file(L"melodrift-config.txt")),
               test::utf16le(std::wstring(L"Favorite[00]=\r\nHidden=\r\n") + kDefaultPlayable));
@@ -138,7 +140,7 @@ TEST(Program, InstallationsRunSideBySideEachWithItsOwnSettings) {
 
 // A player started on a file plays it; later starts of the same installation hand it their
 // paths (or bring it to the front), write no settings and end. The player keeps its settings
-// when the session ends.
+// when the session ends. The copy has no FFmpeg beside it: it plays what the platform plays.
 TEST(Program, LaterStartsHandTheirPathsToTheRunningPlayer) {
     if (test::Recording::path().empty()) GTEST_SKIP() << "no sound server recording in this run";
     test::TempDir dir;

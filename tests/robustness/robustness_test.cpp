@@ -1,6 +1,8 @@
 // Hostile input through the real parsers; fixed seeds, MELODRIFT_FUZZ_SCALE (tools/fuzz.sh) times the cases.
 #include "archive/archive.h"
 #include "archive/archive_fixtures.h"
+#include "decoding/encoded_input.h"
+#include "decoding/wave_stream.h"
 #include "library/cue_sheet.h"
 #include "library/folder_zip.h"
 #include "playback/check_string.h"
@@ -170,6 +172,33 @@ TEST_F(DamagedArchives, ListAndExtractOrFailCleanly) {
         }
         FolderZip folder(dir.file(L"damaged-" + sources[source]), {L"*"});  // its sheets read from damaged bytes
         for (FolderItem item; folder.nextItem({L"*"}, item, true);) ASSERT_FALSE(item.name.empty()) << "case " << i;
+    }
+}
+
+// Damaged audio of each format the program decodes opens or is refused, and reads from front to back, and
+// from any point, without a fault and within its stated size.
+TEST(HostileInput, DamagedAudioDecodesOrIsRefused) {
+    const Words sources{L"tone_16.flac", L"tone.ogg", L"tone.opus", L"tone_aac.m4a",
+                        L"tone_alac.m4a", L"tone.aac", L"tone.wv"};
+    std::vector<std::string> originals;
+    for (const std::wstring& source : sources) originals.push_back(test::readBytes(test::audioFixture(source)));
+    constexpr uint64_t kMostBytes = 64u << 20;
+    std::vector<uint8_t> buffer(64 * 1024);
+    for (size_t i = 0; i < scaled(70); ++i) {
+        Mutator mutator(i);
+        const std::string bytes = mutator.damage(originals[i % sources.size()]);
+        const auto shared = std::make_shared<const std::vector<uint8_t>>(bytes.begin(), bytes.end());
+        auto decoder = AudioDecoder::open(memoryInput(shared), AudioDecoder::Channels::AsRecorded);
+        if (!decoder) continue;
+        WaveStream wave(std::move(decoder));
+        ASSERT_LT(wave.size(), kMostBytes) << "case " << i;
+        const uint64_t jump = mutator.below(static_cast<size_t>(wave.size()));
+        for (uint64_t at : {jump, uint64_t(0)}) {
+            for (; at < wave.size(); at += buffer.size()) {
+                const size_t length = static_cast<size_t>(std::min<uint64_t>(buffer.size(), wave.size() - at));
+                ASSERT_TRUE(wave.read(at, buffer.data(), length)) << "case " << i;
+            }
+        }
     }
 }
 
