@@ -20,6 +20,11 @@ void fillTrackItem(const CueTrack& track, FolderItem& out) {
     out.modified = FILETIME{};
 }
 
+const CueTrack* trackTitled(const std::vector<CueTrack>& tracks, const std::wstring& title) {
+    const auto track = std::find_if(tracks.begin(), tracks.end(), [&](const CueTrack& t) { return t.title == title; });
+    return track == tracks.end() ? nullptr : &*track;
+}
+
 bool FolderCue::nextItem(const std::vector<std::wstring>&, FolderItem& out, const bool&) {
     if (cursor_ >= tracks_.size()) return false;
     fillTrackItem(tracks_[cursor_++], out);
@@ -36,9 +41,8 @@ const std::wstring& FolderCue::path() const {
 
 std::shared_ptr<Player> FolderCue::createPlayer(const std::wstring& itemName, HWND notifyWindow,
                                                 UINT graphEventMessage, UINT completionMessage) {
-    const auto track = std::find_if(tracks_.begin(), tracks_.end(),
-                                    [&](const CueTrack& t) { return t.title == itemName; });
-    if (track == tracks_.end()) return nullptr;
+    const CueTrack* track = trackTitled(tracks_, itemName);
+    if (!track) return nullptr;
     const FileSourceRenderer audio(literalPath(track->filePath));
     return std::make_shared<PlayerOfCue>(audio, path_, itemName, track->start, track->stop, notifyWindow,
                                          graphEventMessage, completionMessage);

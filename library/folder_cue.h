@@ -12,6 +12,8 @@ namespace melodrift {
 
 // A track as the file list shows it: named by its title, of type "cue", without size or time.
 void fillTrackItem(const CueTrack& track, FolderItem& out);
+// The first track of that title exactly; null when none has it.
+const CueTrack* trackTitled(const std::vector<CueTrack>& tracks, const std::wstring& title);
 
 // A CUE sheet as a folder: its tracks are the items, named by their titles.
 class FolderCue : public Folder {

@@ -3,7 +3,7 @@
 #include "base/paths.h"
 #include "library/archive_sheets.h"
 #include "library/folder_cue.h"
-#include "playback/player.h"
+#include "playback/player_of_cue.h"
 #include "playback/source_renderer.h"
 
 #include <shlwapi.h>
@@ -66,8 +66,22 @@ const std::wstring& FolderZip::path() const { return path_; }
 
 std::shared_ptr<Player> FolderZip::createPlayer(const std::wstring& itemName, HWND notifyWindow,
                                                 UINT graphEventMessage, UINT completionMessage) {
+    if (const CueTrack* track = trackTitled(tracks_, itemName)) {
+        const MemorySourceRenderer audio(image(track->filePath));
+        return std::make_shared<PlayerOfCue>(audio, path_, itemName, track->start, track->stop, notifyWindow,
+                                             graphEventMessage, completionMessage);
+    }
     const ZipSourceRenderer renderer(archive_, itemName);
     return std::make_shared<Player>(renderer, path_, itemName, notifyWindow, graphEventMessage, completionMessage);
+}
+
+std::shared_ptr<const std::vector<uint8_t>> FolderZip::image(const std::wstring& entryName) {
+    // An image that gave nothing is tried again: memory may have run short.
+    if (image_ && !image_->empty() && imageName_ == entryName) return image_;
+    image_.reset();  // gone before the next is made, unless a player still holds it
+    image_ = std::make_shared<const std::vector<uint8_t>>(archive_->extract(entryName));
+    imageName_ = entryName;
+    return image_;
 }
 
 }  // namespace melodrift

@@ -5,6 +5,7 @@
 #include "library/folder.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -42,12 +43,17 @@ private:
     };
 
     void listItems(const std::vector<std::wstring>& playable);
+    std::shared_ptr<const std::vector<uint8_t>> image(const std::wstring& entryName);
 
     std::wstring path_;
     std::shared_ptr<Archive> archive_;
     std::vector<CueTrack> tracks_;  // filePath: the inner path of the entry the track plays from
     std::vector<Row> rows_;
     size_t cursor_ = 0;
+    // The last image a track was played from, shared with its players: the next track of the
+    // same image plays from these bytes without a second extraction.
+    std::wstring imageName_;
+    std::shared_ptr<const std::vector<uint8_t>> image_;
 };
 
 }  // namespace melodrift

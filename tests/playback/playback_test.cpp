@@ -35,16 +35,18 @@ protected:
                                              window.window(), NotifyWindow::kGraphEvent, NotifyWindow::kTrackEnd);
     }
     // An item as its folder plays it; without a name the folder's first .wav item.
-    std::shared_ptr<Player> item(const std::wstring& folderPath, const std::wstring& name = L"") {
-        const auto folder = openFolder(folderPath, nullptr, {L"*.wav", L"*.flac"});
+    std::shared_ptr<Player> item(const std::shared_ptr<Folder>& folder, const std::wstring& name = L"") {
         FolderItem item{name};
         const bool keepGoing = true;
         EXPECT_TRUE(folder && (!name.empty() || folder->nextItem({L"*.wav"}, item, keepGoing)));
         if (!folder) return nullptr;
         auto player = folder->createPlayer(item.name, window.window(), NotifyWindow::kGraphEvent,
                                            NotifyWindow::kTrackEnd);
-        EXPECT_EQ(std::make_pair(player->folderPath(), player->itemName()), std::make_pair(folderPath, item.name));
+        EXPECT_EQ(std::make_pair(player->folderPath(), player->itemName()), std::make_pair(folder->path(), item.name));
         return player;
+    }
+    std::shared_ptr<Player> item(const std::wstring& folderPath, const std::wstring& name = L"") {
+        return item(openFolder(folderPath, nullptr, {L"*.wav", L"*.flac"}), name);
     }
     // An archive's entry, played from memory.
     std::shared_ptr<Player> entry(const wchar_t* archive, const std::wstring& name = L"") {
@@ -67,6 +69,8 @@ TEST_F(Playback, FilesTracksAndEntriesPlayTheirWholeRangeAtTheVolumeSetAndWhatCa
     ASSERT_TRUE(CopyFileW(test::audioFixture(L"album_3x3s.flac").c_str(), rip.file(L"album.flac").c_str(), FALSE));
     test::writeBytes(rip.file(L"album.cue"), "FILE \"album.wav\" WAVE\r\nTRACK 01 AUDIO\r\nINDEX 01 00:00:00\r\n"
                                              "TRACK 02 AUDIO\r\nINDEX 01 00:03:00\r\n");
+    // One folder plays its album's tracks in turn, from the image it extracted for the first.
+    const auto album = openFolder(test::archiveFixture(L"album.zip"), nullptr, {L"*.flac"});
     // A new graph may lose up to a second at its start and a little at its end.
     const struct { const char* name; std::function<std::shared_ptr<Player>()> open; int32_t volume, duration;
                    double tone, least, most; std::vector<double> absent; } rows[] = {
@@ -76,6 +80,10 @@ TEST_F(Playback, FilesTracksAndEntriesPlayTheirWholeRangeAtTheVolumeSetAndWhatCa
         {"last track", [&] { return track(6 * kSecond, -1); }, 250, 3, 880, 1.7, 3.3, {660}},  // clamped to 0
         {"sheet's track from the FLAC", [&] { return item(rip.file(L"album.cue"), L"01"); }, 0, 3, 440, 1.7, 3.3,
          {660}},
+        {"zip album's first", [&] { return item(album, L"01 序曲 - バンド"); }, 0, 3, 440, 1.7, 3.3, {660}},
+        {"zip album's second", [&] { return item(album, L"02 ライブ - バンド"); }, 0, 3, 660, 1.7, 3.3, {440, 880}},
+        {"zip album's last", [&] { return item(album, L"03 終曲 - 客演"); }, 0, 3, 880, 1.7, 3.3, {660}},
+        {"7z album's second", [&] { return entry(L"album.7z", L"02 ライブ - バンド"); }, 0, 3, 660, 1.7, 3.3, {440, 880}},
         {"track past its file's end", [&] { return track(20 * kSecond, -1); }, 0, 0, 880, -1, 0.1, {440, 660}},
         {"7z mp3", [&] { return entry(L"music.7z", L"disc2\\01.mp3"); }, 0, 4, 880, 2.7, 4.3, {}},
         {"path beyond MAX_PATH", [&] { return entry(L"long_name.zip"); }, 0, 3, 440, 1.7, 3.3, {}},
