@@ -152,7 +152,10 @@ LRESULT MainWindow::handleMessage(HWND h, UINT message, WPARAM wParam, LPARAM lP
         openHandedOverPath();
         return 0;
     case MSG_GRAPH_EVENT:
-        return reinterpret_cast<Player*>(lParam)->handleGraphEvents();
+        // Any process may post this to a window it finds by class: only the serial of the
+        // current player has its events drained.
+        if (player && lParam == LPARAM(player->serial())) player->handleGraphEvents();
+        return 0;
     case MSG_TRACK_END:
         // A completion queued before its player was stopped or replaced must not move on.
         if (player && lParam == LPARAM(player->serial())) onTrackEnd();

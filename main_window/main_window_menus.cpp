@@ -25,6 +25,16 @@ private:
     MenuHandle menu_;
 };
 
+// A menu takes "&" as the mark of the letter after it; a path shows its own "&" doubled.
+std::wstring menuText(const std::wstring& text) {
+    std::wstring escaped;
+    for (wchar_t c : text) {
+        if (c == L'&') escaped += L'&';
+        escaped += c;
+    }
+    return escaped;
+}
+
 }  // namespace
 
 void MainWindow::onCommand(int id) {
@@ -79,20 +89,15 @@ void MainWindow::showVolumePopup() {
 }
 
 void MainWindow::showFavoritesMenu() {
-    const std::vector<HTREEITEM> favorites = tree->favoriteNodes();
-    if (favorites.empty()) return;
+    std::vector<std::wstring> paths;
+    for (HTREEITEM favorite : tree->favoriteNodes()) paths.push_back(tree->nodePath(favorite));
+    if (paths.empty()) return;
     PopupMenu menu;
-    for (size_t i = 0; i < favorites.size(); ++i)
-        AppendMenuW(menu.get(), MF_STRING, i + 1, tree->nodePath(favorites[i]).c_str());
+    for (size_t i = 0; i < paths.size(); ++i) AppendMenuW(menu.get(), MF_STRING, i + 1, menuText(paths[i]).c_str());
     const POINT at = toolbar->buttonCorner(ID_FAVORITES);
     const int chosen = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, window(), nullptr);
-    if (chosen < 1 || chosen > static_cast<int>(favorites.size())) return;
-    // The menu's own text, read at its full length.
-    const int length = GetMenuStringW(menu.get(), chosen, nullptr, 0, MF_BYCOMMAND);
-    std::wstring path(length + 1, L'\0');
-    GetMenuStringW(menu.get(), chosen, &path[0], length + 1, MF_BYCOMMAND);
-    path.resize(length);
-    tree->selectPath(path);
+    if (chosen < 1 || chosen > static_cast<int>(paths.size())) return;
+    tree->selectPath(paths[static_cast<size_t>(chosen - 1)]);
     if (HTREEITEM selected = tree->selectedNode()) tree->expand(selected);
 }
 

@@ -27,11 +27,8 @@ std::wstring decimal(int value) {
     return text;
 }
 
-// State keys assigned as text also mark the store changed.
-void putState(const wchar_t* key, int value) {
-    stateStore.entry(key) = decimal(value);
-    stateStore.markDirty();
-}
+// State keys assigned as text.
+void putState(const wchar_t* key, int value) { stateStore.entry(key) = decimal(value); }
 
 }  // namespace
 
@@ -122,7 +119,6 @@ void MainWindow::saveSettings() {
         const std::wstring path = tree->nodePath(favorites[k]);
         if (lstrcmpiW(configStore.getString(key, L"").c_str(), path.c_str()) != 0) {
             configStore.entry(key) = path;
-            configStore.markDirty();
         }
     }
     // A favourite removed in the tree must not come back at the next start: the keys
@@ -131,7 +127,6 @@ void MainWindow::saveSettings() {
         const auto stored = configStore.entries().find(favoriteKey(n));
         if (stored == configStore.entries().end() || stored->second.empty()) break;
         configStore.entry(favoriteKey(n)).clear();
-        configStore.markDirty();
     }
 
     if (player) {
@@ -142,7 +137,6 @@ void MainWindow::saveSettings() {
         const int current = fileList->currentIndex();
         stateStore.entry(L"LastFile") = folder && current >= 0 ? fileList->itemText(current) : std::wstring();
     }
-    stateStore.markDirty();
 
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;

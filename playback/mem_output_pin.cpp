@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace melodrift {
 namespace {
@@ -52,6 +53,9 @@ MemAsyncReader& MemOutputPin::reader() { return owner_.reader(); }
 
 HRESULT MemOutputPin::Connect(IPin* receivePin, const AM_MEDIA_TYPE* type) {
     if (!receivePin) return E_POINTER;
+    // Held while the receiver accepts, as Wine's source pins do: the receiver may call
+    // back on this thread, and nobody else sees a connection half made.
+    const CriticalSectionLock lock(owner_.filterLock());
     if (connectedTo_) return VFW_E_ALREADY_CONNECTED;
     if (owner_.state() != State_Stopped) return VFW_E_NOT_STOPPED;
 
@@ -90,7 +94,7 @@ HRESULT MemOutputPin::tryOwnTypes(IPin* receivePin, const GUID* majortype, const
 }
 
 HRESULT MemOutputPin::attempt(IPin* receivePin, AM_MEDIA_TYPE* type) {
-    connectedTo_ = receivePin;
+    connectedTo_ = ComPtr<IPin>::retain(receivePin);
     connectionType_ = type;
     readerRequested_ = false;
     HRESULT hr = receivePin->ReceiveConnection(this, type);
@@ -102,7 +106,7 @@ HRESULT MemOutputPin::attempt(IPin* receivePin, AM_MEDIA_TYPE* type) {
     if (FAILED(hr)) {
         deleteMediaType(connectionType_);
         connectionType_ = nullptr;
-        connectedTo_ = nullptr;
+        connectedTo_.reset();
         return hr;
     }
     return S_OK;
@@ -111,17 +115,20 @@ HRESULT MemOutputPin::attempt(IPin* receivePin, AM_MEDIA_TYPE* type) {
 HRESULT MemOutputPin::ReceiveConnection(IPin*, const AM_MEDIA_TYPE*) { return E_NOTIMPL; }
 
 HRESULT MemOutputPin::Disconnect() {
+    ComPtr<IPin> released;  // let go after the lock: the peer's last release may call back
+    const CriticalSectionLock lock(owner_.filterLock());
     if (!connectedTo_) return S_FALSE;
     if (owner_.state() != State_Stopped) return VFW_E_NOT_STOPPED;
     deleteMediaType(connectionType_);
     connectionType_ = nullptr;
-    connectedTo_ = nullptr;
+    std::swap(released, connectedTo_);
     return S_OK;
 }
 
 HRESULT MemOutputPin::ConnectedTo(IPin** pin) {
     if (!pin) return E_POINTER;
-    *pin = connectedTo_;
+    const CriticalSectionLock lock(owner_.filterLock());
+    *pin = connectedTo_.get();
     if (!*pin) return VFW_E_NOT_CONNECTED;
     (*pin)->AddRef();
     return S_OK;
@@ -129,6 +136,7 @@ HRESULT MemOutputPin::ConnectedTo(IPin** pin) {
 
 HRESULT MemOutputPin::ConnectionMediaType(AM_MEDIA_TYPE* type) {
     if (!type) return E_POINTER;
+    const CriticalSectionLock lock(owner_.filterLock());
     if (!connectedTo_ || !connectionType_) return VFW_E_NOT_CONNECTED;
     return copyMediaType(*type, *connectionType_);
 }

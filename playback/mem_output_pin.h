@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/com_object.h"
+#include "base/com_ptr.h"
 #include "playback/dshow_interfaces.h"
 
 #include <atomic>
@@ -59,8 +60,9 @@ private:
     HRESULT tryReceiverTypes(IPin* receivePin, const GUID* majortype, const GUID* subtype);
     HRESULT tryOwnTypes(IPin* receivePin, const GUID* majortype, const GUID* subtype);
 
+    // The connection, changed and read under the filter's lock.
     AM_MEDIA_TYPE* connectionType_ = nullptr;  // task memory, owned
-    IPin* connectedTo_ = nullptr;              // not counted
+    ComPtr<IPin> connectedTo_;
     AM_MEDIA_TYPE types_[2];
     ULONG typeCount_ = 1;
     // Set by QueryInterface for IAsyncReader, possibly from the receiver's thread.

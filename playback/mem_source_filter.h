@@ -33,6 +33,8 @@ public:
     MemAsyncReader& reader() { return reader_; }
     MemAMAsyncReaderTimestampScaling& timestampScaling() { return timestampScaling_; }
     FILTER_STATE state() const { return state_.load(); }
+    // The filter's lock, which the pin also takes to change or read its connection.
+    CriticalSection& filterLock() { return infoLock_; }
 
     // The identity of the pin and its reader and timestamp-scaling parts, which
     // share the filter's count.
@@ -59,7 +61,8 @@ private:
     MemAMAsyncReaderTimestampScaling timestampScaling_;
     MemAsyncReader reader_;
     std::atomic<FILTER_STATE> state_{State_Stopped};
-    // The graph may set the clock while another thread asks for it.
+    // The graph may set the clock while another thread asks for it; the pin's connection
+    // is guarded by it too (Wine's filter_cs).
     CriticalSection infoLock_;
     ComPtr<IReferenceClock> clock_;
     FILTER_INFO info_{};  // graph pointer not counted

@@ -28,7 +28,7 @@ Player::Player(const SourceRenderer& renderer, const std::wstring& folderPath, c
         FAILED(graphBuilder_.queryInto(mediaSeeking_)) || FAILED(graphBuilder_.queryInto(mediaEvent_)))
         return;
     hr = mediaEvent_->SetNotifyWindow(reinterpret_cast<OAHWND>(notifyWindow_), graphEventMessage_,
-                                      reinterpret_cast<LONG_PTR>(this));
+                                      LONG_PTR(serial_));
     if (FAILED(hr)) return;
     if (FAILED(renderer.render(graphBuilder_.get()))) return;
     state_ = Stopped;

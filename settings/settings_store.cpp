@@ -131,6 +131,7 @@ bool SettingsStore::save() {
         DeleteFileW(temporary.c_str());
         return false;
     }
+    dirty_ = false;  // the file holds every entry now
     return true;
 }
 
@@ -156,6 +157,7 @@ void SettingsStore::setInt(const std::wstring& key, int value) {
 }
 
 std::wstring& SettingsStore::entry(const std::wstring& key) {
+    dirty_ = true;
     return map_[key];
 }
 

@@ -12,7 +12,8 @@ struct CodeUnitLess {
 
 // A small key=value text file (UTF-16LE) held in memory as a sorted map.
 // Reads of missing keys insert their defaults; save() rewrites the file only
-// when something changed since load(), and never one that load() could not read.
+// when something changed since load() or the last save, and never one that load()
+// could not read.
 class SettingsStore {
 public:
     void load(const std::wstring& path);
@@ -22,7 +23,8 @@ public:
     const std::wstring& getString(const std::wstring& key, const wchar_t* defaultText);
     int getInt(const std::wstring& key, int defaultValue);
     void setInt(const std::wstring& key, int value);
-    // Does not mark the store changed; a caller that assigns through it calls markDirty().
+    // The value to change in place; the store counts as changed. Reads go through
+    // getString or entries().
     std::wstring& entry(const std::wstring& key);
 
     void markDirty() { dirty_ = true; }

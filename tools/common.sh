@@ -12,9 +12,17 @@ RUN_ARCHS=()
 export WINEDEBUG="${WINEDEBUG:--all}"
 # No Mono or Gecko installer prompts: the program needs neither.
 export WINEDLLOVERRIDES="mscoree,mshtml="
-export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 
 say() { printf '== %s\n' "$*"; }
+
+# The Japanese locale, once it exists: install-deps.sh generates it on a fresh machine, and
+# before that bash would warn about every assignment of a locale it cannot load.
+use_japanese_locale() {
+  if [ "$(LC_ALL=ja_JP.UTF-8 locale charmap 2>/dev/null)" = UTF-8 ]; then
+    export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+  fi
+}
+use_japanese_locale
 
 # Runs a 96-byte i386 Linux program that exits with 42. A kernel without 32-bit
 # support refuses it ("Exec format error"), and then 32-bit Wine cannot start either.
@@ -62,6 +70,7 @@ use_arch() {  # use_arch x86|x64
 install_dependencies() {
   say "Installing packages"
   bash "$REPO_DIR/tools/install-deps.sh" "${RUN_ARCHS[@]}"
+  use_japanese_locale
 }
 
 # The 7z.dll (and 7z.exe, for comparisons) of the current architecture from the npm
@@ -180,7 +189,7 @@ start_wine() {
 stage_demo_player() {
   local stage=$1
   rm -rf "$stage" && mkdir -p "$stage"
-  cp "$BUILD_DIR/bin/melodrift.exe" "$BUILD_DIR/bin/7z.dll" "$stage/"
+  cp "$BUILD_DIR/bin/melodrift.exe" "$BUILD_DIR/bin/7z.dll" "$BUILD_DIR"/bin/av*.dll "$BUILD_DIR"/bin/swresample-*.dll "$stage/"
   python3 "$REPO_DIR/tools/make_demo_library.py" "$stage/デモ"
   local demo="Z:${stage//\//\\}\\デモ"
   DEMO_FIRST_ITEM="$demo\\01 ド.wav"

@@ -9,7 +9,7 @@ count() {  # count FIND-ARGS...: non-blank lines of the files found
 
 # All program code lives in these folders, one per layer.
 program_dirs=()
-for dir in base settings archive playback library ui main_window app; do
+for dir in base settings archive decoding playback library ui main_window app; do
   [ -d "$dir" ] && program_dirs+=("$dir")
 done
 program=$(count "${program_dirs[@]}" \( -name '*.cpp' -o -name '*.h' \))

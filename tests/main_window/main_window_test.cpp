@@ -139,9 +139,11 @@ TEST_F(MainWindowTest, StoredStateComesBackClampedAndGoesBackWithTheUsersChanges
     std::wstring lower = b.path();  // a favourite differing only in case is saved as it was
     CharLowerW(&lower[0]);
     for (const wchar_t* name : {L"a.mp3", L"B.wav", L"notes.txt"}) test::writeBytes(b.file(name), "x");
-    ASSERT_TRUE(CreateDirectoryW(c.file(L"inner").c_str(), nullptr));
+    const std::wstring rnb = c.file(L"R&B") + L"\\";  // the menu shows the "&", not an underlined "B"
+    ASSERT_TRUE(CreateDirectoryW(rnb.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((rnb + L"inner").c_str(), nullptr));
     start(L"Playable=*.txt;;*.wav;\r\nFavorite[00]=" + a.path() + L"\r\nFavorite[01]=" + lower +
-              L"\r\nFavorite[02]=" + c.path() + L"\\\r\nFavorite[04]=D:\\kept\r\n",
+              L"\r\nFavorite[02]=" + rnb + L"\r\nFavorite[04]=D:\\kept\r\n",
           L"Volume=-20000\r\nRepeat=2\r\nRandom=1\r\nFileList.Column[0]=65656\r\nMainWnd.Splitter=120\r\nLastFolder=" +
               b.path() + L"\r\nLastFile=b.WAV\r\n");
     int widths[4];
@@ -157,15 +159,15 @@ TEST_F(MainWindowTest, StoredStateComesBackClampedAndGoesBackWithTheUsersChanges
     test::MenuWatcher favourites({VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
     click(ID_FAVORITES);
     favourites.stop();
-    EXPECT_EQ(favourites.texts, (Texts{a.path(), lower, c.path() + L"\\"}));
+    EXPECT_EQ(favourites.texts, (Texts{a.path(), lower, c.file(L"R&&B") + L"\\"}));
     ASSERT_TRUE(main->currentFolder());
-    EXPECT_EQ(main->currentFolder()->path(), c.path() + L"\\");  // the favourite itself, not its folder in a drive
+    EXPECT_EQ(main->currentFolder()->path(), rnb);  // the favourite itself, not its folder in a drive
     HWND tree = main->folderTree()->window();
     EXPECT_TRUE(TreeView_GetItemState(tree, TreeView_GetSelection(tree), TVIS_EXPANDED) & TVIS_EXPANDED);
     main->folderTree()->removeFavorite(main->folderTree()->favoriteNodes()[0]);
     close();
     // Beyond the first empty key nothing was read, so nothing there is touched.
-    expectSaved(configStore, {{L"Favorite[00]", lower}, {L"Favorite[01]", c.path() + L"\\"}, {L"Favorite[02]", L""},
+    expectSaved(configStore, {{L"Favorite[00]", lower}, {L"Favorite[01]", rnb}, {L"Favorite[02]", L""},
                               {L"Favorite[04]", L"D:\\kept"}});
     expectSaved(stateStore, {{L"Volume", L"-10000"}, {L"Repeat", L"2"}, {L"Random", L"0"}});
     // A show command that no placement holds (an empty value reads as SW_HIDE) shows the window normally;
@@ -245,6 +247,13 @@ TEST_F(MainWindowTest, PlaybackRunsOnThroughTheListAndTheButtonsFollowTheRepeatM
     EXPECT_TRUE(main->currentPlayer().get() == first && first->position() >= paused);
     SendMessageW(main->window(), MSG_TRACK_END, 0, LPARAM(first->serial()));
     EXPECT_TRUE(main->currentPlayer().get() == first && first->state() == Running && first->position() == 0);
+    // Any process may post the graph's message: one that names no current player changes nothing.
+    for (LPARAM bogus : {LPARAM(0), LPARAM(first), LPARAM(first->serial() + 1), LPARAM(-1)})
+        PostMessageW(main->window(), MSG_GRAPH_EVENT, 0, bogus);
+    for (MSG msg; PeekMessageW(&msg, main->window(), MSG_GRAPH_EVENT, MSG_GRAPH_EVENT, PM_REMOVE);)
+        DispatchMessageW(&msg);
+    EXPECT_EQ(main->currentPlayer().get(), first);
+    EXPECT_EQ(first->state(), Running);
     EXPECT_EQ(SendMessageW(seek, TBM_GETPOS, 0, 0), 0);
     SendMessageW(seek, TBM_SETPOS, TRUE, 2);
     click(ID_NEXT);  // a new item's thumb starts at its beginning

@@ -1,12 +1,14 @@
 // The in-memory source filter, its pin and its reader, called as a graph and a parser call them.
 #include "playback/check_string.h"
 #include "playback/mem_source_filter.h"
+#include "support/wait.h"
 
 #include <gtest/gtest.h>
 #include <uuids.h>
 #include <vfwmsgs.h>
 
 #include <climits>
+#include <functional>
 #include <future>
 #include <thread>
 
@@ -190,6 +192,31 @@ TEST(MemorySource, ReadsWithinTheStreamAFlushHandsRequestsBackAndItConnectsOnlyT
     EXPECT_EQ(std::make_pair(total, available), std::make_pair(1000LL, 1000LL));
     EXPECT_EQ(held->Release(), 0u);
     CoUninitialize();
+}
+
+// Held by the pin while connected, the peer outlives its other owners; the connection changes under the filter's
+// lock, so that another thread holding it sees no change until it lets go.
+TEST(MemorySource, TheConnectionHoldsItsPeerAndChangesUnderTheFiltersLock) {
+    auto source = ComPtr<MemSourceFilter>::attach(new MemSourceFilter);
+    MemOutputPin* pin = source->outputPin();
+    const auto parser = ComPtr<ReceivingPin>::attach(new ReceivingPin);
+    const auto references = [&] { return parser->AddRef(), parser->Release(); };
+    const ULONG unconnected = references();
+    CRITICAL_SECTION* lock = source->filterLock().get();
+    const struct { const char* name; std::function<HRESULT()> change; ULONG held; } changes[] = {
+        {"connect", [&] { return pin->Connect(parser.get(), nullptr); }, 1},
+        {"disconnect", [&] { return pin->Disconnect(); }, 0},
+    };
+    for (const auto& row : changes) {
+        SCOPED_TRACE(row.name);
+        EnterCriticalSection(lock);
+        auto changed = std::async(std::launch::async, row.change);
+        EXPECT_TRUE(test::waitUntil([&] { return lock->LockCount > 0; }, 10000)) << "it waits for the lock";
+        LeaveCriticalSection(lock);
+        EXPECT_EQ(changed.get(), S_OK);
+        const ULONG now = references();
+        EXPECT_EQ(now, unconnected + row.held);
+    }
 }
 
 TEST(CheckString, MatchesWhenEveryQuadrupleHoldsWithinTheData) {

@@ -56,9 +56,11 @@ protected:
     std::vector<int16_t> playToEnd(Player& player, const std::function<void()>& meanwhile = [] {}) {
         const size_t start = recording.mark();
         const int ended = window.completions;
+        window.current = &player;
         EXPECT_TRUE(player.play() && player.state() == Running);
         meanwhile();
         EXPECT_TRUE(window.waitForCompletion(ended)) << "no completion message";
+        window.current = nullptr;
         EXPECT_EQ(window.lastCompleted, LPARAM(player.serial())) << "the completion names its player";
         return recordedSince(start);
     }
@@ -137,7 +139,8 @@ TEST_F(Playback, FilesTracksAndEntriesPlayTheirWholeRangeAtTheVolumeSetAndWhatCa
 }
 
 // From memory a seek before playing skips ahead, and one back while playing flushes the running graph: what was
-// heard plays again. A track counts from its own start: 660 Hz for three seconds, then 880 Hz for three.
+// heard plays again. A track of a FLAC image counts from its own start: 660 Hz for three seconds, then 880 Hz
+// for three.
 TEST_F(Playback, SeekMovesStopPausesPlayResumesAndDestroyingARunningPlayerSilencesIt) {
     const auto disk = [] {
         return std::make_pair(test::snapshotTree(test::systemTempFolder()), test::snapshotTree(test::archivesDir()));
@@ -154,7 +157,7 @@ TEST_F(Playback, SeekMovesStopPausesPlayResumesAndDestroyingARunningPlayerSilenc
         EXPECT_EQ(disk(), before) << "nothing is written while an entry plays";
     }), 440);
     EXPECT_TRUE(tone.toneSeconds > 3.4 && tone.toneSeconds < 5.5) << tone.describe();
-    auto player = track(3 * kSecond, 9 * kSecond);
+    auto player = track(3 * kSecond, 9 * kSecond, L"album_3x3s.flac");  // decoded by the program itself
     EXPECT_EQ(player->seek(4), 4);
     EXPECT_EQ(player->position(), 4);
     auto heard = playToEnd(*player);
@@ -177,7 +180,7 @@ TEST_F(Playback, SeekMovesStopPausesPlayResumesAndDestroyingARunningPlayerSilenc
     EXPECT_EQ(std::make_pair(player->state(), player->position()), std::make_pair(int32_t(Stopped), paused));
     ASSERT_TRUE(player->play());
     ASSERT_TRUE(test::waitUntil([&] { return player->position() >= paused + 1; }));
-    PostMessageW(window.window(), NotifyWindow::kGraphEvent, 0, reinterpret_cast<LPARAM>(player.get()));
+    PostMessageW(window.window(), NotifyWindow::kGraphEvent, 0, LPARAM(player->serial()));
     const int eventsBefore = window.graphEvents;
     player.reset();
     EXPECT_GT(window.graphEvents, eventsBefore) << "an announcement not yet handled is dispatched by the teardown";

@@ -217,7 +217,7 @@ TEST(Program, AStartWhosePlayerDoesNotAnswerGivesUpAndWritesNothing) {
 
 // What the exe carries: a version resource naming the product, its version and architecture;
 // the toolbar's strip of eleven 16-pixel images in 16 colours; the icon in both sizes; a
-// manifest asking for asInvoker and not for common controls 6.
+// manifest of the exe's own architecture, asking for asInvoker and not for common controls 6.
 TEST(Program, ExecutableCarriesVersionToolbarIconsAndManifest) {
     std::vector<char> info(GetFileVersionInfoSizeW(kExe.c_str(), nullptr));
     ASSERT_TRUE(!info.empty() && GetFileVersionInfoW(kExe.c_str(), 0, DWORD(info.size()), info.data()));
@@ -250,6 +250,8 @@ TEST(Program, ExecutableCarriesVersionToolbarIconsAndManifest) {
     ASSERT_TRUE(found);
     const std::string manifest(static_cast<const char*>(LockResource(LoadResource(module.get(), found))),
                                SizeofResource(module.get(), found));
+    const std::string architecture = release.substr(dash + 1) == L"x64" ? "amd64" : "x86";
+    EXPECT_NE(manifest.find("processorArchitecture=\"" + architecture + "\""), std::string::npos) << manifest;
     EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
     EXPECT_EQ(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
 }

@@ -6,8 +6,8 @@
 
 namespace melodrift::test {
 
-// Stands in for the main window as a player's receiver: drains the graph's events on the
-// graph-event message and counts completions.
+// Stands in for the main window as a player's receiver: drains the graph's events of the
+// current player on a graph-event message naming its serial, and counts completions.
 class NotifyWindow : public Window {
 public:
     static constexpr UINT kGraphEvent = WM_APP;
@@ -21,7 +21,11 @@ public:
         if (IsWindow(window())) DestroyWindow(window());
     }
     LRESULT handleMessage(HWND h, UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (message == kGraphEvent) return ++graphEvents, reinterpret_cast<Player*>(lParam)->handleGraphEvents();
+        if (message == kGraphEvent) {
+            ++graphEvents;
+            if (current && lParam == LPARAM(current->serial())) current->handleGraphEvents();
+            return 0;
+        }
         if (message == kTrackEnd) return lastCompleted = lParam, ++completions, 0;
         return DefWindowProcW(h, message, wParam, lParam);
     }
@@ -29,6 +33,7 @@ public:
     bool waitForCompletion(int seen, unsigned timeoutMs = 60000) {
         return waitUntil([&] { return completions > seen; }, timeoutMs);
     }
+    Player* current = nullptr;
     int completions = 0;
     LPARAM lastCompleted = 0;
     int graphEvents = 0;

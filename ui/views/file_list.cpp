@@ -29,6 +29,7 @@ std::wstring cellText(HWND list, int row, int column) {
         item.iSubItem = column;
         item.pszText = &text[0];
         item.cchTextMax = static_cast<int>(text.size());
+        // ListView_GetItemText does not pass on how much was copied.
         const size_t length = static_cast<size_t>(
             SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)));
         if (length + 1 < text.size()) {
@@ -45,7 +46,7 @@ void setCellText(HWND list, int row, int column, const std::wstring& text) {
     item.iItem = row;
     item.iSubItem = column;
     item.pszText = const_cast<wchar_t*>(text.c_str());
-    SendMessageW(list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    ListView_SetItem(list, &item);
 }
 
 bool isDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
@@ -78,7 +79,11 @@ int CALLBACK compareRanks(LPARAM index1, LPARAM index2, LPARAM table) {
 }  // namespace
 
 FileList::FileList(HWND mainWindow, std::vector<std::wstring> patterns)
-    : patterns_(std::move(patterns)), parentWindow_(mainWindow) {
+    : Control(CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, nullptr,
+                              WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 0, 0, 0, 0,
+                              mainWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kControlId)),
+                              GetModuleHandleW(nullptr), nullptr)),
+      patterns_(std::move(patterns)) {
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
     LARGE_INTEGER counter;
@@ -90,12 +95,7 @@ FileList::FileList(HWND mainWindow, std::vector<std::wstring> patterns)
     // The first results of a fresh seed are poorly mixed.
     for (int i = 0; i < 100; ++i) random_.next();
 
-    list_.reset(CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, nullptr,
-                                WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 0, 0, 0,
-                                0, parentWindow_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kControlId)),
-                                GetModuleHandleW(nullptr), nullptr));
-    SendMessageW(window(), LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
-                 LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
+    ListView_SetExtendedListViewStyle(window(), LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
     insertColumns();
 }
 
@@ -116,7 +116,7 @@ void FileList::insertColumns() {
         column.mask = LVCF_FMT | LVCF_TEXT;
         column.fmt = columns[i].format;
         column.pszText = const_cast<wchar_t*>(columns[i].title);
-        SendMessageW(window(), LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
+        ListView_InsertColumn(window(), i, &column);
     }
 }
 
@@ -127,7 +127,7 @@ void FileList::fill(const std::shared_ptr<Folder>& folder) {
     sortAsked_ = false;
     WindowUpdateLock lock(window());
     RedrawPause pause(window());
-    SendMessageW(window(), LVM_DELETEALLITEMS, 0, 0);
+    ListView_DeleteAllItems(window());
     FolderItem item;
     // The sort column's texts by row key, kept as the rows go in, so that the order is
     // worked out without reading any cell back.
@@ -158,12 +158,12 @@ std::wstring FileList::addRow(int row, const FolderItem& item) {
     entry.iItem = row;
     entry.pszText = const_cast<wchar_t*>(texts[0].c_str());
     entry.lParam = row;
-    SendMessageW(window(), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&entry));
+    ListView_InsertItem(window(), &entry);
     for (int column = 1; column < kColumnCount; ++column) setCellText(window(), row, column, texts[column]);
     return texts[sortColumn_];
 }
 
-int FileList::itemCount() const { return static_cast<int>(SendMessageW(window(), LVM_GETITEMCOUNT, 0, 0)); }
+int FileList::itemCount() const { return ListView_GetItemCount(window()); }
 
 std::wstring FileList::itemText(int row) const {
     if (row < 0 || row >= itemCount()) return {};
@@ -171,20 +171,16 @@ std::wstring FileList::itemText(int row) const {
 }
 
 int FileList::currentIndex() const {
-    const int mark = static_cast<int>(SendMessageW(window(), LVM_GETSELECTIONMARK, 0, 0));
-    if (mark >= 0 && SendMessageW(window(), LVM_GETITEMSTATE, static_cast<WPARAM>(mark), LVIS_SELECTED))
-        return mark;
-    return static_cast<int>(SendMessageW(window(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    const int mark = ListView_GetSelectionMark(window());
+    if (mark >= 0 && ListView_GetItemState(window(), mark, LVIS_SELECTED)) return mark;
+    return ListView_GetNextItem(window(), -1, LVNI_SELECTED);
 }
 
 void FileList::selectIndex(int row) {
     if (row < 0) return;
-    LVITEMW state{};
-    state.state = LVIS_SELECTED | LVIS_FOCUSED;
-    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(window(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
-    SendMessageW(window(), LVM_SETSELECTIONMARK, 0, row);
-    SendMessageW(window(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+    ListView_SetItemState(window(), row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetSelectionMark(window(), row);
+    ListView_EnsureVisible(window(), row, FALSE);
 }
 
 bool FileList::selectName(const std::wstring& name) {
@@ -200,11 +196,11 @@ bool FileList::selectName(const std::wstring& name) {
 
 void FileList::columnWidths(int out[4]) const {
     for (int i = 0; i < kColumnCount; ++i)
-        out[i] = static_cast<int>(SendMessageW(window(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(i), 0));
+        out[i] = ListView_GetColumnWidth(window(), i);
 }
 
 void FileList::setColumnWidths(const int widths[4]) {
-    for (int i = 0; i < kColumnCount; ++i) SendMessageW(window(), LVM_SETCOLUMNWIDTH, i, LOWORD(widths[i]));
+    for (int i = 0; i < kColumnCount; ++i) ListView_SetColumnWidth(window(), i, LOWORD(widths[i]));
 }
 
 void FileList::sortRows() {
@@ -243,7 +239,7 @@ void FileList::sortByColumn() {
     for (int row = 0; row < count; ++row) texts.push_back(cellText(window(), row, sortColumn_));
     const std::vector<int> order = orderOf(texts);
     for (int rank = 0; rank < count; ++rank) setRowKey(order[static_cast<size_t>(rank)], rank);
-    SendMessageW(window(), LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(&compareKeys));
+    ListView_SortItems(window(), &compareKeys, 0);
 }
 
 // As sortRows, for rows just filled: their keys are still their indexes into
@@ -257,7 +253,7 @@ void FileList::sortFilledRows(const std::vector<std::wstring>& sortTexts) {
         for (size_t rank = 0; rank < order.size(); ++rank)
             ranks[static_cast<size_t>(order[rank])] = static_cast<int32_t>(rank);
     }
-    SendMessageW(window(), LVM_SORTITEMS, reinterpret_cast<WPARAM>(&ranks), reinterpret_cast<LPARAM>(&compareRanks));
+    ListView_SortItems(window(), &compareRanks, reinterpret_cast<LPARAM>(&ranks));
 }
 
 void FileList::shuffleRows() {
@@ -265,7 +261,7 @@ void FileList::shuffleRows() {
     if (count <= 0) return;
     // Fresh keys every time: the previous order plays no part in the next.
     for (int row = 0; row < count; ++row) setRowKey(row, static_cast<LPARAM>(static_cast<int32_t>(random_.next())));
-    SendMessageW(window(), LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(&compareKeys));
+    ListView_SortItems(window(), &compareKeys, 0);
 }
 
 void FileList::setRowKey(int row, LPARAM key) {
@@ -273,7 +269,7 @@ void FileList::setRowKey(int row, LPARAM key) {
     item.mask = LVIF_PARAM;
     item.iItem = row;
     item.lParam = key;
-    SendMessageW(window(), LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    ListView_SetItem(window(), &item);
 }
 
 LRESULT FileList::onColumnClick(const NMLISTVIEW& nm) {

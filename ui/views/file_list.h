@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/unique_handle.h"
+#include "ui/views/control.h"
 #include "ui/views/xor_shift.h"
 
 #include <windows.h>
@@ -17,16 +17,12 @@ struct FolderItem;
 
 // The right pane: a report-mode list view of a folder's playable items (name, size,
 // type, time), which is also the play list. Rows keep only their texts.
-class FileList {
+class FileList : public Control {
 public:
     static constexpr int kControlId = 200;
 
     // Lists the items whose names match one of patterns (PathMatchSpecW patterns).
     FileList(HWND mainWindow, std::vector<std::wstring> patterns);
-    FileList(const FileList&) = delete;
-    FileList& operator=(const FileList&) = delete;
-
-    HWND window() const { return list_.get(); }
 
     // Replaces every row with the folder's items, then orders them. The folder may
     // pump messages, so a fill can start inside another; the last one wins.
@@ -69,8 +65,6 @@ private:
     void setRowKey(int row, LPARAM key);
 
     std::vector<std::wstring> patterns_;
-    HWND parentWindow_;
-    WindowHandle list_;
     bool filling_ = false;
     bool sortAsked_ = false;  // sortRows was called during the running fill
     bool randomOrder_ = false;

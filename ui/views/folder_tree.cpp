@@ -13,7 +13,6 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <cstring>
 
 namespace melodrift {
 
@@ -51,14 +50,13 @@ std::wstring withoutTrailingSeparator(std::wstring path) {
 }  // namespace
 
 FolderTree::FolderTree(HWND mainWindow)
-    : control_(CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, nullptr, kTreeStyle, 0, 0, 0, 0, mainWindow,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kControlId)), GetModuleHandleW(nullptr),
-                               nullptr)),
+    : Control(CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, nullptr, kTreeStyle, 0, 0, 0, 0, mainWindow,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kControlId)), GetModuleHandleW(nullptr),
+                              nullptr)),
       parentWindow_(mainWindow) {}
 
 HTREEITEM FolderTree::nextItem(HTREEITEM node, UINT relation) const {
-    return reinterpret_cast<HTREEITEM>(
-        SendMessageW(window(), TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(node)));
+    return TreeView_GetNextItem(window(), node, relation);
 }
 
 void FolderTree::addDrives(DWORD hiddenMask) {
@@ -72,7 +70,7 @@ void FolderTree::addDrives(DWORD hiddenMask) {
             imageListTried = true;
             SHFILEINFOW info{};
             const auto images = SHGetFileInfoW(root, 0, &info, sizeof info, kSmallIconIndex);
-            if (images) SendMessageW(window(), TVM_SETIMAGELIST, TVSIL_NORMAL, static_cast<LPARAM>(images));
+            if (images) TreeView_SetImageList(window(), reinterpret_cast<HIMAGELIST>(images), TVSIL_NORMAL);
         }
         if (hiddenMask & (1u << letter)) continue;
         // Drives stay ahead of the favourites, also when refresh adds them again.
@@ -108,7 +106,7 @@ HTREEITEM FolderTree::insertItem(HTREEITEM parent, HTREEITEM insertAfter, const 
     item.iSelectedImage = icons.open;
     item.cChildren = expandable ? 1 : 0;
     item.lParam = param;
-    return reinterpret_cast<HTREEITEM>(SendMessageW(window(), TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+    return TreeView_InsertItem(window(), &insert);
 }
 
 LRESULT FolderTree::onGetDispInfo(NMTVDISPINFOW& info) const {
@@ -132,7 +130,7 @@ std::wstring FolderTree::nodeLabel(HTREEITEM node) const {
         item.pszText = &buffer[0];
         item.cchTextMax = static_cast<int>(buffer.size());
         buffer[0] = L'\0';
-        if (!SendMessageW(window(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) || !item.pszText) return {};
+        if (!TreeView_GetItem(window(), &item) || !item.pszText) return {};
         const size_t length = wcsnlen(item.pszText, buffer.size());
         if (length + 1 < buffer.size()) return std::wstring(item.pszText, length);
         buffer.assign(buffer.size() * 2, L'\0');
@@ -153,7 +151,7 @@ bool FolderTree::isFavorite(HTREEITEM node) const {
     TVITEMW item{};
     item.mask = TVIF_PARAM;
     item.hItem = node;
-    return SendMessageW(window(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) && (item.lParam & 1);
+    return TreeView_GetItem(window(), &item) && (item.lParam & 1);
 }
 
 std::vector<HTREEITEM> FolderTree::favoriteNodes() const {
@@ -180,7 +178,7 @@ LRESULT FolderTree::onItemExpanding(const NMTREEVIEWW& notification) {
     }
     if ((notification.action & (TVE_COLLAPSE | TVE_COLLAPSERESET)) == TVE_COLLAPSE) {
         // Drop the children, so that the next expansion lists the directory afresh.
-        SendMessageW(window(), TVM_EXPAND, TVE_COLLAPSE | TVE_COLLAPSERESET, reinterpret_cast<LPARAM>(node));
+        TreeView_Expand(window(), node, TVE_COLLAPSE | TVE_COLLAPSERESET);
     }
     return 0;
 }
@@ -230,7 +228,7 @@ int FolderTree::listChildren(HTREEITEM node, bool& cancelled) {
         } while (FindNextFileW(search.get(), &entry));
     }
     search.reset();
-    if (!cancelled) SendMessageW(window(), TVM_SORTCHILDREN, 0, reinterpret_cast<LPARAM>(node));
+    if (!cancelled) TreeView_SortChildren(window(), node, FALSE);
     return count;
 }
 
@@ -247,7 +245,7 @@ std::wstring FolderTree::searchPath(HTREEITEM node, const std::wstring& path) co
 }
 
 void FolderTree::expand(HTREEITEM node) {
-    SendMessageW(window(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(node));
+    TreeView_Expand(window(), node, TVE_EXPAND);
 }
 
 bool FolderTree::selectPath(const std::wstring& path) {
@@ -258,7 +256,7 @@ bool FolderTree::selectPath(const std::wstring& path) {
     HTREEITEM node = findChild(TVI_ROOT, full);
     if (!node) node = findOrExpand(withoutTrailingSeparator(full));
     if (node) {
-        SendMessageW(window(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(node));
+        TreeView_EnsureVisible(window(), node);
         selectNode(node);
     }
     return node != nullptr;
@@ -267,8 +265,8 @@ bool FolderTree::selectPath(const std::wstring& path) {
 void FolderTree::selectNode(HTREEITEM node) {
     // Deselecting first makes the control report the selection even when it does not
     // change, so the file list is always read again.
-    SendMessageW(window(), TVM_SELECTITEM, TVGN_CARET, 0);
-    SendMessageW(window(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node));
+    TreeView_SelectItem(window(), nullptr);
+    TreeView_SelectItem(window(), node);
 }
 
 HTREEITEM FolderTree::findOrExpand(const std::wstring& path) {
@@ -282,13 +280,13 @@ HTREEITEM FolderTree::findOrExpand(const std::wstring& path) {
     if (isExpandedOrEmpty(parent)) {
         if (HTREEITEM child = findChild(parent, name)) return child;
         // The listing is stale: throw it away and list again.
-        SendMessageW(window(), TVM_EXPAND, TVE_COLLAPSE | TVE_COLLAPSERESET, reinterpret_cast<LPARAM>(parent));
+        TreeView_Expand(window(), parent, TVE_COLLAPSE | TVE_COLLAPSERESET);
         setHasChildren(parent, true);
     }
-    SendMessageW(window(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(parent));
+    TreeView_Expand(window(), parent, TVE_EXPAND);
     HTREEITEM child = findChild(parent, name);
     if (!child) {
-        SendMessageW(window(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(parent));
+        TreeView_EnsureVisible(window(), parent);
         selectNode(parent);
     }
     return child;
@@ -299,7 +297,7 @@ bool FolderTree::isExpandedOrEmpty(HTREEITEM node) const {
     item.mask = TVIF_STATE | TVIF_CHILDREN;
     item.stateMask = TVIS_EXPANDED;
     item.hItem = node;
-    SendMessageW(window(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    TreeView_GetItem(window(), &item);
     return (item.state & TVIS_EXPANDED) || item.cChildren == 0;
 }
 
@@ -315,14 +313,14 @@ void FolderTree::setHasChildren(HTREEITEM node, bool has) {
     item.mask = TVIF_CHILDREN;
     item.hItem = node;
     item.cChildren = has ? 1 : 0;
-    SendMessageW(window(), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    TreeView_SetItem(window(), &item);
 }
 
 void FolderTree::deleteChildren(HTREEITEM node) {
     HTREEITEM child = nextItem(node, TVGN_CHILD);
     while (child) {
         HTREEITEM next = nextItem(child, TVGN_NEXT);
-        SendMessageW(window(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(child));
+        TreeView_DeleteItem(window(), child);
         child = next;
     }
 }
@@ -337,11 +335,11 @@ void FolderTree::refresh() {
     while (root) {
         HTREEITEM next = nextItem(root, TVGN_NEXT);
         if (isFavorite(root)) {
-            SendMessageW(window(), TVM_EXPAND, TVE_COLLAPSE | TVE_COLLAPSERESET, reinterpret_cast<LPARAM>(root));
+            TreeView_Expand(window(), root, TVE_COLLAPSE | TVE_COLLAPSERESET);
             // One found empty before may hold something now: it offers to expand again.
             setHasChildren(root, true);
         } else {
-            SendMessageW(window(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(root));
+            TreeView_DeleteItem(window(), root);
         }
         root = next;
     }
@@ -356,7 +354,7 @@ LRESULT FolderTree::onContextMenu(LPARAM position) {
     POINT at{};
     if (!menuPosition(position, node, at)) return 0;
     // A right click selects its node too, so the file list shows that folder.
-    SendMessageW(window(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node));
+    TreeView_SelectItem(window(), node);
     const ContextTarget target = contextTarget(node);
 
     const MenuHandle menu(CreatePopupMenu());
@@ -379,7 +377,7 @@ bool FolderTree::menuPosition(LPARAM position, HTREEITEM& node, POINT& at) const
         RECT text{};
         if (!labelRect(node, text)) {
             // Scrolled out of sight, the label has no rectangle until it is shown.
-            SendMessageW(window(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(node));
+            TreeView_EnsureVisible(window(), node);
             if (!labelRect(node, text)) text = RECT{};
         }
         // The rectangle is in client coordinates, which start inside the border.
@@ -391,14 +389,12 @@ bool FolderTree::menuPosition(LPARAM position, HTREEITEM& node, POINT& at) const
     TVHITTESTINFO hit{};
     hit.pt = at;
     ScreenToClient(window(), &hit.pt);
-    node = reinterpret_cast<HTREEITEM>(SendMessageW(window(), TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    node = TreeView_HitTest(window(), &hit);
     return node != nullptr;
 }
 
 bool FolderTree::labelRect(HTREEITEM node, RECT& rect) const {
-    // The message takes the node in the rectangle's place.
-    std::memcpy(&rect, &node, sizeof node);
-    return SendMessageW(window(), TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect)) != 0;
+    return TreeView_GetItemRect(window(), node, &rect, TRUE) != FALSE;
 }
 
 FolderTree::ContextTarget FolderTree::contextTarget(HTREEITEM node) const {
@@ -458,8 +454,8 @@ void FolderTree::runContextCommand(UINT id, const ContextTarget& target) {
 
 void FolderTree::goUp(HTREEITEM parent, const std::wstring& upPath) {
     if (parent) {
-        SendMessageW(window(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(parent));
-        SendMessageW(window(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(parent));
+        TreeView_SelectItem(window(), parent);
+        TreeView_EnsureVisible(window(), parent);
     } else if (!upPath.empty()) {
         selectPath(upPath);
     }
@@ -477,7 +473,7 @@ void FolderTree::removeFavorite(HTREEITEM node) {
     // that listing must stop and leave it alone. A listing elsewhere goes on.
     if ((busyFlags_ & kListing) && listedNode_ && isWithin(listedNode_, node))
         busyFlags_ |= kCancelRequested | kListedNodeGone;
-    SendMessageW(window(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(node));
+    TreeView_DeleteItem(window(), node);
 }
 
 bool FolderTree::isWithin(HTREEITEM node, HTREEITEM ancestor) const {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/unique_handle.h"
+#include "ui/views/control.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -13,7 +13,7 @@ namespace melodrift {
 // The left pane: drives, favourite folders and, below them, directories, archives and
 // CUE sheets. The control holds every node's data; a node's path is the chain of its
 // labels. Children are listed when a node expands and dropped when it collapses.
-class FolderTree {
+class FolderTree : public Control {
 public:
     static constexpr int kControlId = 100;
 
@@ -40,10 +40,6 @@ public:
     };
 
     explicit FolderTree(HWND mainWindow);
-    FolderTree(const FolderTree&) = delete;
-    FolderTree& operator=(const FolderTree&) = delete;
-
-    HWND window() const { return control_.get(); }
 
     // Shows the drives that exist, leaving out those whose bit (0 = A:) is set.
     void addDrives(DWORD hiddenMask);
@@ -119,7 +115,6 @@ private:
     bool menuPosition(LPARAM position, HTREEITEM& node, POINT& at) const;
     bool labelRect(HTREEITEM node, RECT& rect) const;
 
-    WindowHandle control_;
     HWND parentWindow_;
     DWORD busyFlags_ = 0;
     HTREEITEM listedNode_ = nullptr;  // the node listChildren is filling

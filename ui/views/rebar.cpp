@@ -4,13 +4,22 @@
 
 namespace melodrift {
 
+namespace {
+
+constexpr DWORD kRebarStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_BORDER |
+                              RBS_BANDBORDERS | RBS_FIXEDORDER;
+
+}  // namespace
+
 Rebar::Rebar(HWND mainWindow)
-    : hwnd_(CreateWindowExW(WS_EX_TOOLWINDOW, REBARCLASSNAMEW, nullptr, 0x56800C00, 0, 0, 0, 0, mainWindow, nullptr,
-                            GetModuleHandleW(nullptr), nullptr)) {}
+    : Control(CreateWindowExW(WS_EX_TOOLWINDOW, REBARCLASSNAMEW, nullptr, kRebarStyle, 0, 0, 0, 0, mainWindow,
+                              nullptr, GetModuleHandleW(nullptr), nullptr)) {}
 
 void Rebar::addBand(HWND child, int minWidth, int width, int height) {
     REBARBANDINFOW band{};
-    band.cbSize = 80;  // the layout the classic rebar knows
+    // The layout up to cxHeader, which the classic rebar knows; on each architecture its
+    // own size, or the control ignores the fields past the first version's (cyMaxChild).
+    band.cbSize = REBARBANDINFOW_V6_SIZE;
     band.fMask = RBBIM_STYLE | RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_SIZE;
     band.fStyle = RBBS_NOVERT | RBBS_NOGRIPPER;
     band.hwndChild = child;
@@ -18,14 +27,11 @@ void Rebar::addBand(HWND child, int minWidth, int width, int height) {
     band.cyMinChild = height;
     band.cx = width;
     band.cyMaxChild = height;
-    SendMessageW(hwnd_, RB_INSERTBANDW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&band));
+    SendMessageW(window(), RB_INSERTBANDW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&band));
 }
 
 int Rebar::resize(WPARAM sizeType, LPARAM clientSize) {
-    SendMessageW(hwnd_, WM_SIZE, sizeType, clientSize);
-    RECT r{};
-    GetWindowRect(hwnd_, &r);
-    return r.bottom - r.top;
+    return followParentSize(sizeType, clientSize);
 }
 
 }  // namespace melodrift

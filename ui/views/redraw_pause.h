@@ -1,6 +1,7 @@
 #pragma once
 
 #include <windows.h>
+#include <windowsx.h>
 
 namespace melodrift {
 
@@ -10,9 +11,9 @@ namespace melodrift {
 // batch ends.
 class RedrawPause {
 public:
-    explicit RedrawPause(HWND window) : window_(window) { SendMessageW(window_, WM_SETREDRAW, FALSE, 0); }
+    explicit RedrawPause(HWND window) : window_(window) { SetWindowRedraw(window_, FALSE); }
     ~RedrawPause() {
-        SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
+        SetWindowRedraw(window_, TRUE);
         InvalidateRect(window_, nullptr, TRUE);
     }
     RedrawPause(const RedrawPause&) = delete;

@@ -34,7 +34,10 @@ CSplitter::CSplitter(HWND mainWindow, HWND leftPane, HWND rightPane)
                     WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, mainWindow, nullptr, GetModuleHandleW(nullptr), this);
 }
 
-CSplitter::~CSplitter() = default;
+// Goes with its window, as every control does, unless the parent has taken it down first.
+CSplitter::~CSplitter() {
+    if (IsWindow(window())) DestroyWindow(window());
+}
 
 void CSplitter::layout(int x, const RECT* area) {
     if (area) area_ = *area;

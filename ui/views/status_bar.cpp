@@ -7,7 +7,12 @@
 namespace melodrift {
 
 namespace {
+
 constexpr int kTimePartWidth = 200;
+// The first common controls' CCS_NOHILITE, which today's headers no longer name; kept so
+// that the bar is created exactly as it always was.
+constexpr DWORD kNoHighlight = 0x10;
+
 }  // namespace
 
 std::wstring formatTime(int seconds) {
@@ -27,26 +32,28 @@ std::wstring formatTime(int seconds) {
     return text;
 }
 
-StatusBar::StatusBar(HWND mainWindow) {
-    hwnd_ = CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | 0x10, 0, 0, 0, 0,
-                            mainWindow, nullptr, GetModuleHandleW(nullptr), nullptr);
+StatusBar::StatusBar(HWND mainWindow)
+    : Control(CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | kNoHighlight, 0, 0, 0, 0,
+                              mainWindow, nullptr, GetModuleHandleW(nullptr), nullptr)) {
     // Real widths come with the main window's first WM_SIZE.
-    int rightEdges[2] = {0, 0};
-    SendMessageW(hwnd_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(rightEdges));
+    setPartEdges(0, 0);
+}
+
+void StatusBar::setPartEdges(int nameRight, int timeRight) {
+    int rightEdges[2] = {nameRight, timeRight};
+    SendMessageW(window(), SB_SETPARTS, 2, reinterpret_cast<LPARAM>(rightEdges));
+}
+
+void StatusBar::setPartText(int part, const std::wstring& text) {
+    SendMessageW(window(), SB_SETTEXTW, part, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 int StatusBar::resize(WPARAM sizeType, LPARAM clientSize) {
-    int edges[2] = {std::max(0, LOWORD(clientSize) - kTimePartWidth), -1};
-    SendMessageW(hwnd_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
-    SendMessageW(hwnd_, WM_SIZE, sizeType, clientSize);
-    RECT r{};
-    GetWindowRect(hwnd_, &r);
-    return r.bottom - r.top;
+    setPartEdges(std::max(0, LOWORD(clientSize) - kTimePartWidth), -1);
+    return followParentSize(sizeType, clientSize);
 }
 
-void StatusBar::setItemName(const std::wstring& name) {
-    SendMessageW(hwnd_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(name.c_str()));
-}
+void StatusBar::setItemName(const std::wstring& name) { setPartText(0, name); }
 
 void StatusBar::setTotal(int seconds) {
     totalText_ = seconds < 0 ? std::wstring() : formatTime(seconds);
@@ -55,7 +62,7 @@ void StatusBar::setTotal(int seconds) {
 
 void StatusBar::showPosition(int seconds) {
     const std::wstring text = totalText_.empty() ? std::wstring() : formatTime(seconds) + L" / " + totalText_;
-    SendMessageW(hwnd_, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(text.c_str()));
+    setPartText(1, text);
 }
 
 }  // namespace melodrift

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/views/control.h"
+
 #include <windows.h>
 
 #include <string>
@@ -12,13 +14,9 @@ std::wstring formatTime(int seconds);
 
 // The status bar at the bottom of the main window: part 0 holds the playing item's
 // name (written by the main window), part 1 the elapsed and total time.
-class StatusBar {
+class StatusBar : public Control {
 public:
     explicit StatusBar(HWND mainWindow);
-    StatusBar(const StatusBar&) = delete;
-    StatusBar& operator=(const StatusBar&) = delete;
-
-    HWND window() const { return hwnd_; }
 
     // Follows the main window's WM_SIZE: the time part keeps its width at the right.
     // Returns the bar's height.
@@ -33,7 +31,11 @@ public:
     void showPosition(int seconds);
 
 private:
-    HWND hwnd_ = nullptr;
+    // SB_SETPARTS with two parts ending at these right edges (-1: the bar's).
+    void setPartEdges(int nameRight, int timeRight);
+    // SB_SETTEXTW.
+    void setPartText(int part, const std::wstring& text);
+
     std::wstring totalText_;
 };
 

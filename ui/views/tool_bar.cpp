@@ -37,18 +37,18 @@ const wchar_t* repeatModeText(int mode) {
     }
 }
 
-ToolBar::ToolBar(HWND mainWindow) : parentWindow_(mainWindow) {
+ToolBar::ToolBar(HWND mainWindow)
+    : Control(CreateWindowExW(WS_EX_TOOLWINDOW, TOOLBARCLASSNAMEW, nullptr,
+                              WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NOPARENTALIGN, 0, 0, 0, 0,
+                              mainWindow, nullptr, GetModuleHandleW(nullptr), nullptr)) {
     const HINSTANCE module = GetModuleHandleW(nullptr);
-    hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW, TOOLBARCLASSNAMEW, nullptr,
-                            WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NOPARENTALIGN, 0, 0, 0, 0,
-                            mainWindow, nullptr, module, nullptr);
-    SendMessageW(hwnd_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    SendMessageW(window(), TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
 
     images_.reset(ImageList_Create(kImageSize, kImageSize, ILC_COLOR32 | ILC_MASK, 0, kButtonCount));
     const GdiObject strip(LoadBitmapW(module, MAKEINTRESOURCEW(IDB_TOOLBAR)));
     if (strip) ImageList_AddMasked(images_.get(), static_cast<HBITMAP>(strip.get()), kMaskColour);
-    SendMessageW(hwnd_, TB_SETBITMAPSIZE, 0, MAKELPARAM(kImageSize, kImageSize));
-    SendMessageW(hwnd_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_.get()));
+    SendMessageW(window(), TB_SETBITMAPSIZE, 0, MAKELPARAM(kImageSize, kImageSize));
+    setImageList(images_.get());
 
     TBBUTTON buttons[kButtonCount] = {
         button(0, ID_PLAY),
@@ -63,55 +63,59 @@ ToolBar::ToolBar(HWND mainWindow) : parentWindow_(mainWindow) {
         separator(),
         button(10, ID_FAVORITES),
     };
-    SendMessageW(hwnd_, TB_ADDBUTTONSW, kButtonCount, reinterpret_cast<LPARAM>(buttons));
-    SendMessageW(hwnd_, TB_AUTOSIZE, 0, 0);
+    SendMessageW(window(), TB_ADDBUTTONSW, kButtonCount, reinterpret_cast<LPARAM>(buttons));
+    SendMessageW(window(), TB_AUTOSIZE, 0, 0);
 }
 
 ToolBar::~ToolBar() {
     // The control normally dies first, with the main window; otherwise detach the
     // list before freeing it so that the toolbar never draws from a freed list.
-    if (IsWindow(hwnd_)) SendMessageW(hwnd_, TB_SETIMAGELIST, 0, 0);
+    if (IsWindow(window())) setImageList(nullptr);
+}
+
+void ToolBar::setImageList(HIMAGELIST images) {
+    SendMessageW(window(), TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
 }
 
 HWND ToolBar::toolTipWindow() const {
-    return reinterpret_cast<HWND>(SendMessageW(hwnd_, TB_GETTOOLTIPS, 0, 0));
+    return reinterpret_cast<HWND>(SendMessageW(window(), TB_GETTOOLTIPS, 0, 0));
 }
 
 bool ToolBar::isChecked(int offset) const {
-    return SendMessageW(hwnd_, TB_ISBUTTONCHECKED, baseId_ + offset, 0) != 0;
+    return SendMessageW(window(), TB_ISBUTTONCHECKED, baseId_ + offset, 0) != 0;
 }
 
 void ToolBar::setChecked(int offset, bool checked) {
-    SendMessageW(hwnd_, TB_CHECKBUTTON, baseId_ + offset, MAKELPARAM(checked ? TRUE : FALSE, 0));
+    SendMessageW(window(), TB_CHECKBUTTON, baseId_ + offset, MAKELPARAM(checked ? TRUE : FALSE, 0));
 }
 
 POINT ToolBar::buttonCorner(int commandId) const {
     RECT button{};
-    SendMessageW(hwnd_, TB_GETRECT, commandId, reinterpret_cast<LPARAM>(&button));
+    SendMessageW(window(), TB_GETRECT, commandId, reinterpret_cast<LPARAM>(&button));
     POINT corner{button.left, button.bottom};
-    ClientToScreen(hwnd_, &corner);
+    ClientToScreen(window(), &corner);
     return corner;
 }
 
 int ToolBar::buttonsWidth() const {
     RECT button{}, bar{};
-    SendMessageW(hwnd_, TB_GETITEMRECT, kButtonCount - 1, reinterpret_cast<LPARAM>(&button));
+    SendMessageW(window(), TB_GETITEMRECT, kButtonCount - 1, reinterpret_cast<LPARAM>(&button));
     POINT corner{button.right, button.bottom};
-    ClientToScreen(hwnd_, &corner);
-    GetWindowRect(hwnd_, &bar);
+    ClientToScreen(window(), &corner);
+    GetWindowRect(window(), &bar);
     return corner.x - bar.left;
 }
 
 void ToolBar::leaveSizeToBand() {
-    SetWindowLongPtrW(hwnd_, GWL_STYLE, GetWindowLongPtrW(hwnd_, GWL_STYLE) | CCS_NORESIZE);
+    SetWindowLongPtrW(window(), GWL_STYLE, GetWindowLongPtrW(window(), GWL_STYLE) | CCS_NORESIZE);
 }
 
 void ToolBar::setRepeatMode(int mode) {
     if (mode < RepeatNone || mode > RepeatSingle) return;
     repeatMode_ = mode;
-    const WindowUpdateLock lock(hwnd_);
-    SendMessageW(hwnd_, TB_CHANGEBITMAP, ID_REPEAT, MAKELPARAM(kFirstRepeatImage + mode, 0));
-    SendMessageW(hwnd_, TB_SETHOTITEM, static_cast<WPARAM>(-1), 0);
+    const WindowUpdateLock lock(window());
+    SendMessageW(window(), TB_CHANGEBITMAP, ID_REPEAT, MAKELPARAM(kFirstRepeatImage + mode, 0));
+    SendMessageW(window(), TB_SETHOTITEM, static_cast<WPARAM>(-1), 0);
 }
 
 LRESULT ToolBar::onToolTip(NMTTDISPINFOW* info) const {

@@ -2,6 +2,7 @@
 
 #include "base/unique_handle.h"
 #include "ui/commands.h"
+#include "ui/views/control.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -14,16 +15,13 @@ const wchar_t* repeatModeText(int mode);
 
 // The playback buttons in the rebar's first band. What the buttons do belongs to the
 // main window; this keeps their images, the repeat mode and the tooltip texts.
-class ToolBar {
+class ToolBar : public Control {
 public:
     static constexpr int kButtonCount = 11;
 
     explicit ToolBar(HWND mainWindow);
     ~ToolBar();
-    ToolBar(const ToolBar&) = delete;
-    ToolBar& operator=(const ToolBar&) = delete;
 
-    HWND window() const { return hwnd_; }
     HWND toolTipWindow() const;
 
     // Whether the button baseId() + offset is checked; checks or clears it.
@@ -45,8 +43,9 @@ public:
     LRESULT onToolTip(NMTTDISPINFOW* info) const;
 
 private:
-    HWND hwnd_ = nullptr;
-    HWND parentWindow_ = nullptr;
+    // TB_SETIMAGELIST; null detaches the list.
+    void setImageList(HIMAGELIST images);
+
     int repeatMode_ = RepeatNone;
     int baseId_ = ID_PLAY;
     // The toolbar does not free an image list it is given.

@@ -16,7 +16,7 @@ LRESULT CALLBACK seekTipProc(HWND tip, UINT message, WPARAM wParam, LPARAM lPara
     const auto bar = static_cast<HWND>(GetPropW(tip, kTipBarProperty));
     if (message == TTM_UPDATETIPTEXTW && lParam && reinterpret_cast<const TTTOOLINFOW*>(lParam)->hwnd == bar) {
         TTTOOLINFOW tool = *reinterpret_cast<const TTTOOLINFOW*>(lParam);
-        std::wstring text = formatTime(static_cast<int>(SendMessageW(bar, TBM_GETPOS, 0, 0)));
+        std::wstring text = formatTime(TrackBar::positionOf(bar));
         tool.lpszText = &text[0];  // the tooltip keeps a copy
         return CallWindowProcW(original, tip, message, wParam, reinterpret_cast<LPARAM>(&tool));
     }
@@ -31,19 +31,19 @@ LRESULT CALLBACK seekTipProc(HWND tip, UINT message, WPARAM wParam, LPARAM lPara
 }  // namespace
 
 HWND TrackBar::toolTipWindow() const {
-    return reinterpret_cast<HWND>(SendMessageW(hwnd_, TBM_GETTOOLTIPS, 0, 0));
+    return reinterpret_cast<HWND>(SendMessageW(window(), TBM_GETTOOLTIPS, 0, 0));
 }
 
-int TrackBar::position() const {
-    return static_cast<int>(SendMessageW(hwnd_, TBM_GETPOS, 0, 0));
-}
+int TrackBar::positionOf(HWND trackBar) { return static_cast<int>(SendMessageW(trackBar, TBM_GETPOS, 0, 0)); }
 
-void TrackBar::setPosition(int position) { SendMessageW(hwnd_, TBM_SETPOS, TRUE, position); }
+int TrackBar::position() const { return positionOf(window()); }
+
+void TrackBar::setPosition(int position) { SendMessageW(window(), TBM_SETPOS, TRUE, position); }
 
 void TrackBar::setRange(int maximum) {
-    SendMessageW(hwnd_, TBM_SETRANGEMIN, FALSE, 0);
-    SendMessageW(hwnd_, TBM_SETRANGEMAX, TRUE, maximum);
-    SendMessageW(hwnd_, TBM_SETPAGESIZE, 0, 1);
+    SendMessageW(window(), TBM_SETRANGEMIN, FALSE, 0);
+    SendMessageW(window(), TBM_SETRANGEMAX, TRUE, maximum);
+    SendMessageW(window(), TBM_SETPAGESIZE, 0, 1);
 }
 
 SeekBar::SeekBar(HWND mainWindow)

@@ -1,28 +1,25 @@
 #pragma once
 
+#include "ui/views/control.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
 namespace melodrift {
 
-// Holds a trackbar control's handle. The control is a child window and dies with its
-// parent, so the object does not destroy it.
-class TrackBar {
+// A trackbar control.
+class TrackBar : public Control {
 public:
-    explicit TrackBar(HWND control) : hwnd_(control) {}
+    explicit TrackBar(HWND control) : Control(control) {}
     virtual ~TrackBar() = default;
-    TrackBar(const TrackBar&) = delete;
-    TrackBar& operator=(const TrackBar&) = delete;
 
-    HWND window() const { return hwnd_; }
     HWND toolTipWindow() const;
     int position() const;
     void setPosition(int position);
     // Positions 0..maximum, one a page.
     void setRange(int maximum);
-
-private:
-    HWND hwnd_ = nullptr;
+    // The position of the trackbar control window, which may be any trackbar's.
+    static int positionOf(HWND trackBar);
 };
 
 // The position trackbar in the rebar's second band, in whole seconds. It starts

@@ -52,7 +52,10 @@ VolumeBar::VolumeBar(HWND mainWindow) : ownerWindow_(mainWindow), notifyMessage_
                     WS_POPUP | WS_CLIPCHILDREN, 0, 0, 0, 0, mainWindow, nullptr, GetModuleHandleW(nullptr), this);
 }
 
-VolumeBar::~VolumeBar() = default;
+// Goes with its window, as every control does, unless the parent has taken it down first.
+VolumeBar::~VolumeBar() {
+    if (IsWindow(window())) DestroyWindow(window());
+}
 
 void VolumeBar::createTrackBar() {
     inner_ = std::make_unique<TrackBar>(CreateWindowExW(
