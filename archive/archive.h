@@ -1,7 +1,6 @@
 #pragma once
 
 #include "base/com_ptr.h"
-#include "archive/archive_streams.h"
 #include "archive/sevenzip_interfaces.h"
 
 #include <cstdint>
@@ -10,6 +9,8 @@
 #include <vector>
 
 namespace melodrift {
+
+struct ExtractedEntry;
 
 // One archive file opened by the engine, with its file entries by inner path.
 // An archive that no format opens is empty: no handler, no items. Nothing is ever

@@ -323,6 +323,14 @@ TEST_F(MainWindowTest, DroppedPathsCueTracksAndArchiveEntriesPlay) {
     EXPECT_TRUE(playing() == L"02" && SendMessageW(main->seekBarControl()->window(), TBM_GETRANGEMAX, 0, 0) == 3);
     ASSERT_TRUE(waitFor(L"03")) << "stayed on " << playing();
     const std::wstring archive = music.file(L"tones.zip"), made = test::environmentVariable(L"MELODRIFT_ARCHIVES");
+    // An album in an archive: its sheet's tracks in place of the sheet and its image, played in turn.
+    ASSERT_TRUE(CopyFileW((made + L"\\album.7z").c_str(), music.file(L"album.7z").c_str(), FALSE));
+    ASSERT_TRUE(main->folderTree()->selectPath(music.file(L"album.7z")));
+    ASSERT_EQ(list->itemCount(), 4);  // and a tone of its own
+    doubleClickRow(1);
+    EXPECT_EQ(playing(), L"02 ライブ - バンド");
+    EXPECT_EQ(SendMessageW(main->seekBarControl()->window(), TBM_GETRANGEMAX, 0, 0), 3);
+    ASSERT_TRUE(waitFor(L"03 終曲 - 客演")) << "stayed on " << playing();
     ASSERT_TRUE(CopyFileW((made + L"\\music.zip").c_str(), archive.c_str(), FALSE));
     ASSERT_TRUE(main->folderTree()->selectPath(archive) && list->selectName(L"B.wav"));
     click(ID_STOP);  // the entry's sound from silence on
