@@ -331,6 +331,11 @@ TEST_F(MainWindowTest, DroppedPathsCueTracksAndArchiveEntriesPlay) {
     EXPECT_EQ(playing(), L"02 ライブ - バンド");
     EXPECT_EQ(SendMessageW(main->seekBarControl()->window(), TBM_GETRANGEMAX, 0, 0), 3);
     ASSERT_TRUE(waitFor(L"03 終曲 - 客演")) << "stayed on " << playing();
+    close();  // the playing track is remembered, and chosen again at the next start
+    expectSaved(stateStore, {{L"LastFolder", music.file(L"album.7z")}, {L"LastFile", L"03 終曲 - 客演"}});
+    start(L"", L"LastFolder=" + music.file(L"album.7z") + L"\r\nLastFile=03 終曲 - 客演\r\n");
+    ASSERT_GE(list->currentIndex(), 0);
+    EXPECT_EQ(list->itemText(list->currentIndex()), L"03 終曲 - 客演");
     ASSERT_TRUE(CopyFileW((made + L"\\music.zip").c_str(), archive.c_str(), FALSE));
     ASSERT_TRUE(main->folderTree()->selectPath(archive) && list->selectName(L"B.wav"));
     click(ID_STOP);  // the entry's sound from silence on
