@@ -82,13 +82,11 @@ FILETIME Archive::itemModified(UINT32 index) const {
 }
 
 std::vector<uint8_t> Archive::extract(const std::wstring& name) const {
-    std::vector<uint8_t> bytes;
     const auto found = items_.find(name);
-    if (found == items_.end()) return bytes;
+    if (found == items_.end()) return std::vector<uint8_t>();
     const UINT32 index = found->second;
-
-    auto callback = ComPtr<CMemArchiveExtractCallback>::attach(new (std::nothrow) CMemArchiveExtractCallback(&bytes));
-    if (!callback) return bytes;
+    std::map<UINT32, ExtractedEntry> targets;
+    std::vector<uint8_t>& bytes = targets[index].bytes;
     // Room for the size the engine announces, so that the engine's writes land in place
     // instead of the vector growing and copying itself. The announcement is only a
     // hint and may be wrong: a longer entry makes the vector grow, without room for
@@ -100,15 +98,41 @@ std::vector<uint8_t> Archive::extract(const std::wstring& name) const {
         } catch (...) {
         }
     }
-    // Partial output of a failed extraction is dropped.
-    if (handler_->Extract(&index, 1, 0, callback.get()) != S_OK) return std::vector<uint8_t>();
+    // The engine's verdict on the entry is not heeded: what it decoded is played. Partial
+    // output of a failed extraction is dropped.
+    if (extractInto(targets) != S_OK) return std::vector<uint8_t>();
     if (bytes.capacity() - bytes.size() > bytes.size() / 16) {
         try {
             bytes.shrink_to_fit();
         } catch (...) {
         }
     }
-    return bytes;
+    return std::move(bytes);
+}
+
+std::map<UINT32, std::vector<uint8_t>> Archive::extractWhole(const std::vector<UINT32>& indices,
+                                                             uint64_t maxBytes) const {
+    std::map<UINT32, ExtractedEntry> targets;
+    for (const UINT32 index : indices)
+        if (itemSize(index) < maxBytes) targets[index];
+    const size_t limit = maxBytes - 1 < SIZE_MAX ? size_t(maxBytes - 1) : SIZE_MAX;
+    // Each entry's own verdict counts, whatever the call as a whole reports.
+    (void)extractInto(targets, limit);
+    std::map<UINT32, std::vector<uint8_t>> whole;
+    for (auto& [index, entry] : targets)
+        if (entry.whole) whole.emplace(index, std::move(entry.bytes));
+    return whole;
+}
+
+HRESULT Archive::extractInto(std::map<UINT32, ExtractedEntry>& targets, size_t limit) const {
+    if (!handler_ || targets.empty()) return S_FALSE;
+    auto callback =
+        ComPtr<CMemArchiveExtractCallback>::attach(new (std::nothrow) CMemArchiveExtractCallback(&targets, limit));
+    if (!callback) return E_OUTOFMEMORY;
+    // The engine wants the indices in ascending order, as the map keeps them.
+    std::vector<UINT32> indices;
+    for (const auto& target : targets) indices.push_back(target.first);
+    return handler_->Extract(indices.data(), UINT32(indices.size()), 0, callback.get());
 }
 
 }  // namespace melodrift

@@ -10,6 +10,8 @@
 
 namespace melodrift {
 
+struct ExtractedEntry;
+
 // One archive file opened by the engine, with its file entries by inner path.
 // An archive that no format opens is empty: no handler, no items. Nothing is ever
 // written to disk; the file stays open, shared for reading, while the object lives.
@@ -29,8 +31,12 @@ public:
     FILETIME itemModified(UINT32 index) const;
     // The entry's decompressed bytes; empty when it is missing or fails to decompress.
     std::vector<uint8_t> extract(const std::wstring& name) const;
+    // Small entries at once (a solid block is decoded once for all): entry index -> its bytes,
+    // for each of indices that decoded without error to fewer than maxBytes bytes.
+    std::map<UINT32, std::vector<uint8_t>> extractWhole(const std::vector<UINT32>& indices, uint64_t maxBytes) const;
 
 private:
+    HRESULT extractInto(std::map<UINT32, ExtractedEntry>& targets, size_t limit = SIZE_MAX) const;
     bool openAs(UINT32 formatIndex, IInStream* stream, IArchiveOpenCallback* callback);
     void readItems();
 

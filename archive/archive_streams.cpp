@@ -32,6 +32,11 @@ HRESULT CMemSequentialOutStream::Write(const void* data, UINT32 size, UINT32* pr
     if (size == 0) return S_OK;
     if (!data) return E_POINTER;
     const auto* bytes = static_cast<const uint8_t*>(data);
+    if (size > limit_ - target_->size()) {
+        if (overflowed_) *overflowed_ = true;
+        if (processedSize) *processedSize = size;
+        return S_OK;
+    }
     // Appending at the end either succeeds whole or leaves the vector as it was.
     try {
         target_->insert(target_->end(), bytes, bytes + size);
@@ -46,17 +51,24 @@ HRESULT CMemArchiveExtractCallback::SetTotal(UINT64) { return S_OK; }
 
 HRESULT CMemArchiveExtractCallback::SetCompleted(const UINT64*) { return S_OK; }
 
-HRESULT CMemArchiveExtractCallback::GetStream(UINT32, ISequentialOutStream** outStream, INT32 askExtractMode) {
+HRESULT CMemArchiveExtractCallback::GetStream(UINT32 index, ISequentialOutStream** outStream, INT32 askExtractMode) {
     if (!outStream) return E_POINTER;
     *outStream = nullptr;
-    if (askExtractMode != kAskModeExtract) return S_OK;
+    current_ = nullptr;
+    const auto target = targets_->find(index);
+    if (askExtractMode != kAskModeExtract || target == targets_->end()) return S_OK;
+    current_ = &target->second;
     // Handed over with the one reference it was made with.
-    *outStream = new (std::nothrow) CMemSequentialOutStream(target_);
+    *outStream = new (std::nothrow) CMemSequentialOutStream(&current_->bytes, limit_, &current_->overflowed);
     return *outStream ? S_OK : E_OUTOFMEMORY;
 }
 
 HRESULT CMemArchiveExtractCallback::PrepareOperation(INT32) { return S_OK; }
 
-HRESULT CMemArchiveExtractCallback::SetOperationResult(INT32) { return S_OK; }
+HRESULT CMemArchiveExtractCallback::SetOperationResult(INT32 operationResult) {
+    if (current_) current_->whole = operationResult == kOperationOk && !current_->overflowed;
+    current_ = nullptr;
+    return S_OK;
+}
 
 }  // namespace melodrift

@@ -5,6 +5,7 @@
 #include "archive/sevenzip_interfaces.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -31,22 +32,38 @@ public:
     HRESULT STDMETHODCALLTYPE SetCompleted(const UINT64* files, const UINT64* bytes) override;
 };
 
-// Appends what the engine writes to a byte vector that the caller owns.
+// Appends what the engine writes to a byte vector that the caller owns. Past limit bytes
+// nothing more is kept and *overflowed is set, while the engine goes on as if all were.
 class CMemSequentialOutStream : public ComObject<ISequentialOutStream> {
 public:
-    explicit CMemSequentialOutStream(std::vector<uint8_t>* target) : target_(target) {}
+    explicit CMemSequentialOutStream(std::vector<uint8_t>* target, size_t limit = SIZE_MAX,
+                                     bool* overflowed = nullptr)
+        : target_(target), limit_(limit), overflowed_(overflowed) {}
 
     HRESULT STDMETHODCALLTYPE Write(const void* data, UINT32 size, UINT32* processedSize) override;
 
 private:
     std::vector<uint8_t>* target_;
+    size_t limit_;
+    bool* overflowed_;
 };
 
-// Extracts one entry into a byte vector that the caller owns. The engine's verdict on
-// the entry is not looked at: what it decoded is played.
+// One entry that CMemArchiveExtractCallback extracts: whole when the engine decoded all of it
+// without error and it stayed within the limit.
+struct ExtractedEntry {
+    std::vector<uint8_t> bytes;
+    bool overflowed = false;
+    bool whole = false;
+};
+
+// Extracts entries, each into its own ExtractedEntry that the caller owns, several at once
+// so that a solid block is decoded once for all of them. The engine's verdict on each entry
+// is noted, for the caller to heed or not.
 class CMemArchiveExtractCallback : public ComObject<IArchiveExtractCallback, IProgress> {
 public:
-    explicit CMemArchiveExtractCallback(std::vector<uint8_t>* target) : target_(target) {}
+    // targets: entry index -> where its bytes go; limit: the most bytes one entry may have.
+    explicit CMemArchiveExtractCallback(std::map<UINT32, ExtractedEntry>* targets, size_t limit = SIZE_MAX)
+        : targets_(targets), limit_(limit) {}
 
     HRESULT STDMETHODCALLTYPE SetTotal(UINT64 total) override;
     HRESULT STDMETHODCALLTYPE SetCompleted(const UINT64* completeValue) override;
@@ -56,7 +73,9 @@ public:
     HRESULT STDMETHODCALLTYPE SetOperationResult(INT32 operationResult) override;
 
 private:
-    std::vector<uint8_t>* target_;
+    std::map<UINT32, ExtractedEntry>* targets_;
+    size_t limit_;
+    ExtractedEntry* current_ = nullptr;  // the entry the engine is writing
 };
 
 }  // namespace melodrift

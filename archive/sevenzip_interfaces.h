@@ -69,6 +69,8 @@ enum ItemPropId : PROPID { kpidPath = 3, kpidIsDir = 6, kpidSize = 7, kpidMTime 
 
 // askExtractMode of IArchiveExtractCallback::GetStream.
 constexpr INT32 kAskModeExtract = 0;
+// operationResult of IArchiveExtractCallback::SetOperationResult: the entry decoded without error.
+constexpr INT32 kOperationOk = 0;
 
 }  // namespace melodrift
 

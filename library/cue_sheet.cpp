@@ -244,17 +244,20 @@ std::vector<CueTrack> parseCueText(const std::wstring& text, const std::wstring&
 
 // --- reading -----------------------------------------------------------------------
 
-std::vector<CueTrack> readCueSheet(const std::wstring& sheetPath) {
+std::vector<CueTrack> readCueBytes(const std::string& bytes, const std::wstring& sheetPath) {
     // A sheet near the size limit needs its bytes and twice as much for its text at once;
     // where the address space has no such room the sheet is as unreadable as a locked one.
     try {
-        std::wstring text;
-        {
-            const std::optional<std::string> bytes = readWholeFile(literalPath(sheetPath), kMaxCueSheetBytes);
-            if (!bytes) return {};
-            text = decodeCueText(*bytes);
-        }
-        return parseCueText(text, sheetPath);
+        return parseCueText(decodeCueText(bytes), sheetPath);
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+}
+
+std::vector<CueTrack> readCueSheet(const std::wstring& sheetPath) {
+    try {
+        const std::optional<std::string> bytes = readWholeFile(literalPath(sheetPath), kMaxCueSheetBytes);
+        return bytes ? readCueBytes(*bytes, sheetPath) : std::vector<CueTrack>();
     } catch (const std::bad_alloc&) {
         return {};
     }

@@ -32,6 +32,10 @@ std::wstring decodeCueText(const std::string& bytes);
 // Every track has 0 <= start and stop -1 or stop >= start.
 std::vector<CueTrack> parseCueText(const std::wstring& text, const std::wstring& sheetPath);
 
+// The tracks of a sheet's bytes, decoded as decodeCueText says; none when the text does not
+// fit in memory at once.
+std::vector<CueTrack> readCueBytes(const std::string& bytes, const std::wstring& sheetPath);
+
 // Reads, decodes and parses the sheet; a missing, unreadable or oversized sheet has no tracks,
 // and so has one whose text the address space cannot hold at once.
 std::vector<CueTrack> readCueSheet(const std::wstring& sheetPath);

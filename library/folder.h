@@ -46,7 +46,9 @@ enum class FolderKind { None, Directory, Archive, CueSheet };
 FolderKind folderKind(const std::wstring& path, DWORD attributes);
 
 // A directory, archive or CUE sheet as a folder; empty for anything else. A directory
-// drains messages through drain while it lists.
-std::shared_ptr<Folder> openFolder(const std::wstring& path, MessageDrain drain);
+// drains messages through drain while it lists. playable (the patterns of playable files)
+// finds the file a sheet names under another extension when the named one is not there.
+std::shared_ptr<Folder> openFolder(const std::wstring& path, MessageDrain drain,
+                                   const std::vector<std::wstring>& playable = {});
 
 }  // namespace melodrift

@@ -1,6 +1,7 @@
 #include "library/folder_cue.h"
 
 #include "base/paths.h"
+#include "library/cue_image.h"
 #include "playback/player_of_cue.h"
 
 #include <algorithm>
@@ -8,18 +9,40 @@
 
 namespace melodrift {
 
-FolderCue::FolderCue(const std::wstring& sheetPath) : FolderCue(sheetPath, readCueSheet(sheetPath)) {}
+FolderCue::FolderCue(const std::wstring& sheetPath, const std::vector<std::wstring>& playable)
+    : path_(sheetPath), tracks_(readCueSheet(sheetPath)) {
+    findImagesOnDisk(tracks_, playable);
+}
 
-FolderCue::FolderCue(const std::wstring& sheetPath, std::vector<CueTrack> tracks)
-    : path_(sheetPath), tracks_(std::move(tracks)) {}
-
-bool FolderCue::nextItem(const std::vector<std::wstring>&, FolderItem& out, const bool&) {
-    if (cursor_ >= tracks_.size()) return false;
-    out.name = tracks_[cursor_].title;
+void fillTrackItem(const CueTrack& track, FolderItem& out) {
+    out.name = track.title;
     out.type = L"cue";
     out.size = FolderItem::kNoSize;
     out.modified = FILETIME{};
-    ++cursor_;
+}
+
+const CueTrack* trackTitled(const std::vector<CueTrack>& tracks, const std::wstring& title) {
+    const auto track = std::find_if(tracks.begin(), tracks.end(), [&](const CueTrack& t) { return t.title == title; });
+    return track == tracks.end() ? nullptr : &*track;
+}
+
+std::shared_ptr<Player> createTrackPlayer(const std::vector<CueTrack>& tracks, const CueTrack& track,
+                                          const SourceRenderer& audio, const std::wstring& folderPath,
+                                          HWND notifyWindow, UINT graphEventMessage, UINT completionMessage) {
+    auto player = std::make_shared<PlayerOfCue>(audio, folderPath, track.title, track.start, track.stop,
+                                                notifyWindow, graphEventMessage, completionMessage);
+    // Only the same file goes on without a break; a sheet's next FILE starts another.
+    std::vector<CueSpan> followers;
+    for (size_t next = size_t(&track - tracks.data()) + 1;
+         next < tracks.size() && tracks[next].filePath == track.filePath; ++next)
+        followers.push_back(CueSpan{tracks[next].title, tracks[next].start, tracks[next].stop});
+    player->setFollowers(std::move(followers));
+    return player;
+}
+
+bool FolderCue::nextItem(const std::vector<std::wstring>&, FolderItem& out, const bool&) {
+    if (cursor_ >= tracks_.size()) return false;
+    fillTrackItem(tracks_[cursor_++], out);
     return true;
 }
 
@@ -33,22 +56,10 @@ const std::wstring& FolderCue::path() const {
 
 std::shared_ptr<Player> FolderCue::createPlayer(const std::wstring& itemName, HWND notifyWindow,
                                                 UINT graphEventMessage, UINT completionMessage) {
-    const auto track = std::find_if(tracks_.begin(), tracks_.end(),
-                                    [&](const CueTrack& t) { return t.title == itemName; });
-    if (track == tracks_.end()) return nullptr;
+    const CueTrack* track = trackTitled(tracks_, itemName);
+    if (!track) return nullptr;
     const FileSourceRenderer audio(literalPath(track->filePath));
-    auto player = std::make_shared<PlayerOfCue>(audio, path_, itemName, track->start, track->stop, notifyWindow,
-                                                graphEventMessage, completionMessage);
-    player->setFollowers(followersOf(track));
-    return player;
-}
-
-std::vector<CueSpan> FolderCue::followersOf(std::vector<CueTrack>::const_iterator track) const {
-    // Only the same file goes on without a break; a sheet's next FILE starts another.
-    std::vector<CueSpan> followers;
-    for (auto next = track + 1; next != tracks_.end() && next->filePath == track->filePath; ++next)
-        followers.push_back(CueSpan{next->title, next->start, next->stop});
-    return followers;
+    return createTrackPlayer(tracks_, *track, audio, path_, notifyWindow, graphEventMessage, completionMessage);
 }
 
 }  // namespace melodrift

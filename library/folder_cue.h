@@ -11,13 +11,22 @@
 
 namespace melodrift {
 
+// A track as the file list shows it: named by its title, of type "cue", without size or time.
+void fillTrackItem(const CueTrack& track, FolderItem& out);
+// The first track of that title exactly; null when none has it.
+const CueTrack* trackTitled(const std::vector<CueTrack>& tracks, const std::wstring& title);
+// A player for track, one of tracks, over its file's audio: it may play on into the tracks
+// after it in the same file.
+std::shared_ptr<Player> createTrackPlayer(const std::vector<CueTrack>& tracks, const CueTrack& track,
+                                          const SourceRenderer& audio, const std::wstring& folderPath,
+                                          HWND notifyWindow, UINT graphEventMessage, UINT completionMessage);
+
 // A CUE sheet as a folder: its tracks are the items, named by their titles.
 class FolderCue : public Folder {
 public:
-    // Reads the sheet now; a sheet that cannot be read gives a folder without items.
-    explicit FolderCue(const std::wstring& sheetPath);
-    // Over tracks already read from the sheet at sheetPath.
-    FolderCue(const std::wstring& sheetPath, std::vector<CueTrack> tracks);
+    // Reads the sheet now; a sheet that cannot be read gives a folder without items. A file
+    // the sheet names that is not there is looked for under the playable extensions.
+    FolderCue(const std::wstring& sheetPath, const std::vector<std::wstring>& playable);
 
     // Every track in sheet order; patterns and keepGoing do not apply to a sheet.
     bool nextItem(const std::vector<std::wstring>& patterns, FolderItem& out, const bool& keepGoing) override;
@@ -28,8 +37,6 @@ public:
                                          UINT completionMessage) override;
 
 private:
-    std::vector<CueSpan> followersOf(std::vector<CueTrack>::const_iterator track) const;
-
     std::wstring path_;
     std::vector<CueTrack> tracks_;
     size_t cursor_ = 0;

@@ -16,12 +16,13 @@ FolderKind folderKind(const std::wstring& path, DWORD attributes) {
     return FolderKind::None;
 }
 
-std::shared_ptr<Folder> openFolder(const std::wstring& path, MessageDrain drain) {
+std::shared_ptr<Folder> openFolder(const std::wstring& path, MessageDrain drain,
+                                   const std::vector<std::wstring>& playable) {
     // A path that cannot be examined becomes a directory that lists nothing.
     switch (folderKind(path, GetFileAttributesW(literalPath(path).c_str()))) {
     case FolderKind::Directory: return std::make_shared<FolderDir>(path, drain);
-    case FolderKind::Archive: return std::make_shared<FolderZip>(path);
-    case FolderKind::CueSheet: return std::make_shared<FolderCue>(path);
+    case FolderKind::Archive: return std::make_shared<FolderZip>(path, playable);
+    case FolderKind::CueSheet: return std::make_shared<FolderCue>(path, playable);
     case FolderKind::None: break;
     }
     return nullptr;

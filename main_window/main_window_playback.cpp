@@ -6,6 +6,7 @@
 #include "ui/paced_pump.h"
 #include "ui/commands.h"
 #include "main_window/main_window.h"
+#include "main_window/settings_keys.h"
 #include "ui/views/file_list.h"
 #include "ui/views/folder_tree.h"
 #include "ui/views/status_bar.h"
@@ -59,7 +60,7 @@ void MainWindow::openFolderOfItem(HTREEITEM node) {
     // The old folder goes first: a listing in progress reads this flag after every drain.
     fileList->stopFilling();
     folder.reset();
-    const std::shared_ptr<Folder> opened = openFolder(path, pumpMessagesWhenDue);
+    const std::shared_ptr<Folder> opened = openFolder(path, pumpMessagesWhenDue, playablePatterns());
     folder = opened;
     if (folder) fileList->fill(folder);
     // A node selected during the fill has shown its own folder: its rows are not ours to mark.

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Writes the demo library that tools/run.sh opens: short tones as WAV and MP3, one
-album file cut into tracks by a CUE sheet, and a 7z and a zip of tones.
+album file cut into tracks by a CUE sheet, the same album in a zip, and a 7z and a zip of tones.
 
 usage: make_demo_library.py OUTDIR
 """
@@ -46,6 +46,8 @@ def main():
     write_wav(os.path.join(album, "album.wav"), [(440, 4), (554, 4), (659, 4)])
     with open(os.path.join(album, "album.cue"), "w", encoding="utf-8-sig", newline="\r\n") as sheet:
         sheet.write(SHEET)
+    subprocess.run(["7zz", "a", "-bd", "-tzip", "アルバム.zip", "アルバム"], cwd=out, check=True,
+                   stdout=subprocess.DEVNULL)
 
     stage = os.path.join(out, ".stage")
     os.makedirs(os.path.join(stage, "和音"))

@@ -100,6 +100,25 @@ TEST_F(Archives, ListTheirFileEntriesByTheConfiguredPatternsOrStayPlainFilesAndG
     EXPECT_TRUE(reader) << "an open archive may still be read by others";
 }
 
+// An album in an archive lists its tracks in place of its sheet and the image the sheet names, as a sheet on
+// disk does; a sheet that gives no track changes nothing.
+TEST_F(Archives, ListSheetsAsTheirTracksInPlaceOfTheirImages) {
+    const Names playable{L"*.mp3", L"*.wav", L"*.flac"};
+    const Names album{L"01 序曲 - バンド", L"02 ライブ - バンド", L"03 終曲 - 客演"};
+    const struct { const wchar_t* name; Names items; } rows[] = {
+        {L"album.zip", album},  // Shift-JIS, in a folder, naming the WAV that became FLAC
+        {L"album.7z", {album[0], album[1], album[2], L"tone440.wav"}},  // UTF-8, at the root
+        {L"odd_sheets.zip", {L"a\\album.wav", L"b\\album.wav", L"c\\album.wav", L"d\\album.wav"}},
+        {L"mixed.zip", {L"01", L"empty.wav"}}, {L"discs.7z", {L"01", L"01 (disc2\\album.cue)"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(row.name)));
+        const auto folder = openFolder(archiveFixture(row.name), nullptr, playable);
+        ASSERT_TRUE(folder);
+        EXPECT_EQ(listNames(*folder, playable), row.items);
+    }
+}
+
 // Runs `action` while a second thread dismisses every box captioned "melodrift" (a box blocks the thread
 // that shows it); gives the texts of the boxes that came up.
 Names boxTextsDuring(const std::function<void()>& action) {

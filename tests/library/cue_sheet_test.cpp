@@ -1,6 +1,8 @@
 // The CUE sheet reader: which lines make tracks, times, titles, file names, and sheet files.
 #include "library/cue_sheet.h"
 
+#include "library/cue_image.h"
+
 #include "base/unique_handle.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
@@ -118,6 +120,21 @@ TEST(CueSheetFile, EveryEncodingReadsAlikeAndUnreadableOrOversizedSheetsHaveNoTr
         ASSERT_TRUE(SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.get()));
         file.reset();
         EXPECT_EQ(readCueSheet(sheet).size(), size < kMaxCueSheetBytes ? 1u : 0u) << size;
+    }
+}
+
+// A sheet written for the WAV finds the file it was compressed to, by the first playable pattern that fits.
+TEST(CueImage, AMissingFileIsTheOneBesideItWithItsNameAndThePlayableExtensionListedFirst) {
+    using Names = std::vector<std::wstring>;
+    const Names beside{L"album.log", L"Album.FLAC", L"album.mp3", L"album.x.wav", L"album.wav.flac", L"other.ape"};
+    const struct { const wchar_t* missing; Names playable; const wchar_t* found; } rows[] = {
+        {L"album.wav", {L"*.flac", L"*.mp3"}, L"Album.FLAC"}, {L"album.wav", {L"*.mp3", L"*.flac"}, L"album.mp3"},
+        {L"ALBUM", {L"*.mp3"}, L"album.mp3"}, {L"album.wav", {L"*.wav"}, L""},  // album.x is another name
+        {L"album.mp3", {L"*.mp?"}, L""}, {L"other.wav", {L"*.*"}, L"other.ape"}, {L"album.wav", {}, L""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(row.missing)) + " " + testing::PrintToString(row.playable));
+        EXPECT_EQ(substituteImageName(row.missing, beside, row.playable), row.found);
     }
 }
 

@@ -340,6 +340,21 @@ TEST_F(MainWindowTest, DroppedPathsAndArchiveEntriesPlay) {
     click(ID_NEXT);
     EXPECT_TRUE(playing() == L"03.wav" && main->currentPlayer()->folderPath() == other.path());
     const std::wstring archive = music.file(L"tones.zip"), made = test::environmentVariable(L"MELODRIFT_ARCHIVES");
+    // An album in an archive: its sheet's tracks in place of the sheet and its image, played in turn.
+    ASSERT_TRUE(CopyFileW((made + L"\\album.7z").c_str(), music.file(L"album.7z").c_str(), FALSE));
+    ASSERT_TRUE(main->folderTree()->selectPath(music.file(L"album.7z")));
+    ASSERT_EQ(list->itemCount(), 4);  // and a tone of its own
+    doubleClickRow(1);
+    EXPECT_EQ(playing(), L"02 ライブ - バンド");
+    EXPECT_EQ(SendMessageW(main->seekBarControl()->window(), TBM_GETRANGEMAX, 0, 0), 3);
+    const Player* album = main->currentPlayer().get();
+    ASSERT_TRUE(waitFor(L"03 終曲 - 客演")) << "stayed on " << playing();
+    EXPECT_EQ(main->currentPlayer().get(), album) << "played on in one graph from the image extracted once";
+    close();  // the playing track is remembered, and chosen again at the next start
+    expectSaved(stateStore, {{L"LastFolder", music.file(L"album.7z")}, {L"LastFile", L"03 終曲 - 客演"}});
+    start(L"", L"LastFolder=" + music.file(L"album.7z") + L"\r\nLastFile=03 終曲 - 客演\r\n");
+    ASSERT_GE(list->currentIndex(), 0);
+    EXPECT_EQ(list->itemText(list->currentIndex()), L"03 終曲 - 客演");
     ASSERT_TRUE(CopyFileW((made + L"\\music.zip").c_str(), archive.c_str(), FALSE));
     ASSERT_TRUE(main->folderTree()->selectPath(archive) && list->selectName(L"B.wav"));
     click(ID_STOP);  // the entry's sound from silence on

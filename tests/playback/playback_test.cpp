@@ -4,6 +4,7 @@
 #include "library/folder.h"
 #include "playback/player_of_cue.h"
 #include "support/audio_test.h"
+#include "support/temp_dir.h"
 #include "support/wait.h"
 
 #include <functional>
@@ -33,18 +34,23 @@ protected:
         return std::make_shared<PlayerOfCue>(audio, L"C:\\album.cue", L"02 Middle", start, stop,
                                              window.window(), NotifyWindow::kGraphEvent, NotifyWindow::kTrackEnd);
     }
-    // An archive's entry, played from memory; without a name its first .wav entry.
-    std::shared_ptr<Player> entry(const wchar_t* archive, const std::wstring& name = L"") {
-        const auto folder = openFolder(test::archiveFixture(archive), nullptr);
+    // An item as its folder plays it; without a name the folder's first .wav item.
+    std::shared_ptr<Player> item(const std::shared_ptr<Folder>& folder, const std::wstring& name = L"") {
         FolderItem item{name};
         const bool keepGoing = true;
         EXPECT_TRUE(folder && (!name.empty() || folder->nextItem({L"*.wav"}, item, keepGoing)));
         if (!folder) return nullptr;
         auto player = folder->createPlayer(item.name, window.window(), NotifyWindow::kGraphEvent,
                                            NotifyWindow::kTrackEnd);
-        EXPECT_EQ(std::make_pair(player->folderPath(), player->itemName()),
-                  std::make_pair(test::archiveFixture(archive), item.name));
+        EXPECT_EQ(std::make_pair(player->folderPath(), player->itemName()), std::make_pair(folder->path(), item.name));
         return player;
+    }
+    std::shared_ptr<Player> item(const std::wstring& folderPath, const std::wstring& name = L"") {
+        return item(openFolder(folderPath, nullptr, {L"*.wav", L"*.flac"}), name);
+    }
+    // An archive's entry, played from memory.
+    std::shared_ptr<Player> entry(const wchar_t* archive, const std::wstring& name = L"") {
+        return item(test::archiveFixture(archive), name);
     }
     // Plays from where the player stands to its completion message; what was recorded.
     std::vector<int16_t> playToEnd(Player& player, const std::function<void()>& meanwhile = [] {}) {
@@ -61,6 +67,12 @@ protected:
 };
 
 TEST_F(Playback, FilesTracksAndEntriesPlayTheirWholeRangeAtTheVolumeSetAndWhatCannotBeReadRefusesSilently) {
+    test::TempDir rip;  // the sheet was written for the WAV, which was then compressed
+    ASSERT_TRUE(CopyFileW(test::audioFixture(L"album_3x3s.flac").c_str(), rip.file(L"album.flac").c_str(), FALSE));
+    test::writeBytes(rip.file(L"album.cue"), "FILE \"album.wav\" WAVE\r\nTRACK 01 AUDIO\r\nINDEX 01 00:00:00\r\n"
+                                             "TRACK 02 AUDIO\r\nINDEX 01 00:03:00\r\n");
+    // One folder plays its album's tracks in turn, from the image it extracted for the first.
+    const auto album = openFolder(test::archiveFixture(L"album.zip"), nullptr, {L"*.flac"});
     // A new graph may lose up to a second at its start and a little at its end.
     const struct { const char* name; std::function<std::shared_ptr<Player>()> open; int32_t volume, duration;
                    double tone, least, most; std::vector<double> absent; } rows[] = {
@@ -68,6 +80,12 @@ TEST_F(Playback, FilesTracksAndEntriesPlayTheirWholeRangeAtTheVolumeSetAndWhatCa
         {"silent", [&] { return file(L"tone440_3s.wav"); }, -12000, 3, 440, -1, 0.1, {}},  // clamped to -10000
         {"middle track", [&] { return track(3 * kSecond, 6 * kSecond); }, -600, 3, 660, 1.7, 3.3, {440, 880}},
         {"last track", [&] { return track(6 * kSecond, -1); }, 250, 3, 880, 1.7, 3.3, {660}},  // clamped to 0
+        {"sheet's track from the FLAC", [&] { return item(rip.file(L"album.cue"), L"01"); }, 0, 3, 440, 1.7, 3.3,
+         {660}},
+        {"zip album's first", [&] { return item(album, L"01 序曲 - バンド"); }, 0, 3, 440, 1.7, 3.3, {660}},
+        {"zip album's second", [&] { return item(album, L"02 ライブ - バンド"); }, 0, 3, 660, 1.7, 3.3, {440, 880}},
+        {"zip album's last", [&] { return item(album, L"03 終曲 - 客演"); }, 0, 3, 880, 1.7, 3.3, {660}},
+        {"7z album's second", [&] { return entry(L"album.7z", L"02 ライブ - バンド"); }, 0, 3, 660, 1.7, 3.3, {440, 880}},
         {"track past its file's end", [&] { return track(20 * kSecond, -1); }, 0, 0, 880, -1, 0.1, {440, 660}},
         {"7z mp3", [&] { return entry(L"music.7z", L"disc2\\01.mp3"); }, 0, 4, 880, 2.7, 4.3, {}},
         {"path beyond MAX_PATH", [&] { return entry(L"long_name.zip"); }, 0, 3, 440, 1.7, 3.3, {}},

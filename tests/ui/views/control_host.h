@@ -30,7 +30,10 @@ public:
         static const ATOM atom = registerWindowClass(0, nullptr, LoadCursorW(nullptr, IDC_ARROW),
                                                      reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1),
                                                      L"melodrift-ControlHostTest", nullptr);
-        onMessage[kRunPosted] = [this](WPARAM, LPARAM) { return std::exchange(posted_, [] {})(), 0; };
+        onMessage[kRunPosted] = [this](WPARAM, LPARAM) {
+            std::exchange(posted_, [] {})();
+            return LRESULT{0};
+        };
         CreateWindowExW(0, MAKEINTATOM(atom), L"controls", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40, 40, 1100, 600,
                         nullptr, nullptr, GetModuleHandleW(nullptr), this);
     }
@@ -74,8 +77,13 @@ private:
     void watch() {
         HWND menu = nullptr;
         const auto shown = [&] { return IsWindow(menu) && IsWindowVisible(menu); };
-        waitUntil([&] { return stopping_ || (menu = FindWindowW(L"#32768", nullptr), shown()); }, 20000);
-        if (!(seen = shown())) return;
+        const auto shownOrStopping = [&] {
+            menu = FindWindowW(L"#32768", nullptr);
+            return shown() || stopping_;
+        };
+        waitUntil(shownOrStopping, 20000);
+        seen = shown();
+        if (!seen) return;
         GetWindowRect(menu, &rect);
         DWORD_PTR popup = 0;
         SendMessageTimeoutW(menu, MN_GETHMENU, 0, 0, SMTO_ABORTIFHUNG, 5000, &popup);
