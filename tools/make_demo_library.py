@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Writes the demo library that tools/run.sh opens: short tones as WAV and MP3, one
-album file cut into tracks by a CUE sheet, the same album in a zip, and a 7z and a zip of tones.
+"""Writes the demo library that tools/run.sh opens: short tones as WAV, MP3 and FLAC, one
+FLAC album image cut into tracks by a CUE sheet that names it as WAV, the same album in a zip,
+and a 7z and a zip of tones.
 
 usage: make_demo_library.py OUTDIR
 """
@@ -35,15 +36,22 @@ def main():
     os.makedirs(out)
     for name, frequency in NOTES[:3]:
         write_wav(os.path.join(out, name + ".wav"), [(frequency, 4)])
-    for name, frequency in NOTES[3:]:
+    encoders = {".mp3": ["lame", "--quiet", "-b", "128"], ".flac": ["flac", "-s", "-o"]}
+    for (name, frequency), extension in zip(NOTES[3:], (".mp3", ".flac")):
         source = os.path.join(out, name + ".tmp.wav")
         write_wav(source, [(frequency, 4)])
-        subprocess.run(["lame", "--quiet", "-b", "128", source, os.path.join(out, name + ".mp3")], check=True)
+        target = os.path.join(out, name + extension)
+        arguments = [target, source] if extension == ".flac" else [source, target]
+        subprocess.run(encoders[extension] + arguments, check=True)
         os.remove(source)
 
+    # The image is FLAC while its sheet names album.wav, as after a rip was compressed.
     album = os.path.join(out, "アルバム")
     os.makedirs(album)
-    write_wav(os.path.join(album, "album.wav"), [(440, 4), (554, 4), (659, 4)])
+    image = os.path.join(album, "album.wav")
+    write_wav(image, [(440, 4), (554, 4), (659, 4)])
+    subprocess.run(["flac", "-s", "-o", os.path.join(album, "album.flac"), image], check=True)
+    os.remove(image)
     with open(os.path.join(album, "album.cue"), "w", encoding="utf-8-sig", newline="\r\n") as sheet:
         sheet.write(SHEET)
     subprocess.run(["7zz", "a", "-bd", "-tzip", "アルバム.zip", "アルバム"], cwd=out, check=True,

@@ -128,8 +128,10 @@ TEST(MemorySource, ReadsWithinTheStreamAFlushHandsRequestsBackAndItConnectsOnlyT
     for (IMediaSample* handedBack : {queue[1], queue[2], static_cast<IMediaSample*>(nullptr)}) {
         EXPECT_EQ(reader->WaitForNext(INFINITE, &done, &user), VFW_E_TIMEOUT);
         EXPECT_EQ(done, handedBack);
-        if (done) EXPECT_EQ(std::pair(done->GetActualDataLength(), times(done).second),  // unread: empty, stop at start
-                            std::pair(0L, times(done).first));
+        if (done) {
+            EXPECT_EQ(std::pair(done->GetActualDataLength(), times(done).second),  // unread: empty, stop at start
+                      std::pair(0L, times(done).first));
+        }
     }
     EXPECT_EQ(reader->EndFlush(), S_OK);
     EXPECT_EQ(reader->WaitForNext(0, &done, &user), VFW_E_TIMEOUT) << "drained requests leave no wake-up behind";
