@@ -271,15 +271,18 @@ bool AudioDecoder::decodeMore() {
 
 size_t AudioDecoder::pendingFrames() const { return (pending_.size() - pendingStart_) / format_.blockAlign(); }
 
-void AudioDecoder::dropPending() {
-    position_ += pendingFrames();
+void AudioDecoder::clearPending() {
     pending_.clear();
     pendingStart_ = 0;
 }
 
+void AudioDecoder::dropPending() {
+    position_ += pendingFrames();
+    clearPending();
+}
+
 bool AudioDecoder::seekDemuxer(uint64_t frame) {
-    pending_.clear();
-    pendingStart_ = 0;
+    clearPending();
     inputEnded_ = false;
     skipBefore_ = toStreamTime(frame);
     if (api_.av_seek_frame(container_, streamIndex_, skipBefore_, AVSEEK_FLAG_BACKWARD) < 0) return false;
@@ -289,8 +292,8 @@ bool AudioDecoder::seekDemuxer(uint64_t frame) {
 }
 
 bool AudioDecoder::rewind() {
-    pending_.clear();
-    pendingStart_ = 0;
+    // Before the format is known too: the frames are dropped uncounted, as the position is set anew.
+    clearPending();
     inputEnded_ = false;
     if (api_.av_seek_frame(container_, streamIndex_, startTime_, AVSEEK_FLAG_BACKWARD) < 0 &&
         api_.av_seek_frame(container_, -1, 0, AVSEEK_FLAG_BYTE) < 0)
@@ -332,8 +335,7 @@ size_t AudioDecoder::read(uint8_t* out, size_t frames) {
     size_t done = 0;
     while (done < frames && position_ < frameCount_) {
         if (pendingFrames() == 0) {
-            pending_.clear();
-            pendingStart_ = 0;
+            clearPending();
             if (!positionKnown_ || !decodeMore()) break;
         }
         const size_t count =

@@ -62,6 +62,7 @@ private:
     bool seekDemuxer(uint64_t frame);
     bool rewind();
     bool skipTo(uint64_t frame);
+    void clearPending();
     void dropPending();
     size_t pendingFrames() const;
     int64_t toStreamTime(uint64_t frame) const;

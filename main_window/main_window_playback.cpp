@@ -66,7 +66,7 @@ void MainWindow::openFolderOfItem(HTREEITEM node) {
     // A node selected during the fill has shown its own folder: its rows are not ours to mark.
     if (folder != opened) return;
     // Back in the playing folder, the playing item is marked again.
-    if (player && lstrcmpiW(path.c_str(), player->folderPath().c_str()) == 0) fileList->selectName(player->itemName());
+    if (player && showsFolderOf(*player)) fileList->selectName(player->itemName());
 }
 
 bool MainWindow::playIndex(int index) {
@@ -165,8 +165,7 @@ void MainWindow::prepareNext(int remaining) {
 
 std::shared_ptr<Player> MainWindow::takePrepared(const std::wstring& name) {
     const bool ready = isPrepared(name);
-    std::shared_ptr<Player> prepared = std::move(preparedPlayer);
-    preparedPlayer.reset();
+    std::shared_ptr<Player> prepared = std::move(preparedPlayer);  // leaves none prepared
     return ready ? prepared : nullptr;
 }
 

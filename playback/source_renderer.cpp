@@ -44,11 +44,11 @@ void removeAllFilters(IGraphBuilder* graphBuilder) {
     }
 }
 
-// The decoded audio as a WAVE stream, with every channel; mixed down to stereo when the
-// renderer refuses more.
-HRESULT renderDecoded(IGraphBuilder* graphBuilder, const InputOpener& open) {
+// The decoded audio as a WAVE stream, with every channel; mixed down to stereo, from the
+// input opened again, when the renderer refuses more.
+HRESULT renderDecoded(IGraphBuilder* graphBuilder, std::unique_ptr<EncodedInput> input, const InputOpener& open) {
     for (const auto channels : {AudioDecoder::Channels::AsRecorded, AudioDecoder::Channels::Stereo}) {
-        auto decoder = AudioDecoder::open(open(), channels);
+        auto decoder = AudioDecoder::open(input ? std::move(input) : open(), channels);
         if (!decoder) return VFW_E_UNSUPPORTED_STREAM;
         const bool canMixDown = channels == AudioDecoder::Channels::AsRecorded && decoder->format().channels > 2;
         const HRESULT hr = renderStreamSource(graphBuilder, waveStreamSource(std::make_unique<WaveStream>(std::move(decoder))));
@@ -58,25 +58,26 @@ HRESULT renderDecoded(IGraphBuilder* graphBuilder, const InputOpener& open) {
     return VFW_E_CANNOT_RENDER;
 }
 
-// Formats the program decodes itself are decoded by it always, so that they play the same
-// on every Windows; without FFmpeg they are left to the platform.
-bool decodesItself(const InputOpener& open) {
-    if (!ffmpegApi()) return false;
-    const auto input = open();
-    return input && isOwnDecodedFormat(*input);
+// The input, when it is of a format the program decodes itself: those are decoded by it
+// always, so that they play the same on every Windows; without FFmpeg they are left to the
+// platform.
+std::unique_ptr<EncodedInput> ownDecodedInput(const InputOpener& open) {
+    if (!ffmpegApi()) return nullptr;
+    auto input = open();
+    return input && isOwnDecodedFormat(*input) ? std::move(input) : nullptr;
 }
 
 }  // namespace
 
 HRESULT FileSourceRenderer::render(IGraphBuilder* graphBuilder) const {
     const InputOpener open = [this] { return openFileInput(path_); };
-    if (decodesItself(open)) return renderDecoded(graphBuilder, open);
+    if (auto input = ownDecodedInput(open)) return renderDecoded(graphBuilder, std::move(input), open);
     return graphBuilder->RenderFile(path_.c_str(), nullptr);
 }
 
 HRESULT MemorySourceRenderer::render(IGraphBuilder* graphBuilder) const {
     const InputOpener open = [this] { return memoryInput(bytes_); };
-    if (decodesItself(open)) return renderDecoded(graphBuilder, open);
+    if (auto input = ownDecodedInput(open)) return renderDecoded(graphBuilder, std::move(input), open);
     return renderStreamSource(graphBuilder, memoryStreamSource(bytes_));
 }
 
