@@ -16,8 +16,8 @@ void useSettingsForEngine() {
         return configStore.getString(L"Archive[" + formatName + L"]", L"DEFAULT");
     };
     settings.warnUnexpectedEngine = [] {
-        MessageBoxW(nullptr, L"7z.dll が予期していたものではありません。無視します。", L"melodrift",
-                    MB_ICONWARNING | MB_OK);
+        MessageBoxW(
+            nullptr, L"7z.dll が予期していたものではありません。無視します。", L"melodrift", MB_ICONWARNING | MB_OK);
     };
     setEngineSettings(std::move(settings));
 }

@@ -32,7 +32,7 @@ std::wstring installationName(const std::wstring& executablePath) {
     }
     wchar_t name[32];
     wsprintfW(name, L"melodrift-%08lx%08lx", static_cast<unsigned long>(hash >> 32),
-              static_cast<unsigned long>(hash & 0xFFFFFFFFu));
+        static_cast<unsigned long>(hash & 0xFFFFFFFFu));
     return name;
 }
 

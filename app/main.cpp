@@ -3,6 +3,4 @@
 
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    return melodrift::runGuarded(melodrift::runApplication);
-}
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return melodrift::runGuarded(melodrift::runApplication); }

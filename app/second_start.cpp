@@ -18,8 +18,8 @@ constexpr DWORD kPollMs = 50;
 
 }  // namespace
 
-std::optional<int> handToRunningPlayer(const std::wstring& installationName, const std::optional<std::wstring>& path,
-                                       InstallationLock& lock) {
+std::optional<int> handToRunningPlayer(
+    const std::wstring& installationName, const std::optional<std::wstring>& path, InstallationLock& lock) {
     // The running player has another current directory: the path is made absolute here.
     const std::wstring handed = path ? fullPath(*path) : std::wstring();
     const DWORD start = GetTickCount();

@@ -62,7 +62,8 @@ void Archive::readItems() {
         if (SUCCEEDED(handler_->GetProperty(index, kpidPath, path.out())) && path.isString()) key = path.string();
         // No file name holds control characters; in an entry's they would break the list's
         // rows and the settings line that remembers the entry.
-        std::replace_if(key.begin(), key.end(), [](wchar_t c) { return c < L' '; }, L'\xFFFD');
+        std::replace_if(
+            key.begin(), key.end(), [](wchar_t c) { return c < L' '; }, L'\xFFFD');
         items_.emplace(std::move(key), index);  // a path already present keeps its first entry
     }
 }
@@ -110,8 +111,8 @@ std::vector<uint8_t> Archive::extract(const std::wstring& name) const {
     return std::move(bytes);
 }
 
-std::map<UINT32, std::vector<uint8_t>> Archive::extractWhole(const std::vector<UINT32>& indices,
-                                                             uint64_t maxBytes) const {
+std::map<UINT32, std::vector<uint8_t>> Archive::extractWhole(
+    const std::vector<UINT32>& indices, uint64_t maxBytes) const {
     std::map<UINT32, ExtractedEntry> targets;
     for (const UINT32 index : indices)
         if (itemSize(index) < maxBytes) targets[index];

@@ -10,8 +10,8 @@ namespace melodrift {
 
 // One format the engine offers and the file-name patterns that select it.
 struct ArchiveFormat {
-    std::wstring name;                  // empty when the engine gave none
-    std::vector<std::wstring> patterns; // empty: the format is switched off
+    std::wstring name;                   // empty when the engine gave none
+    std::vector<std::wstring> patterns;  // empty: the format is switched off
 };
 
 // What the loader takes from the program's settings, and how it tells the user; handed

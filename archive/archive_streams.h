@@ -36,8 +36,7 @@ public:
 // nothing more is kept and *overflowed is set, while the engine goes on as if all were.
 class CMemSequentialOutStream : public ComObject<ISequentialOutStream> {
 public:
-    explicit CMemSequentialOutStream(std::vector<uint8_t>* target, size_t limit = SIZE_MAX,
-                                     bool* overflowed = nullptr)
+    explicit CMemSequentialOutStream(std::vector<uint8_t>* target, size_t limit = SIZE_MAX, bool* overflowed = nullptr)
         : target_(target), limit_(limit), overflowed_(overflowed) {}
 
     HRESULT STDMETHODCALLTYPE Write(const void* data, UINT32 size, UINT32* processedSize) override;
@@ -67,8 +66,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE SetTotal(UINT64 total) override;
     HRESULT STDMETHODCALLTYPE SetCompleted(const UINT64* completeValue) override;
-    HRESULT STDMETHODCALLTYPE GetStream(UINT32 index, ISequentialOutStream** outStream,
-                                        INT32 askExtractMode) override;
+    HRESULT STDMETHODCALLTYPE GetStream(UINT32 index, ISequentialOutStream** outStream, INT32 askExtractMode) override;
     HRESULT STDMETHODCALLTYPE PrepareOperation(INT32 askExtractMode) override;
     HRESULT STDMETHODCALLTYPE SetOperationResult(INT32 operationResult) override;
 

@@ -33,27 +33,26 @@ struct IArchiveOpenCallback : public IUnknown {
 };
 
 struct IArchiveExtractCallback : public IProgress {
-    virtual HRESULT STDMETHODCALLTYPE GetStream(UINT32 index, ISequentialOutStream** outStream,
-                                                INT32 askExtractMode) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetStream(
+        UINT32 index, ISequentialOutStream** outStream, INT32 askExtractMode) = 0;
     virtual HRESULT STDMETHODCALLTYPE PrepareOperation(INT32 askExtractMode) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetOperationResult(INT32 operationResult) = 0;
 };
 
 struct IInArchive : public IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE Open(IInStream* stream, const UINT64* maxCheckStartPosition,
-                                           IArchiveOpenCallback* openCallback) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Open(
+        IInStream* stream, const UINT64* maxCheckStartPosition, IArchiveOpenCallback* openCallback) = 0;
     virtual HRESULT STDMETHODCALLTYPE Close() = 0;
     virtual HRESULT STDMETHODCALLTYPE GetNumberOfItems(UINT32* numItems) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetProperty(UINT32 index, PROPID propID, PROPVARIANT* value) = 0;
-    virtual HRESULT STDMETHODCALLTYPE Extract(const UINT32* indices, UINT32 numItems, INT32 testMode,
-                                              IArchiveExtractCallback* extractCallback) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Extract(
+        const UINT32* indices, UINT32 numItems, INT32 testMode, IArchiveExtractCallback* extractCallback) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetArchiveProperty(PROPID propID, PROPVARIANT* value) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetNumberOfProperties(UINT32* numProps) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetPropertyInfo(UINT32 index, BSTR* name, PROPID* propID,
-                                                      VARTYPE* varType) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetPropertyInfo(UINT32 index, BSTR* name, PROPID* propID, VARTYPE* varType) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetNumberOfArchiveProperties(UINT32* numProps) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetArchivePropertyInfo(UINT32 index, BSTR* name, PROPID* propID,
-                                                             VARTYPE* varType) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetArchivePropertyInfo(
+        UINT32 index, BSTR* name, PROPID* propID, VARTYPE* varType) = 0;
 };
 
 // Exports of 7z.dll.

@@ -21,9 +21,7 @@ private:
 // Holds a critical section for one scope.
 class CriticalSectionLock {
 public:
-    explicit CriticalSectionLock(CriticalSection& section) : section_(section) {
-        EnterCriticalSection(section_.get());
-    }
+    explicit CriticalSectionLock(CriticalSection& section) : section_(section) { EnterCriticalSection(section_.get()); }
     ~CriticalSectionLock() { LeaveCriticalSection(section_.get()); }
     CriticalSectionLock(const CriticalSectionLock&) = delete;
     CriticalSectionLock& operator=(const CriticalSectionLock&) = delete;

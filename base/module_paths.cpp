@@ -23,8 +23,6 @@ std::wstring settingsBasePathOf(const std::wstring& executablePath) {
     return executablePath.substr(0, extension - executablePath.c_str());
 }
 
-std::wstring settingsBasePath() {
-    return settingsBasePathOf(modulePath());
-}
+std::wstring settingsBasePath() { return settingsBasePathOf(modulePath()); }
 
 }  // namespace melodrift

@@ -46,9 +46,7 @@ std::wstring fullPath(const std::wstring& path) {
     return buffer;
 }
 
-std::wstring pathFileName(const std::wstring& path) {
-    return PathFindFileNameW(path.c_str());
-}
+std::wstring pathFileName(const std::wstring& path) { return PathFindFileNameW(path.c_str()); }
 
 namespace {
 

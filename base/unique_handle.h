@@ -28,9 +28,7 @@ public:
     Handle get() const { return handle_; }
     explicit operator bool() const { return handle_ != Traits::invalid(); }
 
-    Handle release() {
-        return std::exchange(handle_, Traits::invalid());
-    }
+    Handle release() { return std::exchange(handle_, Traits::invalid()); }
     void reset(Handle handle = Traits::invalid()) {
         Handle old = std::exchange(handle_, handle);
         if (old != Traits::invalid()) Traits::close(old);

@@ -43,13 +43,13 @@ void runQuietly(const std::wstring& commandLine) {
     std::wstring line = commandLine;
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE nul = CreateFileW(L"bench-output.txt", GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                             FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     STARTUPINFOW startup{sizeof startup};
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = startup.hStdError = nul;
     PROCESS_INFORMATION process{};
-    if (CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
-                       &process)) {
+    if (CreateProcessW(
+            nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process)) {
         WaitForSingleObject(process.hProcess, INFINITE);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
@@ -72,8 +72,8 @@ std::wstring quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 // Plays an entry of a folder (an archive, or a directory on disk) until it has played the given seconds (or 30 s have
 // passed); says whether it got there. ready, when given, gets the private memory once
 // the graph is built.
-bool playFor(const std::wstring& folderPath, const std::wstring& entry, HWND window, int32_t seconds,
-             SIZE_T* ready = nullptr) {
+bool playFor(
+    const std::wstring& folderPath, const std::wstring& entry, HWND window, int32_t seconds, SIZE_T* ready = nullptr) {
     auto folder = openFolder(folderPath, nullptr);
     auto player = folder ? folder->createPlayer(entry, window, WM_APP, WM_APP + 1) : nullptr;
     if (ready) *ready = privateBytes();
@@ -105,8 +105,8 @@ PlayMemory measurePlay(const std::wstring& folderPath, const std::wstring& entry
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 7) {
-        std::fputs("usage: archive_bench ARCHIVE_MANY ARCHIVE_BIG ENTRY ARCHIVE_TINY 7Z_EXE PLAIN_FOLDER [ROUNDS]\n",
-                   stderr);
+        std::fputs(
+            "usage: archive_bench ARCHIVE_MANY ARCHIVE_BIG ENTRY ARCHIVE_TINY 7Z_EXE PLAIN_FOLDER [ROUNDS]\n", stderr);
         return 2;
     }
     const std::wstring many = argv[1], big = argv[2], entry = argv[3], tiny = argv[4], sevenZip = argv[5],
@@ -134,15 +134,13 @@ int wmain(int argc, wchar_t** argv) {
     const double theirsExtractAlone = std::max(1e-3, median(theirsExtract) - start);  // 7z.exe's test, start excluded
     std::printf("entries listed: %zu, entry size: %.1f MB, rounds: %d\n", listed, extracted / 1e6, rounds);
     std::printf("list      ours %.3f s   7z.exe %.3f s (%.3f s without its start)   ratio %.2f (%.2f)\n",
-                median(oursList), median(theirsList), median(theirsList) - start,
-                median(oursList) / median(theirsList), median(oursList) / std::max(1e-3, median(theirsList) - start));
+        median(oursList), median(theirsList), median(theirsList) - start, median(oursList) / median(theirsList),
+        median(oursList) / std::max(1e-3, median(theirsList) - start));
     std::printf("extract   ours %.3f s   7z.exe %.3f s (%.3f s without its start)   ratio %.2f (%.2f)\n",
-                median(oursExtract), median(theirsExtract), median(theirsExtract) - start,
-                median(oursExtract) / median(theirsExtract),
-                median(oursExtract) / theirsExtractAlone);
+        median(oursExtract), median(theirsExtract), median(theirsExtract) - start,
+        median(oursExtract) / median(theirsExtract), median(oursExtract) / theirsExtractAlone);
     std::printf("extract   fresh memory of the entry's size, each page written once: %.3f s; ours without it %.2f\n",
-                median(commitAlone),
-                (median(oursExtract) - median(commitAlone)) / theirsExtractAlone);
+        median(commitAlone), (median(oursExtract) - median(commitAlone)) / theirsExtractAlone);
 
     // Memory while the entry plays: the graph holds the whole entry, and nothing more
     // than the graph the platform builds for the same file on disk should come on top.
@@ -155,12 +153,13 @@ int wmain(int argc, wchar_t** argv) {
     const PlayMemory fromDisk = measurePlay(plain, entry, window);
     DestroyWindow(window);
     const double entrySize = double(std::max<size_t>(extracted, 1));
-    std::printf("memory    added by the entry's play: %.1f MB ready, %.1f MB peak; by the file's play from disk: "
-                "%.1f MB ready, %.1f MB peak%s\n",
-                fromArchive.ready / 1e6, fromArchive.peak / 1e6, fromDisk.ready / 1e6, fromDisk.peak / 1e6,
-                fromArchive.played && fromDisk.played ? "" : "   (a play did not get to 3 s)");
+    std::printf(
+        "memory    added by the entry's play: %.1f MB ready, %.1f MB peak; by the file's play from disk: "
+        "%.1f MB ready, %.1f MB peak%s\n",
+        fromArchive.ready / 1e6, fromArchive.peak / 1e6, fromDisk.ready / 1e6, fromDisk.peak / 1e6,
+        fromArchive.played && fromDisk.played ? "" : "   (a play did not get to 3 s)");
     std::printf("memory    entry's play / entry size %.2f, less the graph's own %.2f\n", fromArchive.peak / entrySize,
-                (fromArchive.peak - fromDisk.peak) / entrySize);
+        (fromArchive.peak - fromDisk.peak) / entrySize);
     std::printf("ratio extract %.2f\n", median(oursExtract) / theirsExtractAlone);
     std::printf("ratio entry_memory %.2f\n", (fromArchive.peak - fromDisk.peak) / entrySize);
     return 0;

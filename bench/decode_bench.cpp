@@ -60,8 +60,8 @@ uint64_t decodeBare(const std::wstring& path) {
     const FfmpegApi& api = *ffmpegApi();
     const auto input = openFileInput(path);
     const int ioBytes = 64 * 1024;
-    AVIOContext* io = api.avio_alloc_context(static_cast<unsigned char*>(api.av_malloc(ioBytes)), ioBytes, 0,
-                                             input.get(), readFile, nullptr, nullptr);
+    AVIOContext* io = api.avio_alloc_context(
+        static_cast<unsigned char*>(api.av_malloc(ioBytes)), ioBytes, 0, input.get(), readFile, nullptr, nullptr);
     AVFormatContext* container = api.avformat_alloc_context();
     container->pb = io;
     if (api.avformat_open_input(&container, nullptr, nullptr, nullptr) < 0) return 0;
@@ -92,8 +92,8 @@ uint64_t decodeBare(const std::wstring& path) {
 
 std::shared_ptr<Player> imageTrack(const std::wstring& image, HWND window) {
     const FileSourceRenderer audio(image);
-    return std::make_shared<PlayerOfCue>(audio, L"C:\\image.cue", L"10 Track", kTrackStart, kTrackStop, window,
-                                         WM_APP, WM_APP + 1);
+    return std::make_shared<PlayerOfCue>(
+        audio, L"C:\\image.cue", L"10 Track", kTrackStart, kTrackStop, window, WM_APP, WM_APP + 1);
 }
 
 // The first second of the track as the graph would first read it: decoded for the FLAC,
@@ -146,10 +146,11 @@ int wmain(int argc, wchar_t** argv) {
 
     std::vector<double> ours, bare;
     uint64_t bytes = 0, samples = 0;
-    bench::alternate(rounds, [&] { ours.push_back(secondsOf([&] { bytes = decodeThroughWaveStream(longFlac); })); },
-                     [&] { bare.push_back(secondsOf([&] { samples = decodeBare(longFlac); })); });
+    bench::alternate(
+        rounds, [&] { ours.push_back(secondsOf([&] { bytes = decodeThroughWaveStream(longFlac); })); },
+        [&] { bare.push_back(secondsOf([&] { samples = decodeBare(longFlac); })); });
     std::printf("decoding %.1f minutes of FLAC: ours %.3f s (%llu bytes of WAVE), FFmpeg alone %.3f s\n",
-                double(samples) / 44100 / 60, median(ours), (unsigned long long)bytes, median(bare));
+        double(samples) / 44100 / 60, median(ours), (unsigned long long)bytes, median(bare));
 
     std::vector<double> flacOpen, wavOpen;
     const auto openTrack = [&](const std::wstring& image, bool decoded) {
@@ -158,14 +159,15 @@ int wmain(int argc, wchar_t** argv) {
             readFirstSecond(image, decoded);
         });
     };
-    bench::alternate(rounds, [&] { flacOpen.push_back(openTrack(imageFlac, true)); },
-                     [&] { wavOpen.push_back(openTrack(imageWav, false)); });
+    bench::alternate(
+        rounds, [&] { flacOpen.push_back(openTrack(imageFlac, true)); },
+        [&] { wavOpen.push_back(openTrack(imageWav, false)); });
     std::printf("a track 45 minutes into the image: FLAC %.3f s, WAV %.3f s\n", median(flacOpen), median(wavOpen));
 
     playingMemory(imageWav, window);  // the platform's first graph and the DLLs' pages are not the players'
     const double flacMemory = playingMemory(imageFlac, window), wavMemory = playingMemory(imageWav, window);
-    std::printf("private memory while playing: FLAC image %.1f MB, WAV image %.1f MB\n", flacMemory / 1e6,
-                wavMemory / 1e6);
+    std::printf(
+        "private memory while playing: FLAC image %.1f MB, WAV image %.1f MB\n", flacMemory / 1e6, wavMemory / 1e6);
 
     std::printf("ratio decode %.2f\n", median(ours) / median(bare));
     std::printf("ratio image_seek %.2f\n", median(flacOpen) / median(wavOpen));

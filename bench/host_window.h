@@ -22,8 +22,8 @@ public:
         windowClass.hInstance = GetModuleHandleW(nullptr);
         windowClass.lpszClassName = L"melodrift-bench-host";
         RegisterClassW(&windowClass);  // fails harmlessly when the class is there
-        window_.reset(CreateWindowExW(0, windowClass.lpszClassName, L"", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480,
-                                      nullptr, nullptr, windowClass.hInstance, nullptr));
+        window_.reset(CreateWindowExW(0, windowClass.lpszClassName, L"", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr,
+            nullptr, windowClass.hInstance, nullptr));
     }
 
     HWND get() const { return window_.get(); }

@@ -77,13 +77,13 @@ std::vector<Row> prepareRows(const std::wstring& dir, const std::vector<std::wst
         if (!matchesAnyPattern(entry.cFileName, patterns)) continue;
         const wchar_t* dot = std::wcsrchr(entry.cFileName, L'.');
         const uint64_t size = (uint64_t(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
-        rows.push_back({entry.cFileName, formatSize(size), dot ? dot + 1 : L"", formatLocalTime(entry.ftLastWriteTime)});
+        rows.push_back(
+            {entry.cFileName, formatSize(size), dot ? dot + 1 : L"", formatLocalTime(entry.ftLastWriteTime)});
     } while (FindNextFileW(search.get(), &entry));
     std::vector<size_t> order(rows.size());
     std::iota(order.begin(), order.end(), size_t(0));
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        return lstrcmpiW(rows[a].name.c_str(), rows[b].name.c_str()) < 0;
-    });
+    std::stable_sort(order.begin(), order.end(),
+        [&](size_t a, size_t b) { return lstrcmpiW(rows[a].name.c_str(), rows[b].name.c_str()) < 0; });
     for (size_t rank = 0; rank < order.size(); ++rank) rows[order[rank]].key = static_cast<LPARAM>(rank);
     return rows;
 }
@@ -96,10 +96,9 @@ class BareList {
 public:
     explicit BareList(SIZE size) {
         list_.reset(CreateWindowExW(WS_EX_CLIENTEDGE, L"SysListView32", nullptr,
-                                    WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 0, 0,
-                                    size.cx, size.cy, host_.get(), nullptr, GetModuleHandleW(nullptr), nullptr));
-        SendMessageW(list(), LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
-                     LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
+            WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 0, 0, size.cx, size.cy, host_.get(),
+            nullptr, GetModuleHandleW(nullptr), nullptr));
+        SendMessageW(list(), LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
         static const wchar_t* const titles[] = {L"ファイル名", L"サイズ", L"種類", L"更新日時"};
         for (int i = 0; i < 4; ++i) {
             LVCOLUMNW column{};

@@ -13,8 +13,7 @@ namespace melodrift::bench {
 inline SIZE_T privateBytes() {
     PROCESS_MEMORY_COUNTERS_EX counters{};
     counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                         sizeof counters);
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
     // Wine leaves PrivateUsage at zero; the commit charge is the same figure there.
     return counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
 }
@@ -23,13 +22,14 @@ inline SIZE_T privateBytes() {
 // on a thread of its own, so that a short-lived peak inside a call is seen too.
 class PeakSampler {
 public:
-    PeakSampler() : peak_(privateBytes()), thread_([this] {
-        while (!stop_) {
-            const SIZE_T now = privateBytes();
-            if (now > peak_) peak_ = now;
-            Sleep(1);  // sampling interval, not a wait for an outcome
-        }
-    }) {}
+    PeakSampler()
+        : peak_(privateBytes()), thread_([this] {
+              while (!stop_) {
+                  const SIZE_T now = privateBytes();
+                  if (now > peak_) peak_ = now;
+                  Sleep(1);  // sampling interval, not a wait for an outcome
+              }
+          }) {}
     ~PeakSampler() { stop(); }
     SIZE_T stop() {
         stop_ = true;

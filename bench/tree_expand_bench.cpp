@@ -54,7 +54,7 @@ class BareTree {
 public:
     explicit BareTree(SIZE size) {
         tree_.reset(CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, nullptr, 0x50000037, 0, 0, size.cx, size.cy,
-                                    host_.get(), nullptr, GetModuleHandleW(nullptr), nullptr));
+            host_.get(), nullptr, GetModuleHandleW(nullptr), nullptr));
     }
 
     HWND tree() const { return tree_.get(); }
@@ -113,7 +113,8 @@ int run(const std::wstring& dir, int repetitions) {
     }
     RECT treeRect{};
     GetWindowRect(tree.window(), &treeRect);
-    BareTree bare({std::max<LONG>(treeRect.right - treeRect.left, 200), std::max<LONG>(treeRect.bottom - treeRect.top, 400)});
+    BareTree bare(
+        {std::max<LONG>(treeRect.right - treeRect.left, 200), std::max<LONG>(treeRect.bottom - treeRect.top, 400)});
 
     std::vector<double> realTimes, bareTimes, listingTimes;
     bool complete = true;
@@ -179,8 +180,9 @@ int run(const std::wstring& dir, int repetitions) {
 // Arguments: [directory [passes]]; an empty directory argument takes the default. The
 // directory is made, or reused when it is complete.
 int wmain(int argc, wchar_t** argv) {
-    const std::wstring dir = argc > 1 && *argv[1] ? std::wstring(argv[1])
-                                      : melodrift::joinPath(melodrift::bench::tempDirectory(), L"melodrift-tree-expand");
+    const std::wstring dir = argc > 1 && *argv[1]
+                                 ? std::wstring(argv[1])
+                                 : melodrift::joinPath(melodrift::bench::tempDirectory(), L"melodrift-tree-expand");
     const int repetitions = argc > 2 ? std::max(1, _wtoi(argv[2])) : melodrift::kDefaultRepetitions;
     return melodrift::run(dir, repetitions);
 }

@@ -121,7 +121,7 @@ bool AudioDecoder::chooseFormat(Channels channels) {
     const bool mixDown = recorded > kMostChannels || (channels == Channels::Stereo && recorded > 2);
     format_.channels = static_cast<uint16_t>(mixDown ? 2 : recorded);
     const bool deep = lossless_ && (codec_->bits_per_raw_sample > 16 ||
-                                    (codec_->bits_per_raw_sample == 0 && holdsMoreThan16Bits(frame_->format)));
+                                       (codec_->bits_per_raw_sample == 0 && holdsMoreThan16Bits(frame_->format)));
     format_.bitsPerSample = deep ? 24 : 16;
     AVChannelLayout layout{};
     if (!mixDown && frame_->ch_layout.order == AV_CHANNEL_ORDER_NATIVE) {
@@ -134,8 +134,8 @@ bool AudioDecoder::chooseFormat(Channels channels) {
 }
 
 int64_t AudioDecoder::toStreamTime(uint64_t frame) const {
-    return startTime_ + api_.av_rescale_q(static_cast<int64_t>(frame), AVRational{1, int(format_.sampleRate)},
-                                          stream_->time_base);
+    return startTime_ +
+           api_.av_rescale_q(static_cast<int64_t>(frame), AVRational{1, int(format_.sampleRate)}, stream_->time_base);
 }
 
 uint64_t AudioDecoder::toFrame(int64_t streamTime) const {
@@ -174,7 +174,7 @@ bool AudioDecoder::learnLength() {
         const uint64_t header = toFrame(startTime_ + stream_->duration);
         const uint64_t margin = uint64_t(kTailSeconds) * format_.sampleRate;
         if (api_.av_seek_frame(container_, streamIndex_, toStreamTime(header > margin ? header - margin : 0),
-                               AVSEEK_FLAG_BACKWARD) >= 0) {
+                AVSEEK_FLAG_BACKWARD) >= 0) {
             const int64_t end = scanPacketEnd();
             if (end != AV_NOPTS_VALUE) {
                 frameCount_ = std::min(header, toFrame(end));
@@ -224,7 +224,7 @@ bool AudioDecoder::convertFrame() {
         const AVSampleFormat outFormat = format_.bitsPerSample == 16 ? AV_SAMPLE_FMT_S16 : AV_SAMPLE_FMT_S32;
         api_.swr_free(&resampler_);
         if (api_.swr_alloc_set_opts2(&resampler_, &out, outFormat, int(format_.sampleRate), &in,
-                                     AVSampleFormat(frame_->format), frame_->sample_rate, 0, nullptr) < 0 ||
+                AVSampleFormat(frame_->format), frame_->sample_rate, 0, nullptr) < 0 ||
             api_.swr_init(resampler_) < 0) {
             api_.av_channel_layout_uninit(&in);
             api_.swr_free(&resampler_);
@@ -242,8 +242,8 @@ bool AudioDecoder::convertFrame() {
     const size_t oldSize = pending_.size();
     pending_.resize(oldSize + size_t(room) * format_.channels * sampleBytes);
     uint8_t* out = pending_.data() + oldSize;
-    const int converted = api_.swr_convert(resampler_, &out, room, const_cast<const uint8_t**>(frame_->extended_data),
-                                           frame_->nb_samples);
+    const int converted = api_.swr_convert(
+        resampler_, &out, room, const_cast<const uint8_t**>(frame_->extended_data), frame_->nb_samples);
     const size_t samples = converted > 0 ? size_t(converted) * format_.channels : 0;
     if (format_.bitsPerSample == 24) {
         // 32-bit samples to packed 24-bit ones: the top three bytes of each.
@@ -338,8 +338,7 @@ size_t AudioDecoder::read(uint8_t* out, size_t frames) {
             clearPending();
             if (!positionKnown_ || !decodeMore()) break;
         }
-        const size_t count =
-            std::min<uint64_t>({frames - done, pendingFrames(), frameCount_ - position_});
+        const size_t count = std::min<uint64_t>({frames - done, pendingFrames(), frameCount_ - position_});
         std::memcpy(out + done * block, pending_.data() + pendingStart_, count * block);
         pendingStart_ += count * block;
         position_ += count;

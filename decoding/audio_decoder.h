@@ -82,7 +82,7 @@ private:
     // Whether every packet decodes on its own, so that a seek may pass packets over unread.
     bool packetsStandAlone_ = false;
     int64_t skipBefore_ = 0;  // in stream time: packets ending before it are passed over
-    int64_t startTime_ = 0;  // the stream's first timestamp
+    int64_t startTime_ = 0;   // the stream's first timestamp
     PcmFormat format_;
     uint64_t frameCount_ = 0;
     // Converted frames not handed out yet, from pendingStart_ in pending_; the first of them

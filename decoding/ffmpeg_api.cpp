@@ -51,22 +51,21 @@ void load(LoadedApi& loaded) {
         MELODRIFT_RESOLVE(avutil, av_frame_alloc) && MELODRIFT_RESOLVE(avutil, av_frame_free) &&
         MELODRIFT_RESOLVE(avutil, av_rescale_q) && MELODRIFT_RESOLVE(avutil, av_channel_layout_default) &&
         MELODRIFT_RESOLVE(avutil, av_channel_layout_copy) && MELODRIFT_RESOLVE(avutil, av_channel_layout_compare) &&
-        MELODRIFT_RESOLVE(avutil, av_channel_layout_uninit) &&
-        MELODRIFT_RESOLVE(swresample, swresample_version) && MELODRIFT_RESOLVE(swresample, swr_alloc_set_opts2) &&
-        MELODRIFT_RESOLVE(swresample, swr_init) && MELODRIFT_RESOLVE(swresample, swr_convert) &&
-        MELODRIFT_RESOLVE(swresample, swr_free) &&
+        MELODRIFT_RESOLVE(avutil, av_channel_layout_uninit) && MELODRIFT_RESOLVE(swresample, swresample_version) &&
+        MELODRIFT_RESOLVE(swresample, swr_alloc_set_opts2) && MELODRIFT_RESOLVE(swresample, swr_init) &&
+        MELODRIFT_RESOLVE(swresample, swr_convert) && MELODRIFT_RESOLVE(swresample, swr_free) &&
         MELODRIFT_RESOLVE(avcodec, avcodec_version) && MELODRIFT_RESOLVE(avcodec, avcodec_find_decoder) &&
         MELODRIFT_RESOLVE(avcodec, avcodec_alloc_context3) &&
         MELODRIFT_RESOLVE(avcodec, avcodec_parameters_to_context) && MELODRIFT_RESOLVE(avcodec, avcodec_open2) &&
         MELODRIFT_RESOLVE(avcodec, avcodec_send_packet) && MELODRIFT_RESOLVE(avcodec, avcodec_receive_frame) &&
         MELODRIFT_RESOLVE(avcodec, avcodec_flush_buffers) && MELODRIFT_RESOLVE(avcodec, avcodec_free_context) &&
         MELODRIFT_RESOLVE(avcodec, av_packet_alloc) && MELODRIFT_RESOLVE(avcodec, av_packet_free) &&
-        MELODRIFT_RESOLVE(avcodec, av_packet_unref) &&
-        MELODRIFT_RESOLVE(avformat, avformat_version) && MELODRIFT_RESOLVE(avformat, avformat_alloc_context) &&
-        MELODRIFT_RESOLVE(avformat, avformat_open_input) && MELODRIFT_RESOLVE(avformat, avformat_find_stream_info) &&
-        MELODRIFT_RESOLVE(avformat, av_find_best_stream) && MELODRIFT_RESOLVE(avformat, av_read_frame) &&
-        MELODRIFT_RESOLVE(avformat, av_seek_frame) && MELODRIFT_RESOLVE(avformat, avformat_close_input) &&
-        MELODRIFT_RESOLVE(avformat, avio_alloc_context) && MELODRIFT_RESOLVE(avformat, avio_context_free);
+        MELODRIFT_RESOLVE(avcodec, av_packet_unref) && MELODRIFT_RESOLVE(avformat, avformat_version) &&
+        MELODRIFT_RESOLVE(avformat, avformat_alloc_context) && MELODRIFT_RESOLVE(avformat, avformat_open_input) &&
+        MELODRIFT_RESOLVE(avformat, avformat_find_stream_info) && MELODRIFT_RESOLVE(avformat, av_find_best_stream) &&
+        MELODRIFT_RESOLVE(avformat, av_read_frame) && MELODRIFT_RESOLVE(avformat, av_seek_frame) &&
+        MELODRIFT_RESOLVE(avformat, avformat_close_input) && MELODRIFT_RESOLVE(avformat, avio_alloc_context) &&
+        MELODRIFT_RESOLVE(avformat, avio_context_free);
     if (!resolved) return;
     // The structures the decoder reads are laid out as the headers say only within one
     // major version.

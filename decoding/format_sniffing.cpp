@@ -43,8 +43,8 @@ bool isOwnDecodedFormat(EncodedInput& input) {
     // An ID3v2 tag (common before FLAC and AAC) hides the format behind it: its size is in
     // four 7-bit bytes, plus a footer of another ten when flagged.
     if (startsWith(head, size, 0, "ID3") && size >= kId3HeaderBytes) {
-        int64_t skip = kId3HeaderBytes + ((head[6] & 0x7F) << 21 | (head[7] & 0x7F) << 14 | (head[8] & 0x7F) << 7 |
-                                          (head[9] & 0x7F));
+        int64_t skip = kId3HeaderBytes +
+                       ((head[6] & 0x7F) << 21 | (head[7] & 0x7F) << 14 | (head[8] & 0x7F) << 7 | (head[9] & 0x7F));
         if (head[5] & 0x10) skip += kId3HeaderBytes;
         size = readAt(input, skip, head, sizeof head);
     }

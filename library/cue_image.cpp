@@ -30,8 +30,8 @@ std::vector<std::wstring> filesNamedLike(const std::wstring& path) {
     std::vector<std::wstring> names;
     const std::wstring directory = parentDirectory(path);
     WIN32_FIND_DATAW entry;
-    FindHandle search(FindFirstFileW(literalPath(joinPath(directory, baseName(pathFileName(path)) + L".*")).c_str(),
-                                     &entry));
+    FindHandle search(
+        FindFirstFileW(literalPath(joinPath(directory, baseName(pathFileName(path)) + L".*")).c_str(), &entry));
     for (bool found = static_cast<bool>(search); found; found = FindNextFileW(search.get(), &entry) != FALSE)
         if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(entry.cFileName);
     return names;
@@ -46,7 +46,7 @@ std::wstring imageOnDisk(const std::wstring& path, const std::vector<std::wstrin
 }  // namespace
 
 std::wstring substituteImageName(const std::wstring& missingName, const std::vector<std::wstring>& siblings,
-                                 const std::vector<std::wstring>& playable) {
+    const std::vector<std::wstring>& playable) {
     const std::wstring base = baseName(missingName);
     for (const std::wstring& pattern : playable) {
         for (const std::wstring& sibling : siblings) {

@@ -12,7 +12,7 @@ namespace melodrift {
 // name and another extension that a playable pattern matches, the patterns tried in order;
 // empty when none fits.
 std::wstring substituteImageName(const std::wstring& missingName, const std::vector<std::wstring>& siblings,
-                                 const std::vector<std::wstring>& playable);
+    const std::vector<std::wstring>& playable);
 
 // Each track's file as it is on disk: where the named file does not exist, the file beside
 // it that substituteImageName chooses; where none does either, the name as the sheet gave it.

@@ -56,9 +56,7 @@ const wchar_t* skipBlanks(const wchar_t* p, const wchar_t* end) {
     return p;
 }
 
-bool isDigit(wchar_t c) {
-    return c >= L'0' && c <= L'9';
-}
+bool isDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
 // Case-insensitive; never compares beyond the end of the line.
 bool beginsWith(Span line, const wchar_t* keyword) {

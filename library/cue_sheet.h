@@ -9,8 +9,8 @@ namespace melodrift {
 
 // One track of a CUE sheet: a time range of one audio file.
 struct CueTrack {
-    int64_t start = 0;   // 100-ns units from the start of the audio file
-    int64_t stop = -1;   // 100-ns units; -1: up to the end of the file
+    int64_t start = 0;      // 100-ns units from the start of the audio file
+    int64_t stop = -1;      // 100-ns units; -1: up to the end of the file
     std::wstring filePath;  // absolute when the sheet names the file relative to itself
     std::wstring title;     // display title, also the item's name
 };

@@ -36,8 +36,8 @@ public:
     virtual void rewind() = 0;
     virtual const std::wstring& path() const = 0;
     // Empty when the folder has no item of that name.
-    virtual std::shared_ptr<Player> createPlayer(const std::wstring& itemName, HWND notifyWindow,
-                                                 UINT graphEventMessage, UINT completionMessage) = 0;
+    virtual std::shared_ptr<Player> createPlayer(
+        const std::wstring& itemName, HWND notifyWindow, UINT graphEventMessage, UINT completionMessage) = 0;
 };
 
 // What a path opens as. The directory bit of attributes decides first (so
@@ -48,7 +48,7 @@ FolderKind folderKind(const std::wstring& path, DWORD attributes);
 // A directory, archive or CUE sheet as a folder; empty for anything else. A directory
 // drains messages through drain while it lists. playable (the patterns of playable files)
 // finds the file a sheet names under another extension when the named one is not there.
-std::shared_ptr<Folder> openFolder(const std::wstring& path, MessageDrain drain,
-                                   const std::vector<std::wstring>& playable = {});
+std::shared_ptr<Folder> openFolder(
+    const std::wstring& path, MessageDrain drain, const std::vector<std::wstring>& playable = {});
 
 }  // namespace melodrift

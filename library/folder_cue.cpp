@@ -27,10 +27,10 @@ const CueTrack* trackTitled(const std::vector<CueTrack>& tracks, const std::wstr
 }
 
 std::shared_ptr<Player> createTrackPlayer(const std::vector<CueTrack>& tracks, const CueTrack& track,
-                                          const SourceRenderer& audio, const std::wstring& folderPath,
-                                          HWND notifyWindow, UINT graphEventMessage, UINT completionMessage) {
-    auto player = std::make_shared<PlayerOfCue>(audio, folderPath, track.title, track.start, track.stop,
-                                                notifyWindow, graphEventMessage, completionMessage);
+    const SourceRenderer& audio, const std::wstring& folderPath, HWND notifyWindow, UINT graphEventMessage,
+    UINT completionMessage) {
+    auto player = std::make_shared<PlayerOfCue>(
+        audio, folderPath, track.title, track.start, track.stop, notifyWindow, graphEventMessage, completionMessage);
     // Only the same file goes on without a break; a sheet's next FILE starts another.
     std::vector<CueSpan> followers;
     for (size_t next = size_t(&track - tracks.data()) + 1;
@@ -46,16 +46,12 @@ bool FolderCue::nextItem(const std::vector<std::wstring>&, FolderItem& out, cons
     return true;
 }
 
-void FolderCue::rewind() {
-    cursor_ = 0;
-}
+void FolderCue::rewind() { cursor_ = 0; }
 
-const std::wstring& FolderCue::path() const {
-    return path_;
-}
+const std::wstring& FolderCue::path() const { return path_; }
 
-std::shared_ptr<Player> FolderCue::createPlayer(const std::wstring& itemName, HWND notifyWindow,
-                                                UINT graphEventMessage, UINT completionMessage) {
+std::shared_ptr<Player> FolderCue::createPlayer(
+    const std::wstring& itemName, HWND notifyWindow, UINT graphEventMessage, UINT completionMessage) {
     const CueTrack* track = trackTitled(tracks_, itemName);
     if (!track) return nullptr;
     const FileSourceRenderer audio(literalPath(track->filePath));

@@ -18,8 +18,8 @@ const CueTrack* trackTitled(const std::vector<CueTrack>& tracks, const std::wstr
 // A player for track, one of tracks, over its file's audio: it may play on into the tracks
 // after it in the same file.
 std::shared_ptr<Player> createTrackPlayer(const std::vector<CueTrack>& tracks, const CueTrack& track,
-                                          const SourceRenderer& audio, const std::wstring& folderPath,
-                                          HWND notifyWindow, UINT graphEventMessage, UINT completionMessage);
+    const SourceRenderer& audio, const std::wstring& folderPath, HWND notifyWindow, UINT graphEventMessage,
+    UINT completionMessage);
 
 // A CUE sheet as a folder: its tracks are the items, named by their titles.
 class FolderCue : public Folder {
@@ -33,8 +33,8 @@ public:
     void rewind() override;
     const std::wstring& path() const override;
     // A player for the first track titled itemName exactly; empty when none is.
-    std::shared_ptr<Player> createPlayer(const std::wstring& itemName, HWND notifyWindow, UINT graphEventMessage,
-                                         UINT completionMessage) override;
+    std::shared_ptr<Player> createPlayer(
+        const std::wstring& itemName, HWND notifyWindow, UINT graphEventMessage, UINT completionMessage) override;
 
 private:
     std::wstring path_;

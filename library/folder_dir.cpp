@@ -64,8 +64,8 @@ void FolderDir::rewind() { search_.reset(); }
 
 const std::wstring& FolderDir::path() const { return path_; }
 
-std::shared_ptr<Player> FolderDir::createPlayer(const std::wstring& itemName, HWND notifyWindow,
-                                                UINT graphEventMessage, UINT completionMessage) {
+std::shared_ptr<Player> FolderDir::createPlayer(
+    const std::wstring& itemName, HWND notifyWindow, UINT graphEventMessage, UINT completionMessage) {
     const FileSourceRenderer renderer(literalPath(joinPath(path_, itemName)));
     return std::make_shared<Player>(renderer, path_, itemName, notifyWindow, graphEventMessage, completionMessage);
 }

@@ -26,8 +26,8 @@ public:
     void rewind() override;
     const std::wstring& path() const override;
     // Always a player, also for a missing file (that player cannot play).
-    std::shared_ptr<Player> createPlayer(const std::wstring& itemName, HWND notifyWindow, UINT graphEventMessage,
-                                         UINT completionMessage) override;
+    std::shared_ptr<Player> createPlayer(
+        const std::wstring& itemName, HWND notifyWindow, UINT graphEventMessage, UINT completionMessage) override;
 
 private:
     bool readNextEntry(WIN32_FIND_DATAW& entry);

@@ -64,8 +64,8 @@ void FolderZip::rewind() { cursor_ = 0; }
 
 const std::wstring& FolderZip::path() const { return path_; }
 
-std::shared_ptr<Player> FolderZip::createPlayer(const std::wstring& itemName, HWND notifyWindow,
-                                                UINT graphEventMessage, UINT completionMessage) {
+std::shared_ptr<Player> FolderZip::createPlayer(
+    const std::wstring& itemName, HWND notifyWindow, UINT graphEventMessage, UINT completionMessage) {
     if (const CueTrack* track = trackTitled(tracks_, itemName)) {
         const MemorySourceRenderer audio(image(track->filePath));
         return createTrackPlayer(tracks_, *track, audio, path_, notifyWindow, graphEventMessage, completionMessage);

@@ -30,8 +30,8 @@ public:
     const std::wstring& path() const override;
     // A player for the track of that title, or else for the entry of that name; one that the
     // archive lacks cannot play.
-    std::shared_ptr<Player> createPlayer(const std::wstring& itemName, HWND notifyWindow, UINT graphEventMessage,
-                                         UINT completionMessage) override;
+    std::shared_ptr<Player> createPlayer(
+        const std::wstring& itemName, HWND notifyWindow, UINT graphEventMessage, UINT completionMessage) override;
 
 private:
     static constexpr size_t kNoTrack = ~size_t(0);

@@ -16,8 +16,8 @@ FolderKind folderKind(const std::wstring& path, DWORD attributes) {
     return FolderKind::None;
 }
 
-std::shared_ptr<Folder> openFolder(const std::wstring& path, MessageDrain drain,
-                                   const std::vector<std::wstring>& playable) {
+std::shared_ptr<Folder> openFolder(
+    const std::wstring& path, MessageDrain drain, const std::vector<std::wstring>& playable) {
     // A path that cannot be examined becomes a directory that lists nothing.
     switch (folderKind(path, GetFileAttributesW(literalPath(path).c_str()))) {
     case FolderKind::Directory: return std::make_shared<FolderDir>(path, drain);

@@ -26,10 +26,9 @@ MainWindow::MainWindow() {
     const HICON icon = LoadIconW(module, MAKEINTRESOURCEW(IDI_MELODRIFT));
     // Registered once per process, so that a second window (in tests) finds the class.
     static const ATOM atom = registerWindowClass(0, icon, LoadCursorW(nullptr, IDC_ARROW),
-                                                 static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)),
-                                                 L"melodrift-MainWindow", icon);
-    CreateWindowExW(WS_EX_WINDOWEDGE | WS_EX_ACCEPTFILES, MAKEINTATOM(atom), L"melodrift", WS_OVERLAPPEDWINDOW, 0, 0,
-                    0, 0, nullptr, nullptr, module, this);
+        static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)), L"melodrift-MainWindow", icon);
+    CreateWindowExW(WS_EX_WINDOWEDGE | WS_EX_ACCEPTFILES, MAKEINTATOM(atom), L"melodrift", WS_OVERLAPPEDWINDOW, 0, 0, 0,
+        0, nullptr, nullptr, module, this);
     rethrowPendingException();
 }
 
@@ -107,21 +106,15 @@ LRESULT MainWindow::onNotify(const NMHDR& header) {
 
 LRESULT MainWindow::handleMessage(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE:
-        createChildren();
-        return 0;
+    case WM_CREATE: createChildren(); return 0;
     case WM_DESTROY:
         // Later starts no longer find a window that is closing; they wait for its lock.
         if (!installation.empty()) unmarkPlayerWindow(h, installation);
         saveSettings();
         PostQuitMessage(0);
         return 0;
-    case WM_SIZE:
-        onSize(wParam, lParam);
-        return 0;
-    case WM_CLOSE:
-        DestroyWindow(h);
-        return 0;
+    case WM_SIZE: onSize(wParam, lParam); return 0;
+    case WM_CLOSE: DestroyWindow(h); return 0;
     case WM_ENDSESSION:
         // At log-off or shutdown no WM_DESTROY comes: the process is ended once this returns.
         if (wParam) {
@@ -129,30 +122,25 @@ LRESULT MainWindow::handleMessage(HWND h, UINT message, WPARAM wParam, LPARAM lP
             saveSettingsFiles();
         }
         return 0;
-    case WM_NOTIFY:
-        return onNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case WM_NOTIFY: return onNotify(*reinterpret_cast<const NMHDR*>(lParam));
     case WM_CONTEXTMENU:
         if (tree && reinterpret_cast<HWND>(wParam) == tree->window()) return tree->onContextMenu(lParam);
         return 0;
-    case WM_COMMAND:
-        onCommand(LOWORD(wParam));
-        return 0;
+    case WM_COMMAND: onCommand(LOWORD(wParam)); return 0;
     case WM_TIMER:
-        if (wParam == FOLLOW_TIMER_ID) followPlayback();
-        else if (wParam == FINISHING_TIMER_ID) releaseFinished();
-        else refreshPosition();
+        if (wParam == FOLLOW_TIMER_ID)
+            followPlayback();
+        else if (wParam == FINISHING_TIMER_ID)
+            releaseFinished();
+        else
+            refreshPosition();
         return 0;
     case WM_HSCROLL:
         if (seekBar && reinterpret_cast<HWND>(lParam) == seekBar->window()) onSeek(LOWORD(wParam));
         return 0;
-    case WM_DROPFILES:
-        onDropFiles(reinterpret_cast<HDROP>(wParam));
-        return 0;
-    case WM_COPYDATA:
-        return onHandOver(*reinterpret_cast<const COPYDATASTRUCT*>(lParam)) ? TRUE : FALSE;
-    case MSG_OPEN_HANDED_OVER:
-        openHandedOverPath();
-        return 0;
+    case WM_DROPFILES: onDropFiles(reinterpret_cast<HDROP>(wParam)); return 0;
+    case WM_COPYDATA: return onHandOver(*reinterpret_cast<const COPYDATASTRUCT*>(lParam)) ? TRUE : FALSE;
+    case MSG_OPEN_HANDED_OVER: openHandedOverPath(); return 0;
     case MSG_GRAPH_EVENT:
         // Any process may post this to a window it finds by class: only the serial of the
         // current player has its events drained.
@@ -162,16 +150,12 @@ LRESULT MainWindow::handleMessage(HWND h, UINT message, WPARAM wParam, LPARAM lP
         // A completion queued before its player was stopped or replaced must not move on.
         if (player && lParam == LPARAM(player->serial())) onTrackEnd();
         return 0;
-    case MSG_SHOW_PLAYING:
-        showPlaying();
-        return 0;
+    case MSG_SHOW_PLAYING: showPlaying(); return 0;
     case MSG_SET_VOLUME:
         if (player) player->setVolume(static_cast<int32_t>(lParam));
         return 0;
-    case MSG_IS_PLAYING:
-        return player ? 1 : 0;
-    default:
-        return DefWindowProcW(h, message, wParam, lParam);
+    case MSG_IS_PLAYING: return player ? 1 : 0;
+    default: return DefWindowProcW(h, message, wParam, lParam);
     }
 }
 

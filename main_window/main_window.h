@@ -119,7 +119,7 @@ private:
     std::unique_ptr<StatusBar> statusBar;
     std::shared_ptr<Folder> folder;
     std::shared_ptr<Player> player;
-    std::shared_ptr<Player> preparedPlayer;  // the next item, made ready before the playing one ends
+    std::shared_ptr<Player> preparedPlayer;   // the next item, made ready before the playing one ends
     std::shared_ptr<Player> finishingPlayer;  // the item that ended, until its last sound is heard
     bool timerRunning = false;
     std::wstring installation;            // empty until acceptHandOvers

@@ -39,36 +39,19 @@ std::wstring menuText(const std::wstring& text) {
 
 void MainWindow::onCommand(int id) {
     switch (id) {
-    case ID_REPEAT:
-        showRepeatMenu();
-        break;
-    case ID_VOLUME:
-        showVolumePopup();
-        break;
-    case ID_FAVORITES:
-        showFavoritesMenu();
-        break;
-    case ID_PLAY:
-        playSelected();
-        break;
-    case ID_PAUSE:
-        togglePause();
-        break;
+    case ID_REPEAT: showRepeatMenu(); break;
+    case ID_VOLUME: showVolumePopup(); break;
+    case ID_FAVORITES: showFavoritesMenu(); break;
+    case ID_PLAY: playSelected(); break;
+    case ID_PAUSE: togglePause(); break;
     case ID_STOP:
         stopPlayback();
         setPauseChecked(false);
         break;
-    case ID_PREV:
-        playPrevious();
-        break;
-    case ID_NEXT:
-        playNext();
-        break;
-    case ID_RANDOM:
-        toggleRandom();
-        break;
-    default:
-        break;
+    case ID_PREV: playPrevious(); break;
+    case ID_NEXT: playNext(); break;
+    case ID_RANDOM: toggleRandom(); break;
+    default: break;
     }
 }
 

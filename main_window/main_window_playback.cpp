@@ -229,9 +229,12 @@ void MainWindow::playPrevious() {
         const int current = fileList->currentIndex();
         const int count = fileList->itemCount();
         int target;
-        if (current < 0) target = count;
-        else if (current == 0) target = toolbar->repeatMode() == RepeatList ? count : 0;
-        else target = current;
+        if (current < 0)
+            target = count;
+        else if (current == 0)
+            target = toolbar->repeatMode() == RepeatList ? count : 0;
+        else
+            target = current;
         --target;
         if (target < 0) break;
         if (playRow(target)) return;
@@ -248,8 +251,10 @@ bool MainWindow::playRow(int row) {
 
 void MainWindow::endPlayback(const std::wstring& passedOver) {
     // The last item passed over stays named, so that the user sees why nothing plays.
-    if (passedOver.empty()) stopPlayback();
-    else cannotPlay(passedOver);
+    if (passedOver.empty())
+        stopPlayback();
+    else
+        cannotPlay(passedOver);
     setPauseChecked(false);
 }
 

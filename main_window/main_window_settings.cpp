@@ -39,8 +39,10 @@ std::vector<std::wstring> playablePatterns() {
 DWORD driveMaskFromLetters(const std::wstring& text) {
     DWORD mask = 0;
     for (wchar_t c : text) {
-        if (c >= L'A' && c <= L'Z') mask |= 1u << (c - L'A');
-        else if (c >= L'a' && c <= L'z') mask |= 1u << (c - L'a');
+        if (c >= L'A' && c <= L'Z')
+            mask |= 1u << (c - L'A');
+        else if (c >= L'a' && c <= L'z')
+            mask |= 1u << (c - L'a');
     }
     return mask;
 }
@@ -94,8 +96,7 @@ void MainWindow::restoreSettings(const std::wstring* commandLinePath) {
     placement.ptMinPosition = {stateStore.getInt(L"MainWnd.MinPos.x", 0), stateStore.getInt(L"MainWnd.MinPos.y", 0)};
     placement.ptMaxPosition = {stateStore.getInt(L"MainWnd.MaxPos.x", 0), stateStore.getInt(L"MainWnd.MaxPos.y", 0)};
     placement.rcNormalPosition = {stateStore.getInt(L"MainWnd.Pos.left", 0), stateStore.getInt(L"MainWnd.Pos.top", 0),
-                                  stateStore.getInt(L"MainWnd.Pos.right", 640),
-                                  stateStore.getInt(L"MainWnd.Pos.bottom", 480)};
+        stateStore.getInt(L"MainWnd.Pos.right", 640), stateStore.getInt(L"MainWnd.Pos.bottom", 480)};
     SetWindowPlacement(window(), &placement);
 
     // A path on the command line is opened, and played when it is a file; without one

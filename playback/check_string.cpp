@@ -66,7 +66,7 @@ bool parseHexBytes(const Field& field, int64_t maxBytes, std::vector<uint8_t>& b
 }
 
 bool quadrupleHolds(const Field& offsetField, const Field& cbField, const Field& maskField, const Field& valField,
-                    const uint8_t* data, uint32_t size) {
+    const uint8_t* data, uint32_t size) {
     int64_t offset = parseDecimal(offsetField);
     const int64_t cb = parseDecimal(cbField);
     std::vector<uint8_t> mask, val;

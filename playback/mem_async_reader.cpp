@@ -43,8 +43,8 @@ LONGLONG MemAsyncReader::toTime(LONGLONG bytes) const {
     return owner_.timestampScaling().rawTimestamps() ? bytes : bytes * kTimePerByte;
 }
 
-HRESULT MemAsyncReader::RequestAllocator(IMemAllocator* preferred, ALLOCATOR_PROPERTIES* properties,
-                                         IMemAllocator** actual) {
+HRESULT MemAsyncReader::RequestAllocator(
+    IMemAllocator* preferred, ALLOCATOR_PROPERTIES* properties, IMemAllocator** actual) {
     if (!actual) return E_POINTER;
     *actual = nullptr;
     if (!properties) return E_POINTER;
@@ -52,8 +52,8 @@ HRESULT MemAsyncReader::RequestAllocator(IMemAllocator* preferred, ALLOCATOR_PRO
     if (preferred) {
         allocator = ComPtr<IMemAllocator>::retain(preferred);
     } else {
-        const HRESULT hr = CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER,
-                                            IID_IMemAllocator, allocator.putVoid());
+        const HRESULT hr = CoCreateInstance(
+            CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER, IID_IMemAllocator, allocator.putVoid());
         if (FAILED(hr)) return hr;
     }
     ALLOCATOR_PROPERTIES wanted = *properties;

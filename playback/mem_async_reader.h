@@ -32,8 +32,8 @@ public:
     void setSource(std::unique_ptr<StreamSource> source);
     void setData(std::vector<uint8_t>&& bytes);
 
-    HRESULT STDMETHODCALLTYPE RequestAllocator(IMemAllocator* preferred, ALLOCATOR_PROPERTIES* properties,
-                                               IMemAllocator** actual) override;
+    HRESULT STDMETHODCALLTYPE RequestAllocator(
+        IMemAllocator* preferred, ALLOCATOR_PROPERTIES* properties, IMemAllocator** actual) override;
     HRESULT STDMETHODCALLTYPE Request(IMediaSample* sample, DWORD_PTR user) override;
     HRESULT STDMETHODCALLTYPE WaitForNext(DWORD timeoutMs, IMediaSample** sample, DWORD_PTR* user) override;
     HRESULT STDMETHODCALLTYPE SyncReadAligned(IMediaSample* sample) override;
@@ -52,9 +52,9 @@ private:
     // One count per queued request: the count always equals requests_.size() while
     // queueLock_ is free, so a wake-up on it always finds a request.
     KernelHandle requestSignal_;
-    KernelHandle flushEvent_;  // signalled between BeginFlush and EndFlush
+    KernelHandle flushEvent_;    // signalled between BeginFlush and EndFlush
     CriticalSection queueLock_;  // requests_ and the test of flushEvent_
-    CriticalSection waitLock_;    // one WaitForNext (or EndFlush) at a time; taken before queueLock_
+    CriticalSection waitLock_;   // one WaitForNext (or EndFlush) at a time; taken before queueLock_
     std::deque<std::pair<IMediaSample*, DWORD_PTR>> requests_;  // samples not counted
 };
 

@@ -10,8 +10,7 @@
 namespace melodrift {
 
 // {FD2D2E86-D456-4876-9445-24D66C9840C8}
-const CLSID MemSourceFilter::classId = {
-    0xfd2d2e86, 0xd456, 0x4876, {0x94, 0x45, 0x24, 0xd6, 0x6c, 0x98, 0x40, 0xc8}};
+const CLSID MemSourceFilter::classId = {0xfd2d2e86, 0xd456, 0x4876, {0x94, 0x45, 0x24, 0xd6, 0x6c, 0x98, 0x40, 0xc8}};
 
 namespace {
 
@@ -33,8 +32,8 @@ MemSourceFilter::~MemSourceFilter() = default;
 
 HRESULT MemSourceFilter::queryPart(REFIID iid, void** object) {
     const HRESULT hr = queryIdentity(iid, object,
-                                     {answers<IPin>(pin_), answers<IAsyncReader>(reader_),
-                                      answers<IAMAsyncReaderTimestampScaling>(timestampScaling_)});
+        {answers<IPin>(pin_), answers<IAsyncReader>(reader_),
+            answers<IAMAsyncReaderTimestampScaling>(timestampScaling_)});
     // A pull-model input takes the reader while it accepts the connection.
     if (SUCCEEDED(hr) && iid == IID_IAsyncReader) pin_.noteReaderRequested();
     return hr;

@@ -12,7 +12,7 @@ std::atomic<uint32_t> lastSerial{0};
 }  // namespace
 
 Player::Player(const SourceRenderer& renderer, const std::wstring& folderPath, const std::wstring& itemName,
-               HWND notifyWindow, UINT graphEventMessage, UINT completionMessage)
+    HWND notifyWindow, UINT graphEventMessage, UINT completionMessage)
     : notifyWindow_(notifyWindow),
       graphEventMessage_(graphEventMessage),
       completionMessage_(completionMessage),
@@ -22,21 +22,18 @@ Player::Player(const SourceRenderer& renderer, const std::wstring& folderPath, c
     // The first failing step leaves the player NotReady; what was obtained is kept
     // until destruction.
     HRESULT hr = CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER,
-                                  IID_IGraphBuilder, graphBuilder_.putVoid());
+        IID_IGraphBuilder, graphBuilder_.putVoid());
     if (FAILED(hr)) return;
     if (FAILED(graphBuilder_.queryInto(basicAudio_)) || FAILED(graphBuilder_.queryInto(mediaControl_)) ||
         FAILED(graphBuilder_.queryInto(mediaSeeking_)) || FAILED(graphBuilder_.queryInto(mediaEvent_)))
         return;
-    hr = mediaEvent_->SetNotifyWindow(reinterpret_cast<OAHWND>(notifyWindow_), graphEventMessage_,
-                                      LONG_PTR(serial_));
+    hr = mediaEvent_->SetNotifyWindow(reinterpret_cast<OAHWND>(notifyWindow_), graphEventMessage_, LONG_PTR(serial_));
     if (FAILED(hr)) return;
     if (FAILED(renderer.render(graphBuilder_.get()))) return;
     state_ = Stopped;
 }
 
-Player::~Player() {
-    teardown();
-}
+Player::~Player() { teardown(); }
 
 void Player::teardown() {
     stop();
@@ -89,21 +86,13 @@ bool Player::cue() {
     return true;
 }
 
-int32_t Player::planRun(const std::vector<std::wstring>&) {
-    return 0;
-}
+int32_t Player::planRun(const std::vector<std::wstring>&) { return 0; }
 
-int32_t Player::followRun(bool) {
-    return 0;
-}
+int32_t Player::followRun(bool) { return 0; }
 
-int32_t Player::itemsAhead() const {
-    return 0;
-}
+int32_t Player::itemsAhead() const { return 0; }
 
-int32_t Player::state() const {
-    return state_;
-}
+int32_t Player::state() const { return state_; }
 
 bool Player::setVolume(int32_t volume) {
     if (state_ == NotReady) return false;
@@ -114,9 +103,7 @@ bool Player::setVolume(int32_t volume) {
     return SUCCEEDED(basicAudio_->put_Volume(volume));
 }
 
-int32_t Player::volume() const {
-    return volume_;
-}
+int32_t Player::volume() const { return volume_; }
 
 int32_t Player::seek(int32_t seconds) {
     if (state_ == NotReady) return 0;

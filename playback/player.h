@@ -19,7 +19,7 @@ constexpr int64_t kMediaTimePerSecond = 10000000;
 class Player {
 public:
     Player(const SourceRenderer& renderer, const std::wstring& folderPath, const std::wstring& itemName,
-           HWND notifyWindow, UINT graphEventMessage, UINT completionMessage);
+        HWND notifyWindow, UINT graphEventMessage, UINT completionMessage);
     virtual ~Player();
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;

@@ -5,8 +5,7 @@
 namespace melodrift {
 
 PlayerOfCue::PlayerOfCue(const SourceRenderer& audio, const std::wstring& folderPath, const std::wstring& itemName,
-                         int64_t trackStart, int64_t trackStop, HWND notifyWindow, UINT graphEventMessage,
-                         UINT completionMessage)
+    int64_t trackStart, int64_t trackStop, HWND notifyWindow, UINT graphEventMessage, UINT completionMessage)
     : Player(audio, folderPath, itemName, notifyWindow, graphEventMessage, completionMessage),
       trackStart_(trackStart < 0 ? 0 : trackStart),
       // A stop before the start is no range: such a track runs to its file's end.
@@ -77,8 +76,8 @@ void PlayerOfCue::setGraphStop(int64_t stop) {
     // Unknown: the track's start, where a graph not yet run stands.
     (void)mediaSeeking()->GetCurrentPosition(&current);
     LONGLONG end = stop;
-    if (SUCCEEDED(mediaSeeking()->SetPositions(&current, AM_SEEKING_AbsolutePositioning, &end,
-                                               AM_SEEKING_AbsolutePositioning)))
+    if (SUCCEEDED(mediaSeeking()->SetPositions(
+            &current, AM_SEEKING_AbsolutePositioning, &end, AM_SEEKING_AbsolutePositioning)))
         graphStop_ = stop;
 }
 
@@ -98,8 +97,6 @@ int32_t PlayerOfCue::followRun(bool runEnded) {
     return moved;
 }
 
-int32_t PlayerOfCue::itemsAhead() const {
-    return int32_t(runLength_);
-}
+int32_t PlayerOfCue::itemsAhead() const { return int32_t(runLength_); }
 
 }  // namespace melodrift

@@ -16,8 +16,7 @@ class PlayerOfCue : public Player {
 public:
     // trackStop -1: up to the end of the file.
     PlayerOfCue(const SourceRenderer& audio, const std::wstring& folderPath, const std::wstring& itemName,
-                int64_t trackStart, int64_t trackStop, HWND notifyWindow, UINT graphEventMessage,
-                UINT completionMessage);
+        int64_t trackStart, int64_t trackStop, HWND notifyWindow, UINT graphEventMessage, UINT completionMessage);
 
     int32_t seek(int32_t seconds) override;
     int32_t position() override;

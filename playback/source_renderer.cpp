@@ -51,7 +51,8 @@ HRESULT renderDecoded(IGraphBuilder* graphBuilder, std::unique_ptr<EncodedInput>
         auto decoder = AudioDecoder::open(input ? std::move(input) : open(), channels);
         if (!decoder) return VFW_E_UNSUPPORTED_STREAM;
         const bool canMixDown = channels == AudioDecoder::Channels::AsRecorded && decoder->format().channels > 2;
-        const HRESULT hr = renderStreamSource(graphBuilder, waveStreamSource(std::make_unique<WaveStream>(std::move(decoder))));
+        const HRESULT hr =
+            renderStreamSource(graphBuilder, waveStreamSource(std::make_unique<WaveStream>(std::move(decoder))));
         if (SUCCEEDED(hr) || !canMixDown) return hr;
         removeAllFilters(graphBuilder);
     }

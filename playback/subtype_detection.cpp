@@ -21,7 +21,7 @@ RegistryKey openKey(HKEY parent, const wchar_t* name) {
 bool anyCheckStringMatches(HKEY subtypeKey, const uint8_t* data, uint32_t size) {
     DWORD valueCount = 0, longestName = 0, longestData = 0;
     if (RegQueryInfoKeyW(subtypeKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &valueCount, &longestName,
-                         &longestData, nullptr, nullptr) != ERROR_SUCCESS) {
+            &longestData, nullptr, nullptr) != ERROR_SUCCESS) {
         return false;
     }
     std::vector<wchar_t> name(longestName + 1);
@@ -33,7 +33,7 @@ bool anyCheckStringMatches(HKEY subtypeKey, const uint8_t* data, uint32_t size) 
         DWORD type = 0;
         DWORD dataBytes = static_cast<DWORD>((text.size() - 1) * sizeof(wchar_t));
         if (RegEnumValueW(subtypeKey, index, name.data(), &nameLength, nullptr, &type,
-                          reinterpret_cast<BYTE*>(text.data()), &dataBytes) != ERROR_SUCCESS) {
+                reinterpret_cast<BYTE*>(text.data()), &dataBytes) != ERROR_SUCCESS) {
             continue;
         }
         if (type != REG_SZ || lstrcmpiW(name.data(), L"Source Filter") == 0) continue;

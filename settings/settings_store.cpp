@@ -116,8 +116,8 @@ bool SettingsStore::save() {
     // Write a sibling file and swap it in only when complete, so that a full disk or
     // a failing write never leaves a truncated settings file behind.
     const std::wstring temporary = fileName_ + L".saving";
-    FileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(
+        CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     bool complete = writeAll(file.get(), content.data(), static_cast<DWORD>(content.size() * sizeof(wchar_t))) &&
                     FlushFileBuffers(file.get());
@@ -126,8 +126,7 @@ bool SettingsStore::save() {
         DeleteFileW(temporary.c_str());
         return false;
     }
-    if (!MoveFileExW(temporary.c_str(), fileName_.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!MoveFileExW(temporary.c_str(), fileName_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DeleteFileW(temporary.c_str());
         return false;
     }

@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-  cmake make g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest
+  cmake make clang-format g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest
   wine wine64 locales fonts-ipafont-gothic
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good libpulse0
   pulseaudio pulseaudio-utils

@@ -7,6 +7,8 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 detect_architectures testing
 install_dependencies
+say "Checking the format"
+bash "$REPO_DIR/tools/check_format.sh"
 for arch in "${BUILD_ARCHS[@]}"; do
   use_arch "$arch"
   fetch_7zip

@@ -26,9 +26,9 @@ enum RepeatMode : int {
 
 // The program's own window messages, all from WM_APP. Any process may post them to a
 // window it finds by class name, so they carry values, never pointers.
-constexpr UINT MSG_GRAPH_EVENT = WM_APP + 0;   // lParam: the serial of the Player whose graph has events
-constexpr UINT MSG_TRACK_END = WM_APP + 1;     // lParam: the serial of the Player that completed
-constexpr UINT MSG_SET_VOLUME = WM_APP + 2;    // lParam: volume, -10000..0
+constexpr UINT MSG_GRAPH_EVENT = WM_APP + 0;  // lParam: the serial of the Player whose graph has events
+constexpr UINT MSG_TRACK_END = WM_APP + 1;    // lParam: the serial of the Player that completed
+constexpr UINT MSG_SET_VOLUME = WM_APP + 2;   // lParam: volume, -10000..0
 constexpr UINT MSG_SHOW_PLAYING = WM_APP + 3;
 constexpr UINT MSG_IS_PLAYING = WM_APP + 4;
 constexpr UINT MSG_OPEN_HANDED_OVER = WM_APP + 5;  // posted to itself on a hand-over

@@ -54,8 +54,8 @@ bool handOverPath(HWND player, const std::wstring& path, UINT timeoutMs) {
     GetWindowThreadProcessId(player, &playerProcess);
     AllowSetForegroundWindow(playerProcess);
     DWORD_PTR accepted = FALSE;
-    const LRESULT answered = SendMessageTimeoutW(player, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
-                                                 SMTO_ABORTIFHUNG | SMTO_BLOCK, timeoutMs, &accepted);
+    const LRESULT answered = SendMessageTimeoutW(
+        player, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG | SMTO_BLOCK, timeoutMs, &accepted);
     return answered != 0 && accepted == TRUE;
 }
 

@@ -10,9 +10,7 @@ namespace {
 std::exception_ptr pendingException;
 void (*drainQuitHandler)() = nullptr;
 
-Window* windowObject(HWND hwnd) {
-    return reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-}
+Window* windowObject(HWND hwnd) { return reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)); }
 
 }  // namespace
 
@@ -20,8 +18,8 @@ Window::~Window() {
     if (hwnd_ && IsWindow(hwnd_) && windowObject(hwnd_) == this) SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
 }
 
-ATOM registerWindowClass(UINT classStyle, HICON icon, HCURSOR cursor, HBRUSH backgroundBrush,
-                         const wchar_t* className, HICON smallIcon) {
+ATOM registerWindowClass(
+    UINT classStyle, HICON icon, HCURSOR cursor, HBRUSH backgroundBrush, const wchar_t* className, HICON smallIcon) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.style = classStyle;

@@ -25,8 +25,8 @@ private:
     HWND hwnd_ = nullptr;  // set by windowProc on WM_NCCREATE
 };
 
-ATOM registerWindowClass(UINT classStyle, HICON icon, HCURSOR cursor, HBRUSH backgroundBrush,
-                         const wchar_t* className, HICON smallIcon);
+ATOM registerWindowClass(
+    UINT classStyle, HICON icon, HCURSOR cursor, HBRUSH backgroundBrush, const wchar_t* className, HICON smallIcon);
 
 LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 

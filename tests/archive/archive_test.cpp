@@ -36,12 +36,17 @@ TEST_F(Archives, ListTheirFileEntriesByTheConfiguredPatternsOrStayPlainFilesAndG
     const std::string wav = readBytes(audioFixture(L"tone440_3s.wav"));
     const std::string mp3 = readBytes(audioFixture(L"tone880_4s.mp3"));
     ASSERT_FALSE(wav.empty());
-    const struct { const wchar_t* name; Settings settings; Names items; bool folder; } listings[] = {
+    const struct {
+        const wchar_t* name;
+        Settings settings;
+        Names items;
+        bool folder;
+    } listings[] = {
         {L"music.7z", {}, kMusic, true}, {L"music.zip", {}, kMusic, true}, {L"music.tar", {}, kMusic, true},
         {L"music.cbz", kCbz, kMusic, true}, {L"music.cbz", {}, {}, false}, {L"music.zip", kZipOff, {}, false},
         {L"really7z.zip", {}, {}, true},  // no format that reads 7z claims a .zip name
         {L"really7z.zip", {{L"Archive[7z]", L"*.7z;*.zip"}}, kMusic, true},  // zip fails, 7z follows
-        {L"MUSIC.ZIP", {{L"Archive[zip]", L"default"}}, {}, false},  // only the exact word means the extensions
+        {L"MUSIC.ZIP", {{L"Archive[zip]", L"default"}}, {}, false},          // only the exact word means the extensions
         {L"music.cbz", {{L"Archive[zip]", L"*.zip;music.*"}}, kMusic, true},  // patterns are of file names
         {L"dirs_only.7z", {}, {}, true}, {L"duplicates.zip", {}, {L"dup.wav"}, true},
         {L"truncated.7z", {}, {}, true},  // the 7z index is at the end
@@ -65,13 +70,13 @@ TEST_F(Archives, ListTheirFileEntriesByTheConfiguredPatternsOrStayPlainFilesAndG
     ASSERT_TRUE(SystemTimeToFileTime(&utc, &stamped));
     ASSERT_TRUE(FolderZip(archiveFixture(L"music.7z")).nextItem({L"disc2\\*"}, item, true));
     EXPECT_EQ(std::tuple(item.name, item.type, item.size, CompareFileTime(&item.modified, &stamped)),
-              std::tuple(std::wstring(L"disc2\\01.mp3"), std::wstring(L"mp3"), uint64_t(mp3.size()), 0));
+        std::tuple(std::wstring(L"disc2\\01.mp3"), std::wstring(L"mp3"), uint64_t(mp3.size()), 0));
     // The first load writes each format's key with its default for the user to edit.
     const auto& entries = configStore.entries();
     for (const ArchiveFormat& format : formatTable())
         EXPECT_EQ(entries.at(L"Archive[" + format.name + L"]"), L"DEFAULT") << format.name;
     for (const auto& [name, archive] : {std::pair{L"C:\\a.tar.gz", true}, {L"C:\\A.7Z", true}, {L"C:\\app.jar", true},
-                                        {L"C:\\zip", false}, {L"C:\\a.cue", false}})
+             {L"C:\\zip", false}, {L"C:\\a.cue", false}})
         EXPECT_EQ(isArchiveName(name), archive) << name;
     // An entry gives its original bytes or nothing.
     std::map<std::wstring, std::unique_ptr<Archive>> opened;  // one archive serves all its rows
@@ -86,17 +91,26 @@ TEST_F(Archives, ListTheirFileEntriesByTheConfiguredPatternsOrStayPlainFilesAndG
         for (const wchar_t* entry : {L"disc1\\01.mp3", L"disc2\\01.mp3", L"disc2\\01.mp3"})
             EXPECT_EQ(extracted(name, entry), mp3) << name << entry;
     }
-    const struct { std::wstring name, entry; std::string bytes; } extracts[] = {
+    const struct {
+        std::wstring name, entry;
+        std::string bytes;
+    } extracts[] = {
         {L"duplicates.zip", L"dup.wav", wav},  // the first of the two
-        {L"stated_short.gz", L"tone.wav", wav}, {L"stated_long.gz", L"tone.wav", wav},  // the data decides the size
-        {L"music.7z", L"notes.txt", "not audio\r\n"}, {L"music.7z", L"missing.wav", {}},
-        {L"music.7z", L"TONE440.WAV", {}}, {L"music.7z", L"disc1/01.mp3", {}}, {L"music.7z", L"disc1", {}},
-        {L"mixed.zip", L"empty.wav", {}}, {L"password.zip", L"tone440.wav", {}}, {L"none.zip", L"x", {}},
+        {L"stated_short.gz", L"tone.wav", wav},
+        {L"stated_long.gz", L"tone.wav", wav},  // the data decides the size
+        {L"music.7z", L"notes.txt", "not audio\r\n"},
+        {L"music.7z", L"missing.wav", {}},
+        {L"music.7z", L"TONE440.WAV", {}},
+        {L"music.7z", L"disc1/01.mp3", {}},
+        {L"music.7z", L"disc1", {}},
+        {L"mixed.zip", L"empty.wav", {}},
+        {L"password.zip", L"tone440.wav", {}},
+        {L"none.zip", L"x", {}},
         {L"odd_names.zip", kOddName, wav},
     };
     for (const auto& row : extracts) EXPECT_EQ(extracted(row.name, row.entry), row.bytes) << row.name << row.entry;
-    const FileHandle reader(CreateFileW(archiveFixture(L"music.7z").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, 0, nullptr));
+    const FileHandle reader(CreateFileW(
+        archiveFixture(L"music.7z").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     EXPECT_TRUE(reader) << "an open archive may still be read by others";
 }
 
@@ -105,11 +119,15 @@ TEST_F(Archives, ListTheirFileEntriesByTheConfiguredPatternsOrStayPlainFilesAndG
 TEST_F(Archives, ListSheetsAsTheirTracksInPlaceOfTheirImages) {
     const Names playable{L"*.mp3", L"*.wav", L"*.flac"};
     const Names album{L"01 序曲 - バンド", L"02 ライブ - バンド", L"03 終曲 - 客演"};
-    const struct { const wchar_t* name; Names items; } rows[] = {
+    const struct {
+        const wchar_t* name;
+        Names items;
+    } rows[] = {
         {L"album.zip", album},  // Shift-JIS, in a folder, naming the WAV that became FLAC
         {L"album.7z", {album[0], album[1], album[2], L"tone440.wav"}},  // UTF-8, at the root
         {L"odd_sheets.zip", {L"a\\album.wav", L"b\\album.wav", L"c\\album.wav", L"d\\album.wav"}},
-        {L"mixed.zip", {L"01", L"empty.wav"}}, {L"discs.7z", {L"01", L"01 (disc2\\album.cue)"}},
+        {L"mixed.zip", {L"01", L"empty.wav"}},
+        {L"discs.7z", {L"01", L"01 (disc2\\album.cue)"}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(row.name)));
@@ -148,8 +166,10 @@ TEST_F(Archives, AnImpostorEngineIsReportedOnceAMissingOneIsSilentAndBothAreFina
     wchar_t previous[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, previous);
     // A relative name is looked up beside the program only, never in the current directory.
-    const struct { std::wstring dll, cwd; int boxes; } rows[] = {
-        {fake, previous, 1}, {L"Z:\\nonexistent\\7z.dll", previous, 0}, {L"planted.dll", dir.path(), 0}};
+    const struct {
+        std::wstring dll, cwd;
+        int boxes;
+    } rows[] = {{fake, previous, 1}, {L"Z:\\nonexistent\\7z.dll", previous, 0}, {L"planted.dll", dir.path(), 0}};
     for (const auto& row : rows) {
         restartEngineWith({{L"7zDLL", row.dll}});
         ASSERT_TRUE(SetCurrentDirectoryW(row.cwd.c_str()));
@@ -157,7 +177,9 @@ TEST_F(Archives, AnImpostorEngineIsReportedOnceAMissingOneIsSilentAndBothAreFina
             EXPECT_FALSE(ensureEngineLoaded() || isArchiveName(L"C:\\a.zip") || isArchiveName(L"C:\\a.zip"));
             configStore.entry(L"7zDLL") = L"7z.dll";
             EXPECT_FALSE(ensureEngineLoaded()) << "the failure is final for the process";
-        }), Names(row.boxes, L"7z.dll が予期していたものではありません。無視します。")) << row.dll;
+        }),
+            Names(row.boxes, L"7z.dll が予期していたものではありません。無視します。"))
+            << row.dll;
         SetCurrentDirectoryW(previous);
         EXPECT_TRUE(formatTable().empty() && !GetModuleHandleW(fake.c_str())) << "the impostor is let go";
     }

@@ -18,8 +18,8 @@ TEST(AudioDecoder, LosslessImagesDecodeToTheirSourceSamplesFromAnyFrame) {
     const std::string source = test::readBytes(test::audioFixture(L"album_3x3s.wav")).substr(kWaveHeaderBytes);
     const uint64_t frames = source.size() / kBlock;
     ASSERT_EQ(frames, 9u * kRate);
-    const wchar_t* const images[] = {L"album_3x3s.flac", L"album_no_total.flac", L"album_3x3s.wv",
-                                     L"album_3x3s_alac.m4a"};
+    const wchar_t* const images[] = {
+        L"album_3x3s.flac", L"album_no_total.flac", L"album_3x3s.wv", L"album_3x3s_alac.m4a"};
     const struct {
         const char* label;
         uint64_t from, count;

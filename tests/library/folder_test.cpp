@@ -32,29 +32,33 @@ void touch(const std::wstring& path, const std::string& bytes = "x") { test::wri
 // A PCM WAV file of silence: 8 kHz, mono, 16 bits.
 std::string silentWav(uint32_t seconds) {
     const uint32_t data = 16000 * seconds, header[] = {0x46464952, 36 + data, 0x45564157, 0x20746D66, 16, 0x00010001,
-                                                       8000, 16000, 0x00100002, 0x61746164, data};
+                                               8000, 16000, 0x00100002, 0x61746164, data};
     return std::string(reinterpret_cast<const char*>(header), sizeof header).append(data, '\0');
 }
 
 // Players outlive the folders that made them.
 TEST(OpenFolder, DirectoriesListTheirMatchingFilesAndSheetsPlayTheTrackOfThatName) {
-    struct Com { Com() { CoInitialize(nullptr); } ~Com() { CoUninitialize(); } } com;  // outlives the players
+    struct Com {
+        Com() { CoInitialize(nullptr); }
+        ~Com() { CoUninitialize(); }
+    } com;  // outlives the players
     test::TempDir dir;
     test::NotifyWindow window;
     const std::wstring sheet = dir.file(L"Live.CUE");
-    touch(sheet, "PERFORMER \"Band\"\r\nTITLE \"Live\"\r\nFILE \"tone.wav\" WAVE\r\n  TRACK 01 AUDIO\r\n"
-                 "    TITLE \"Intro\"\r\n    INDEX 01 00:00:00\r\n  TRACK 02 AUDIO\r\n    INDEX 01 00:01:00\r\n");
+    touch(sheet,
+        "PERFORMER \"Band\"\r\nTITLE \"Live\"\r\nFILE \"tone.wav\" WAVE\r\n  TRACK 01 AUDIO\r\n"
+        "    TITLE \"Intro\"\r\n    INDEX 01 00:00:00\r\n  TRACK 02 AUDIO\r\n    INDEX 01 00:01:00\r\n");
     touch(dir.file(L"tone.wav"), silentWav(3));
     // Hidden files are items and directories never; only long names count (the 8.3 alias may end in ".FLA").
-    for (const wchar_t* name : {L"I.MP3", L"a.b.mp3", L"noext", L".mp3", L"a long file name.flac", L"hidden.mp3",
-                                L"system.wav"})
+    for (const wchar_t* name :
+        {L"I.MP3", L"a.b.mp3", L"noext", L".mp3", L"a long file name.flac", L"hidden.mp3", L"system.wav"})
         touch(dir.file(name));
     ASSERT_TRUE(SetFileAttributesW(dir.file(L"hidden.mp3").c_str(), FILE_ATTRIBUTE_HIDDEN) &&
                 SetFileAttributesW(dir.file(L"system.wav").c_str(), FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN) &&
                 CreateDirectoryW(dir.file(L"d.mp3").c_str(), nullptr) &&
                 CreateDirectoryW(dir.file(L"album.cue").c_str(), nullptr));
-    const Names matched{L".mp3 mp3", L"I.MP3 MP3", L"a.b.mp3 mp3", L"hidden.mp3 mp3", L"noext ", L"system.wav wav",
-                        L"tone.wav wav"};
+    const Names matched{
+        L".mp3 mp3", L"I.MP3 MP3", L"a.b.mp3 mp3", L"hidden.mp3 mp3", L"noext ", L"system.wav wav", L"tone.wav wav"};
     EXPECT_EQ(list(FolderDir(dir.path(), pumpPendingMessages), L"*.fla;*.MP3;noext;*.wav"), matched);
     // Names that path normalisation would change, as the tree lists them, list and play as they are.
     for (const wchar_t* odd : {L"R.E.M.", L"...", L"trailing "}) {
@@ -62,11 +66,15 @@ TEST(OpenFolder, DirectoriesListTheirMatchingFilesAndSheetsPlayTheTrackOfThatNam
         ASSERT_TRUE(CreateDirectoryW(sub.c_str(), nullptr));
         test::writeBytes(sub + L"\\in.wav", silentWav(2));
         EXPECT_EQ(list(FolderDir(dir.file(odd))), Names{L"in.wav wav"}) << testing::PrintToString(std::wstring(odd));
-        EXPECT_EQ(FolderDir(dir.file(odd)).createPlayer(L"in.wav", window.window(), test::NotifyWindow::kGraphEvent,
-                                                         test::NotifyWindow::kTrackEnd)->duration(), 2);
+        EXPECT_EQ(FolderDir(dir.file(odd))
+                      .createPlayer(
+                          L"in.wav", window.window(), test::NotifyWindow::kGraphEvent, test::NotifyWindow::kTrackEnd)
+                      ->duration(),
+            2);
         touch(sub + L"\\s.cue", "FILE \"in.wav\" WAVE\r\nTRACK 01 AUDIO\r\nINDEX 01 00:01:00\r\n");
-        const auto track = openFolder(dir.file(odd) + L"\\s.cue", nullptr)->createPlayer(
-            L"01", window.window(), test::NotifyWindow::kGraphEvent, test::NotifyWindow::kTrackEnd);
+        const auto track =
+            openFolder(dir.file(odd) + L"\\s.cue", nullptr)
+                ->createPlayer(L"01", window.window(), test::NotifyWindow::kGraphEvent, test::NotifyWindow::kTrackEnd);
         EXPECT_TRUE(track && track->duration() == 1);
     }
     // A tree node without a path gives an empty one: "*" alone would search the current directory.
@@ -81,8 +89,9 @@ TEST(OpenFolder, DirectoriesListTheirMatchingFilesAndSheetsPlayTheTrackOfThatNam
                 dynamic_cast<FolderDir*>(openFolder(dir.file(L"gone"), nullptr).get()));
     // "state duration folder item" of a track's player: only a whole title has one; the last runs to its file's end.
     const auto played = [&](const std::wstring& name) -> std::wstring {
-        const std::shared_ptr<Player> player = openFolder(sheet, nullptr)->createPlayer(
-            name, window.window(), test::NotifyWindow::kGraphEvent, test::NotifyWindow::kTrackEnd);
+        const std::shared_ptr<Player> player =
+            openFolder(sheet, nullptr)
+                ->createPlayer(name, window.window(), test::NotifyWindow::kGraphEvent, test::NotifyWindow::kTrackEnd);
         if (!player) return L"none";
         return std::to_wstring(player->state()) + L" " + std::to_wstring(player->duration()) + L" " +
                player->folderPath() + L" " + player->itemName();

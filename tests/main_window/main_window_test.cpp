@@ -27,7 +27,8 @@ using Texts = std::vector<std::wstring>;
 
 // Three tracks of an image of album_3x3s: 440, 660 and 880 Hz, three seconds each.
 std::string albumSheet(const std::string& image) {
-    return "FILE \"" + image + "\" WAVE\r\nTRACK 01 AUDIO\r\nINDEX 01 00:00:00\r\n"
+    return "FILE \"" + image +
+           "\" WAVE\r\nTRACK 01 AUDIO\r\nINDEX 01 00:00:00\r\n"
            "TRACK 02 AUDIO\r\nINDEX 01 00:03:00\r\nTRACK 03 AUDIO\r\nINDEX 01 00:06:00\r\n";
 }
 // The silence between two files made ready ahead: 0 to 40 ms is heard on both architectures, more only when a
@@ -93,8 +94,10 @@ protected:
         *files = {sizeof(DROPFILES), {}, FALSE, TRUE};
         memcpy(files + 1, names.c_str(), names.size() * sizeof(wchar_t));
         GlobalUnlock(memory);
-        if (posted) PostMessageW(main->window(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
-        else SendMessageW(main->window(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+        if (posted)
+            PostMessageW(main->window(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+        else
+            SendMessageW(main->window(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
     }
     std::wstring statusName() const {
         wchar_t text[300] = L"";
@@ -102,9 +105,11 @@ protected:
         return text;
     }
     // Silence (10 ms frames) from the last second of a 3 s item to a second into item; atChange runs at the change.
-    double silenceAround(const std::wstring& item, const std::function<void()>& atChange = [] {}) {
+    double silenceAround(
+        const std::wstring& item, const std::function<void()>& atChange = [] {}) {
         const auto reached = [&](int seconds) {
-            return test::waitUntil([&] { return main->currentPlayer() && main->currentPlayer()->position() >= seconds; });
+            return test::waitUntil(
+                [&] { return main->currentPlayer() && main->currentPlayer()->position() >= seconds; });
         };
         EXPECT_TRUE(reached(2));
         const size_t from = recording.mark();
@@ -112,10 +117,13 @@ protected:
         atChange();
         EXPECT_TRUE(reached(1));
         const auto heard = recording.samples(from, recording.mark());
-        return double(heard.size() / (test::Recording::kRate / 100)) / 100 - test::analyseTone(heard, 0, 0.01).loudSeconds;
+        return double(heard.size() / (test::Recording::kRate / 100)) / 100 -
+               test::analyseTone(heard, 0, 0.01).loudSeconds;
     }
     std::wstring playing() const { return main->currentPlayer() ? main->currentPlayer()->itemName() : L"-"; }
-    bool waitFor(const std::wstring& item) { return test::waitUntil([&] { return playing() == item; }, 60000); }
+    bool waitFor(const std::wstring& item) {
+        return test::waitUntil([&] { return playing() == item; }, 60000);
+    }
     static RECT rect(HWND window) {
         RECT r{};
         GetWindowRect(window, &r);
@@ -148,7 +156,7 @@ TEST_F(MainWindowTest, FirstStartShowsTheDefaultsLaysOutAndSaves) {
     EXPECT_TRUE(files.right == client.right && files.left - folders.right == 4);
     EXPECT_TRUE(seekBar.left >= rect(bar()).right && seekBar.right - seekBar.left > 300 && seekBar.top >= rebar.top &&
                 seekBar.bottom <= rebar.bottom);  // the rest of the toolbar's row
-    ShowWindow(main->window(), SW_MINIMIZE);  // minimised, the panes keep their sizes
+    ShowWindow(main->window(), SW_MINIMIZE);      // minimised, the panes keep their sizes
     const RECT minimised = rect(list->window());
     EXPECT_TRUE(IsIconic(main->window()) && minimised.right - minimised.left == files.right - files.left);
     ShowWindow(main->window(), SW_RESTORE);
@@ -171,10 +179,10 @@ TEST_F(MainWindowTest, StoredStateComesBackClampedAndGoesBackWithTheUsersChanges
     const std::wstring rnb = c.file(L"R&B") + L"\\";  // the menu shows the "&", not an underlined "B"
     ASSERT_TRUE(CreateDirectoryW(rnb.c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW((rnb + L"inner").c_str(), nullptr));
-    start(L"Playable=*.txt;;*.wav;\r\nFavorite[00]=" + a.path() + L"\r\nFavorite[01]=" + lower +
-              L"\r\nFavorite[02]=" + rnb + L"\r\nFavorite[04]=D:\\kept\r\n",
-          L"Volume=-20000\r\nRepeat=2\r\nRandom=1\r\nFileList.Column[0]=65656\r\nMainWnd.Splitter=120\r\nLastFolder=" +
-              b.path() + L"\r\nLastFile=b.WAV\r\n");
+    start(L"Playable=*.txt;;*.wav;\r\nFavorite[00]=" + a.path() + L"\r\nFavorite[01]=" + lower + L"\r\nFavorite[02]=" +
+              rnb + L"\r\nFavorite[04]=D:\\kept\r\n",
+        L"Volume=-20000\r\nRepeat=2\r\nRandom=1\r\nFileList.Column[0]=65656\r\nMainWnd.Splitter=120\r\nLastFolder=" +
+            b.path() + L"\r\nLastFile=b.WAV\r\n");
     int widths[4];
     list->columnWidths(widths);
     EXPECT_TRUE(main->volumeBarPopup()->volume() == -10000 && checked(ID_RANDOM) && list->randomOrder());
@@ -196,8 +204,8 @@ TEST_F(MainWindowTest, StoredStateComesBackClampedAndGoesBackWithTheUsersChanges
     main->folderTree()->removeFavorite(main->folderTree()->favoriteNodes()[0]);
     close();
     // Beyond the first empty key nothing was read, so nothing there is touched.
-    expectSaved(configStore, {{L"Favorite[00]", lower}, {L"Favorite[01]", rnb}, {L"Favorite[02]", L""},
-                              {L"Favorite[04]", L"D:\\kept"}});
+    expectSaved(configStore,
+        {{L"Favorite[00]", lower}, {L"Favorite[01]", rnb}, {L"Favorite[02]", L""}, {L"Favorite[04]", L"D:\\kept"}});
     expectSaved(stateStore, {{L"Volume", L"-10000"}, {L"Repeat", L"2"}, {L"Random", L"0"}});
     // A show command that no placement holds (an empty value reads as SW_HIDE) shows the window normally;
     // a Random of 65536 leaves the button unchecked (low 16 bits) and the list in column order with it.
@@ -217,15 +225,20 @@ TEST_F(MainWindowTest, PlaybackRunsOnThroughTheListAndTheButtonsFollowTheRepeatM
     EXPECT_TRUE(playing() == L"29.wav" && IsWindowEnabled(seek) && main->positionTimerRunning());
     ASSERT_TRUE(waitFor(L"30.wav") && waitFor(L"-")) << "stayed on " << playing();
     EXPECT_FALSE(main->positionTimerRunning() || IsWindowEnabled(seek));
-    const struct { int repeat, row, button; const wchar_t* plays; } steps[] = {  // row -1: none selected
+    const struct {
+        int repeat, row, button;
+        const wchar_t* plays;
+    } steps[] = {// row -1: none selected
         {RepeatNone, 29, ID_NEXT, L"-"}, {RepeatSingle, 29, ID_NEXT, L"-"}, {RepeatList, 29, ID_NEXT, L"01.wav"},
         {RepeatList, 0, ID_PREV, L"30.wav"}, {RepeatNone, 0, ID_PREV, L"-"}, {RepeatNone, 5, ID_NEXT, L"07.wav"},
         {RepeatNone, -1, ID_NEXT, L"01.wav"}, {RepeatNone, -1, ID_PREV, L"30.wav"},
         {RepeatNone, 5, ID_PLAY, L"06.wav"}};
     for (const auto& step : steps) {
         main->toolBar()->setRepeatMode(step.repeat);
-        if (step.row >= 0) doubleClickRow(step.row);
-        else ListView_SetItemState(list->window(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+        if (step.row >= 0)
+            doubleClickRow(step.row);
+        else
+            ListView_SetItemState(list->window(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
         click(step.button);
         EXPECT_EQ(playing(), step.plays) << step.row;
     }
@@ -241,7 +254,7 @@ TEST_F(MainWindowTest, PlaybackRunsOnThroughTheListAndTheButtonsFollowTheRepeatM
     SendMessageW(thumb, TBM_SETPOS, TRUE, 25);
     SendMessageW(volume.window(), WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 25), LPARAM(thumb));
     EXPECT_EQ(main->currentPlayer()->volume(), -5000);
-    EXPECT_EQ(GetFocus(), thumb);  // the keys reach the bar without a click
+    EXPECT_EQ(GetFocus(), thumb);                 // the keys reach the bar without a click
     SendMessageW(thumb, WM_KEYDOWN, VK_NEXT, 0);  // a page is one position, taken at once
     const int paged = int(SendMessageW(thumb, TBM_GETPOS, 0, 0));
     EXPECT_TRUE(std::abs(paged - 25) == 1 && main->currentPlayer()->volume() == positionToVolume(paged)) << paged;
@@ -296,7 +309,7 @@ TEST_F(MainWindowTest, DroppedPathsAndArchiveEntriesPlay) {
     ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + odd).c_str(), nullptr));
     test::writeBytes(L"\\\\?\\" + odd + L"\\in.wav", test::readBytes(test::audioFixture(L"tone440_3s.wav")));
     start(L"");  // no favourite: found through the drives
-    drop(L"");  // a drop without a file changes nothing
+    drop(L"");   // a drop without a file changes nothing
     EXPECT_FALSE(main->currentFolder());
     drop(music.path() + L'\0');
     ASSERT_TRUE(main->currentFolder());
@@ -400,16 +413,20 @@ TEST_F(MainWindowTest, AnImagesTracksPlayWithoutABreakAndTheListFollows) {
         }
         ASSERT_TRUE(waitFor(L"-"));
         const auto heard = recordedSince(from);
-        for (const double tone : {660.0, 880.0}) EXPECT_GE(test::analyseTone(heard, tone, 0.01).toneSeconds, 2.97) << tone;
+        for (const double tone : {660.0, 880.0})
+            EXPECT_GE(test::analyseTone(heard, tone, 0.01).toneSeconds, 2.97) << tone;
     }
 }
 
 // The next file is made ready ahead, so little silence lies between files; one that cannot play is passed over.
 TEST_F(MainWindowTest, FilesFollowReadyAheadAndOneThatCannotPlayIsPassedOver) {
     test::TempDir tones, mixed;
-    const struct { const wchar_t *fixture, *name; const test::TempDir& dir; } files[] = {
-        {L"tone440_3s.wav", L"1.wav", tones}, {L"tone660_3s.wav", L"2.wav", tones}, {L"tone880_3s.wav", L"3.wav", tones},
-        {L"tone440_3s.wav", L"a.wav", mixed}, {L"not_audio.mp3", L"b.mp3", mixed}, {L"tone660_3s.wav", L"c.wav", mixed}};
+    const struct {
+        const wchar_t *fixture, *name;
+        const test::TempDir& dir;
+    } files[] = {{L"tone440_3s.wav", L"1.wav", tones}, {L"tone660_3s.wav", L"2.wav", tones},
+        {L"tone880_3s.wav", L"3.wav", tones}, {L"tone440_3s.wav", L"a.wav", mixed}, {L"not_audio.mp3", L"b.mp3", mixed},
+        {L"tone660_3s.wav", L"c.wav", mixed}};
     for (const auto& file : files) copy(file.fixture, file.name, file.dir);
     start(L"");
     ASSERT_TRUE(main->folderTree()->selectPath(tones.path()));

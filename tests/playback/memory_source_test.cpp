@@ -29,9 +29,12 @@ std::pair<LONGLONG, LONGLONG> times(IMediaSample* sample) {
     return {start, stop};
 }
 template <size_t N>
-std::vector<uint8_t> bytesOf(const char (&text)[N]) { return {text, text + N - 1}; }  // embedded zeros included
+std::vector<uint8_t> bytesOf(const char (&text)[N]) {
+    return {text, text + N - 1};
+}  // embedded zeros included
 
-#define NOT_CALLED(method) HRESULT STDMETHODCALLTYPE method override { return E_NOTIMPL; }
+#define NOT_CALLED(method) \
+    HRESULT STDMETHODCALLTYPE method override { return E_NOTIMPL; }
 // A downstream input pin that refuses types or the reader at will: Wine has no parser that fails in each
 // of these ways.
 struct ReceivingPin : ComObject<IPin> {
@@ -44,10 +47,17 @@ struct ReceivingPin : ComObject<IPin> {
     HRESULT STDMETHODCALLTYPE EnumMediaTypes(IEnumMediaTypes** types) override {
         return offers ? offers->EnumMediaTypes(types) : E_NOTIMPL;
     }
-    NOT_CALLED(Connect(IPin*, const AM_MEDIA_TYPE*)) NOT_CALLED(ConnectedTo(IPin**)) NOT_CALLED(QueryId(LPWSTR*))
-    NOT_CALLED(ConnectionMediaType(AM_MEDIA_TYPE*)) NOT_CALLED(QueryPinInfo(PIN_INFO*)) NOT_CALLED(EndOfStream())
-    NOT_CALLED(QueryDirection(PIN_DIRECTION*)) NOT_CALLED(QueryAccept(const AM_MEDIA_TYPE*)) NOT_CALLED(EndFlush())
-    NOT_CALLED(QueryInternalConnections(IPin**, ULONG*)) NOT_CALLED(BeginFlush())
+    NOT_CALLED(Connect(IPin*, const AM_MEDIA_TYPE*))
+    NOT_CALLED(ConnectedTo(IPin**))
+    NOT_CALLED(QueryId(LPWSTR*))
+    NOT_CALLED(ConnectionMediaType(AM_MEDIA_TYPE*))
+    NOT_CALLED(QueryPinInfo(PIN_INFO*))
+    NOT_CALLED(EndOfStream())
+    NOT_CALLED(QueryDirection(PIN_DIRECTION*))
+    NOT_CALLED(QueryAccept(const AM_MEDIA_TYPE*))
+    NOT_CALLED(EndFlush())
+    NOT_CALLED(QueryInternalConnections(IPin**, ULONG*))
+    NOT_CALLED(BeginFlush())
     NOT_CALLED(NewSegment(REFERENCE_TIME, REFERENCE_TIME, double))
 
     const GUID* accepts = nullptr;  // the one subtype taken; all when null
@@ -65,8 +75,9 @@ TEST(MemorySource, ReadsWithinTheStreamAFlushHandsRequestsBackAndItConnectsOnlyT
     IAsyncReader* reader = &filter->reader();
     ComPtr<IMemAllocator> allocator;  // samples of DirectShow's own allocator, of 512 bytes
     ALLOCATOR_PROPERTIES asked{64, 512, 1, 0}, granted{};
-    ASSERT_EQ(CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER, IID_IMemAllocator,
-                               allocator.putVoid()), S_OK);
+    ASSERT_EQ(
+        CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER, IID_IMemAllocator, allocator.putVoid()),
+        S_OK);
     ASSERT_TRUE(allocator->SetProperties(&asked, &granted) == S_OK && allocator->Commit() == S_OK);
     std::vector<ComPtr<IMediaSample>> samples;
     auto sample = [&](LONGLONG start, LONGLONG stop) {
@@ -75,9 +86,8 @@ TEST(MemorySource, ReadsWithinTheStreamAFlushHandsRequestsBackAndItConnectsOnlyT
         if (start != kUntimed) samples.back()->SetTime(&start, &stop);
         return samples.back().get();
     };
-    for (const auto& [position, length, hr, copied] :
-         {std::tuple{990LL, 100L, S_FALSE, 10}, {1000LL, 1L, E_FAIL, 0}, {-1LL, 10L, E_FAIL, 0},
-          {0LL, -1L, E_FAIL, 0}}) {
+    for (const auto& [position, length, hr, copied] : {std::tuple{990LL, 100L, S_FALSE, 10}, {1000LL, 1L, E_FAIL, 0},
+             {-1LL, 10L, E_FAIL, 0}, {0LL, -1L, E_FAIL, 0}}) {
         std::vector<BYTE> buffer(200, 0xEE), expected = streamBytes(position, copied);
         expected.resize(200, 0xEE);  // nothing is written past what was read
         EXPECT_EQ(reader->SyncRead(position, length, buffer.data()), hr) << position;
@@ -86,7 +96,12 @@ TEST(MemorySource, ReadsWithinTheStreamAFlushHandsRequestsBackAndItConnectsOnlyT
     // A sample is read for its times, at once or queued; past the end they are rewritten.
     ComPtr<IAMAsyncReaderTimestampScaling> scaling;
     ASSERT_EQ(reader->QueryInterface(__uuidof(IAMAsyncReaderTimestampScaling), scaling.putVoid()), S_OK);
-    const struct { const char* name; bool raw; LONGLONG start, stop; HRESULT read, queued; LONGLONG newStart, newStop;
+    const struct {
+        const char* name;
+        bool raw;
+        LONGLONG start, stop;
+        HRESULT read, queued;
+        LONGLONG newStart, newStop;
     } rows[] = {
         {"inside", false, 100 * kUnit, 164 * kUnit, S_OK, S_OK, 100 * kUnit, 164 * kUnit},
         {"between bytes, past the end", false, 900 * kUnit + 5, 2000 * kUnit, S_FALSE, S_OK, 900 * kUnit, 1000 * kUnit},
@@ -109,8 +124,9 @@ TEST(MemorySource, ReadsWithinTheStreamAFlushHandsRequestsBackAndItConnectsOnlyT
             BYTE* data = nullptr;
             if (FAILED(row.read) || FAILED(read->GetPointer(&data))) continue;
             EXPECT_EQ(std::make_pair(std::vector<uint8_t>(data, data + read->GetActualDataLength()), times(read)),
-                      std::make_pair(streamBytes(row.newStart / unit, (row.newStop - row.newStart) / unit),
-                                     std::make_pair(row.newStart, row.newStop))) << row.name;
+                std::make_pair(streamBytes(row.newStart / unit, (row.newStop - row.newStart) / unit),
+                    std::make_pair(row.newStart, row.newStop)))
+                << row.name;
         }
     }
     ASSERT_EQ(scaling->SetTimestampMode(false), S_OK);
@@ -120,7 +136,8 @@ TEST(MemorySource, ReadsWithinTheStreamAFlushHandsRequestsBackAndItConnectsOnlyT
     DWORD_PTR user = 0;
     std::thread([&] {  // as a parser's streaming thread requests
         for (DWORD_PTR i : {0, 1, 2}) EXPECT_EQ(reader->Request(queue[i], i), S_OK);
-    }).join();
+    })
+        .join();
     EXPECT_EQ(reader->WaitForNext(0, &done, &user), S_OK);
     EXPECT_EQ(std::make_pair(done, user), std::make_pair(queue[0], DWORD_PTR(0)));
     EXPECT_EQ(reader->BeginFlush(), S_OK);
@@ -130,7 +147,7 @@ TEST(MemorySource, ReadsWithinTheStreamAFlushHandsRequestsBackAndItConnectsOnlyT
         EXPECT_EQ(done, handedBack);
         if (done) {
             EXPECT_EQ(std::pair(done->GetActualDataLength(), times(done).second),  // unread: empty, stop at start
-                      std::pair(0L, times(done).first));
+                std::pair(0L, times(done).first));
         }
     }
     EXPECT_EQ(reader->EndFlush(), S_OK);
@@ -149,15 +166,23 @@ TEST(MemorySource, ReadsWithinTheStreamAFlushHandsRequestsBackAndItConnectsOnlyT
     AM_MEDIA_TYPE stream{MEDIATYPE_Stream}, wave{MEDIATYPE_Stream, MEDIASUBTYPE_WAVE}, audio{MEDIATYPE_Audio};
     wave.cbFormat = sizeof format;
     wave.pbFormat = format;
-    const struct { const char* name; bool wav; AM_MEDIA_TYPE* given; const GUID* accepts;
-                   bool takesReader; IPin* offers; HRESULT hr; std::vector<GUID> tried; } connections[] = {
+    const struct {
+        const char* name;
+        bool wav;
+        AM_MEDIA_TYPE* given;
+        const GUID* accepts;
+        bool takesReader;
+        IPin* offers;
+        HRESULT hr;
+        std::vector<GUID> tried;
+    } connections[] = {
         {"the first offered", true, nullptr, nullptr, true, nullptr, S_OK, {MEDIASUBTYPE_WAVE}},
         {"next if refused", true, nullptr, &GUID_NULL, true, nullptr, S_OK, {MEDIASUBTYPE_WAVE, GUID_NULL}},
         {"none fits", false, nullptr, &MEDIASUBTYPE_WAVE, true, nullptr, VFW_E_NO_ACCEPTABLE_TYPES, {GUID_NULL}},
         {"a given type, reader not taken", true, &wave, nullptr, false, nullptr, E_FAIL, {MEDIASUBTYPE_WAVE}},
         {"a given type", false, &wave, nullptr, true, nullptr, S_OK, {MEDIASUBTYPE_WAVE}},
         {"the receiver's types first", true, &stream, &MEDIASUBTYPE_WAVE, true, other->outputPin(), S_OK,
-         {MEDIASUBTYPE_Avi, GUID_NULL, MEDIASUBTYPE_WAVE}},
+            {MEDIASUBTYPE_Avi, GUID_NULL, MEDIASUBTYPE_WAVE}},
         {"another majortype", true, &audio, nullptr, true, nullptr, VFW_E_NO_ACCEPTABLE_TYPES, {}},
     };
     for (const auto& row : connections) {
@@ -180,8 +205,8 @@ TEST(MemorySource, ReadsWithinTheStreamAFlushHandsRequestsBackAndItConnectsOnlyT
         if (row.hr != S_OK) continue;
         EXPECT_EQ(pin->ConnectedTo(peer.put()), S_OK);
         EXPECT_TRUE(peer.get() == parser.get() && parser->reader);
-        EXPECT_EQ(std::make_pair(type.subtype, type.cbFormat ? type.pbFormat[0] : 1),
-                  std::make_pair(row.tried.back(), 1));
+        EXPECT_EQ(
+            std::make_pair(type.subtype, type.cbFormat ? type.pbFormat[0] : 1), std::make_pair(row.tried.back(), 1));
         CoTaskMemFree(type.pbFormat);
         EXPECT_EQ(pin->Disconnect(), S_OK);
     }
@@ -205,7 +230,11 @@ TEST(MemorySource, TheConnectionHoldsItsPeerAndChangesUnderTheFiltersLock) {
     const auto references = [&] { return parser->AddRef(), parser->Release(); };
     const ULONG unconnected = references();
     CRITICAL_SECTION* lock = source->filterLock().get();
-    const struct { const char* name; std::function<HRESULT()> change; ULONG held; } changes[] = {
+    const struct {
+        const char* name;
+        std::function<HRESULT()> change;
+        ULONG held;
+    } changes[] = {
         {"connect", [&] { return pin->Connect(parser.get(), nullptr); }, 1},
         {"disconnect", [&] { return pin->Disconnect(); }, 0},
     };
@@ -223,12 +252,22 @@ TEST(MemorySource, TheConnectionHoldsItsPeerAndChangesUnderTheFiltersLock) {
 
 TEST(CheckString, MatchesWhenEveryQuadrupleHoldsWithinTheData) {
     const auto thousand = streamBytes(0, 1000), wave = bytesOf("RIFF\x24\0\0\0WAVEfmt "), riff = bytesOf("RIFF");
-    const struct { const wchar_t* check; std::vector<uint8_t> data; bool matches; } rows[] = {
-        {L"0,4,,52494646,8,4,,57415645", wave, true}, {L"0,4,,52494646,8,4,,41564920", wave, false},
-        {L" 0, 4, , 52494646 , 8,4,,57415645", wave, true}, {L"8,4,FFFFFFFF,57415645", wave, true},
-        {L"0,4,FFFFFF00,52494600", riff, true}, {L"0,4,,52494600", riff, false},  // the mask picks the bits
-        {L"-4,4,,f3f4f5f6", thousand, true}, {L"-4,4,,f2f3f4f5", thousand, false},  // from the end
-        {L"998,4,,f5f6f7f8", thousand, false}, {L"-1004,4,,00010203", thousand, false}, {L"0,1,,00", {}, false},
+    const struct {
+        const wchar_t* check;
+        std::vector<uint8_t> data;
+        bool matches;
+    } rows[] = {
+        {L"0,4,,52494646,8,4,,57415645", wave, true},
+        {L"0,4,,52494646,8,4,,41564920", wave, false},
+        {L" 0, 4, , 52494646 , 8,4,,57415645", wave, true},
+        {L"8,4,FFFFFFFF,57415645", wave, true},
+        {L"0,4,FFFFFF00,52494600", riff, true},
+        {L"0,4,,52494600", riff, false},  // the mask picks the bits
+        {L"-4,4,,f3f4f5f6", thousand, true},
+        {L"-4,4,,f2f3f4f5", thousand, false},  // from the end
+        {L"998,4,,f5f6f7f8", thousand, false},
+        {L"-1004,4,,00010203", thousand, false},
+        {L"0,1,,00", {}, false},
     };
     for (const auto& row : rows)
         EXPECT_EQ(checkStringMatches(row.check, row.data.data(), static_cast<uint32_t>(row.data.size())), row.matches)

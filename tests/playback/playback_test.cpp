@@ -26,13 +26,13 @@ protected:
     }
     std::shared_ptr<Player> file(const std::wstring& name) {
         const FileSourceRenderer renderer(test::audioFixture(name));
-        return std::make_shared<Player>(renderer, L"C:\\folder", name, window.window(), NotifyWindow::kGraphEvent,
-                                        NotifyWindow::kTrackEnd);
+        return std::make_shared<Player>(
+            renderer, L"C:\\folder", name, window.window(), NotifyWindow::kGraphEvent, NotifyWindow::kTrackEnd);
     }
     std::shared_ptr<Player> track(int64_t start, int64_t stop, const wchar_t* name = L"album_3x3s.wav") {
         const FileSourceRenderer audio(test::audioFixture(name));
-        return std::make_shared<PlayerOfCue>(audio, L"C:\\album.cue", L"02 Middle", start, stop,
-                                             window.window(), NotifyWindow::kGraphEvent, NotifyWindow::kTrackEnd);
+        return std::make_shared<PlayerOfCue>(audio, L"C:\\album.cue", L"02 Middle", start, stop, window.window(),
+            NotifyWindow::kGraphEvent, NotifyWindow::kTrackEnd);
     }
     // An item as its folder plays it; without a name the folder's first .wav item.
     std::shared_ptr<Player> item(const std::shared_ptr<Folder>& folder, const std::wstring& name = L"") {
@@ -40,8 +40,8 @@ protected:
         const bool keepGoing = true;
         EXPECT_TRUE(folder && (!name.empty() || folder->nextItem({L"*.wav"}, item, keepGoing)));
         if (!folder) return nullptr;
-        auto player = folder->createPlayer(item.name, window.window(), NotifyWindow::kGraphEvent,
-                                           NotifyWindow::kTrackEnd);
+        auto player =
+            folder->createPlayer(item.name, window.window(), NotifyWindow::kGraphEvent, NotifyWindow::kTrackEnd);
         EXPECT_EQ(std::make_pair(player->folderPath(), player->itemName()), std::make_pair(folder->path(), item.name));
         return player;
     }
@@ -53,7 +53,8 @@ protected:
         return item(test::archiveFixture(archive), name);
     }
     // Plays from where the player stands to its completion message; what was recorded.
-    std::vector<int16_t> playToEnd(Player& player, const std::function<void()>& meanwhile = [] {}) {
+    std::vector<int16_t> playToEnd(
+        Player& player, const std::function<void()>& meanwhile = [] {}) {
         const size_t start = recording.mark();
         const int ended = window.completions;
         window.current = &player;
@@ -69,23 +70,30 @@ protected:
 TEST_F(Playback, FilesTracksAndEntriesPlayTheirWholeRangeAtTheVolumeSetAndWhatCannotBeReadRefusesSilently) {
     test::TempDir rip;  // the sheet was written for the WAV, which was then compressed
     ASSERT_TRUE(CopyFileW(test::audioFixture(L"album_3x3s.flac").c_str(), rip.file(L"album.flac").c_str(), FALSE));
-    test::writeBytes(rip.file(L"album.cue"), "FILE \"album.wav\" WAVE\r\nTRACK 01 AUDIO\r\nINDEX 01 00:00:00\r\n"
-                                             "TRACK 02 AUDIO\r\nINDEX 01 00:03:00\r\n");
+    test::writeBytes(rip.file(L"album.cue"),
+        "FILE \"album.wav\" WAVE\r\nTRACK 01 AUDIO\r\nINDEX 01 00:00:00\r\n"
+        "TRACK 02 AUDIO\r\nINDEX 01 00:03:00\r\n");
     // One folder plays its album's tracks in turn, from the image it extracted for the first.
     const auto album = openFolder(test::archiveFixture(L"album.zip"), nullptr, {L"*.flac"});
     // A new graph may lose up to a second at its start and a little at its end.
-    const struct { const char* name; std::function<std::shared_ptr<Player>()> open; int32_t volume, duration;
-                   double tone, least, most; std::vector<double> absent; } rows[] = {
+    const struct {
+        const char* name;
+        std::function<std::shared_ptr<Player>()> open;
+        int32_t volume, duration;
+        double tone, least, most;
+        std::vector<double> absent;
+    } rows[] = {
         {"mp3", [&] { return file(L"tone880_4s.mp3"); }, 0, 4, 880, 2.7, 4.3, {}},
         {"silent", [&] { return file(L"tone440_3s.wav"); }, -12000, 3, 440, -1, 0.1, {}},  // clamped to -10000
         {"middle track", [&] { return track(3 * kSecond, 6 * kSecond); }, -600, 3, 660, 1.7, 3.3, {440, 880}},
         {"last track", [&] { return track(6 * kSecond, -1); }, 250, 3, 880, 1.7, 3.3, {660}},  // clamped to 0
         {"sheet's track from the FLAC", [&] { return item(rip.file(L"album.cue"), L"01"); }, 0, 3, 440, 1.7, 3.3,
-         {660}},
+            {660}},
         {"zip album's first", [&] { return item(album, L"01 序曲 - バンド"); }, 0, 3, 440, 1.7, 3.3, {660}},
         {"zip album's second", [&] { return item(album, L"02 ライブ - バンド"); }, 0, 3, 660, 1.7, 3.3, {440, 880}},
         {"zip album's last", [&] { return item(album, L"03 終曲 - 客演"); }, 0, 3, 880, 1.7, 3.3, {660}},
-        {"7z album's second", [&] { return entry(L"album.7z", L"02 ライブ - バンド"); }, 0, 3, 660, 1.7, 3.3, {440, 880}},
+        {"7z album's second", [&] { return entry(L"album.7z", L"02 ライブ - バンド"); }, 0, 3, 660, 1.7, 3.3,
+            {440, 880}},
         {"track past its file's end", [&] { return track(20 * kSecond, -1); }, 0, 0, 880, -1, 0.1, {440, 660}},
         {"7z mp3", [&] { return entry(L"music.7z", L"disc2\\01.mp3"); }, 0, 4, 880, 2.7, 4.3, {}},
         {"path beyond MAX_PATH", [&] { return entry(L"long_name.zip"); }, 0, 3, 440, 1.7, 3.3, {}},
@@ -104,15 +112,15 @@ TEST_F(Playback, FilesTracksAndEntriesPlayTheirWholeRangeAtTheVolumeSetAndWhatCa
         {"truncated flac", [&] { return file(L"truncated.flac"); }, 0, 0, 523, 0.3, 1.2, {}},
         {"7z flac", [&] { return entry(L"encoded.7z", L"tone_16.flac"); }, 0, 2, 523, 1.2, 2.8, {}},
         {"zip opus", [&] { return entry(L"encoded.zip", L"tone.opus"); }, 0, 2, 523, 1.2, 2.8, {}},
-        {"flac image track", [&] { return track(3 * kSecond, 6 * kSecond, L"album_3x3s.flac"); }, 0, 3, 660, 1.7,
-         3.3, {440, 880}},
+        {"flac image track", [&] { return track(3 * kSecond, 6 * kSecond, L"album_3x3s.flac"); }, 0, 3, 660, 1.7, 3.3,
+            {440, 880}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const auto player = row.open();
         ASSERT_TRUE(player);
         EXPECT_EQ(std::make_tuple(player->state(), player->duration(), player->position()),
-                  std::make_tuple(int32_t(Stopped), row.duration, 0));
+            std::make_tuple(int32_t(Stopped), row.duration, 0));
         ASSERT_TRUE(player->setVolume(row.volume));
         EXPECT_EQ(player->volume(), std::clamp(row.volume, -10000, 0));
         const auto samples = playToEnd(*player);
@@ -124,15 +132,14 @@ TEST_F(Playback, FilesTracksAndEntriesPlayTheirWholeRangeAtTheVolumeSetAndWhatCa
     }
     const size_t start = recording.mark();
     const std::shared_ptr<Player> unreadable[] = {file(L"missing.wav"), file(L"not_audio.mp3"),
-                                                  track(0, -1, L"missing.wav"), entry(L"music.7z", L"notes.txt"),
-                                                  entry(L"music.7z", L"no such entry.wav"), file(L"garbage.flac"),
-                                                  file(L"empty.flac"), file(L"garbage.m4a")};
+        track(0, -1, L"missing.wav"), entry(L"music.7z", L"notes.txt"), entry(L"music.7z", L"no such entry.wav"),
+        file(L"garbage.flac"), file(L"empty.flac"), file(L"garbage.m4a")};
     for (const auto& player : unreadable) {
         ASSERT_TRUE(player);
         EXPECT_FALSE(player->play() || player->stop() || player->setVolume(-500));
         EXPECT_EQ(player->seek(3), 0);
         EXPECT_EQ(std::make_tuple(player->state(), player->volume(), player->position(), player->duration()),
-                  std::make_tuple(int32_t(NotReady), 0, 0, 0));
+            std::make_tuple(int32_t(NotReady), 0, 0, 0));
     }
     EXPECT_LT(analyseTone(recordedSince(start, 1.5), 440).loudSeconds, 0.1);
     EXPECT_EQ(window.completions, int(std::size(rows)));
@@ -151,11 +158,14 @@ TEST_F(Playback, SeekMovesStopPausesPlayResumesAndDestroyingARunningPlayerSilenc
     EXPECT_EQ(mp3->seek(3), 3);
     auto tone = analyseTone(playToEnd(*mp3), 880);
     EXPECT_TRUE(tone.toneSeconds > 0.01 && tone.toneSeconds < 1.6) << tone.describe();
-    tone = analyseTone(playToEnd(*wav, [&] {
-        ASSERT_TRUE(test::waitUntil([&] { return wav->position() >= 2; }));
-        EXPECT_EQ(wav->seek(0), 0);  // before the disk is read, which may take longer than the second left
-        EXPECT_EQ(disk(), before) << "nothing is written while an entry plays";
-    }), 440);
+    tone = analyseTone(
+        playToEnd(*wav,
+            [&] {
+                ASSERT_TRUE(test::waitUntil([&] { return wav->position() >= 2; }));
+                EXPECT_EQ(wav->seek(0), 0);  // before the disk is read, which may take longer than the second left
+                EXPECT_EQ(disk(), before) << "nothing is written while an entry plays";
+            }),
+        440);
     EXPECT_TRUE(tone.toneSeconds > 3.4 && tone.toneSeconds < 5.5) << tone.describe();
     auto player = track(3 * kSecond, 9 * kSecond, L"album_3x3s.flac");  // decoded by the program itself
     EXPECT_EQ(player->seek(4), 4);

@@ -19,7 +19,8 @@ namespace {
 using Names = std::vector<std::wstring>;
 const std::wstring kExe = test::environmentVariable(L"MELODRIFT_EXE");
 const std::wstring kFixtures = test::environmentVariable(L"MELODRIFT_FIXTURES");
-const wchar_t kDefaultPlayable[] = L"Playable=*.mp?;*.wma;*.asf;*.wav;*.og?;*.aac;*.flac;*.opus;*.m4a;*.wv;*.ape;*.tak\r\n";
+const wchar_t kDefaultPlayable[] =
+    L"Playable=*.mp?;*.wma;*.asf;*.wav;*.og?;*.aac;*.flac;*.opus;*.m4a;*.wv;*.ape;*.tak\r\n";
 
 // One run of the program: started on construction, killed if a test leaves it running.
 class ProgramRun {
@@ -27,8 +28,9 @@ public:
     explicit ProgramRun(const std::wstring& exe, const std::wstring& argument = L"", const wchar_t* folder = nullptr) {
         std::wstring commandLine = L"\"" + exe + L"\"" + (argument.empty() ? L"" : L" \"" + argument + L"\"");
         STARTUPINFOW startup{sizeof startup};
-        EXPECT_TRUE(CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &startup,
-                                   &process_)) << "cannot start " << std::string(exe.begin(), exe.end());
+        EXPECT_TRUE(CreateProcessW(
+            exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &process_))
+            << "cannot start " << std::string(exe.begin(), exe.end());
         if (process_.hThread) CloseHandle(process_.hThread);
     }
     ~ProgramRun() {
@@ -98,14 +100,15 @@ TEST(Program, InstallationsRunSideBySideEachWithItsOwnSettings) {
     test::TempDir dir;
     const std::wstring release = test::environmentVariable(L"MELODRIFT_RELEASE_DIR");
     Names exes{copyTo(dir.path(), L"melodrift.exe"), copyTo(dir.file(L"b"), L"melodrift.exe"),
-               copyTo(dir.file(L"c"), L"my.player.exe"), copyTo(dir.file(L"d"), L"player"),
-               copyTo(dir.file(L"音楽.v2"), L"プレーヤー.exe"), release + L"\\melodrift.exe"};
-    const std::pair<const wchar_t*, const wchar_t*> states[] = {  // the button is checked by the low 16 bits only
+        copyTo(dir.file(L"c"), L"my.player.exe"), copyTo(dir.file(L"d"), L"player"),
+        copyTo(dir.file(L"音楽.v2"), L"プレーヤー.exe"), release + L"\\melodrift.exe"};
+    const std::pair<const wchar_t*, const wchar_t*> states[] = {// the button is checked by the low 16 bits only
         {L"Volume=5\nRepeat=3\nRandom=65536\n", L"0 0 0"}, {L"Volume=-20000\r\nRepeat=-1\r\n", L"-10000 0 0"},
         {L"Volume=-5000\r\nRepeat=2\r\nRandom=1\r\n", L"-5000 2 1"}};
     const std::string config = test::utf16le(
         std::wstring(L"Hidden=cd\nFavorite[00]=C:\\音楽\nFavorite[01]=\nFavorite[02]=C:\\windows\nUnknown=1\n") +
-            kDefaultPlayable, false);
+            kDefaultPlayable,
+        false);
     auto file = [&](size_t i, const wchar_t* name) { return dir.file(std::to_wstring(i) + L"\\" + name); };
     std::string aged, now;
     for (size_t i = 0; i < std::size(states); ++i) {
@@ -116,24 +119,25 @@ TEST(Program, InstallationsRunSideBySideEachWithItsOwnSettings) {
         aged += bytesAndWriteTime(file(i, L"melodrift-config.txt"));
     }
     EXPECT_EQ(runAndClose(exes), std::vector<long>(exes.size(), 0));
-    const struct { std::wstring folder; Names files; } written[] = {
-                   {dir.file(L"b"), {L"melodrift-config.txt", L"melodrift-state.txt", L"melodrift.exe"}},
-                   {dir.file(L"c"), {L"my.player-config.txt", L"my.player-state.txt", L"my.player.exe"}},
-                   {dir.file(L"d"), {L"player", L"player-config.txt", L"player-state.txt"}},
-                   {dir.file(L"音楽.v2"), {L"プレーヤー-config.txt", L"プレーヤー-state.txt", L"プレーヤー.exe"}},
-                   {release, {L"7-Zip-readme.txt", L"7z.dll", L"COPYING.LGPLv2.1", L"License.txt",
-                              L"avcodec-59.dll", L"avformat-59.dll", L"avutil-57.dll", L"ffmpeg-source.txt",
-                              L"melodrift-config.txt", L"melodrift-state.txt", L"melodrift.exe", L"readme.txt",
-                              L"swresample-4.dll"}}};
+    const struct {
+        std::wstring folder;
+        Names files;
+    } written[] = {{dir.file(L"b"), {L"melodrift-config.txt", L"melodrift-state.txt", L"melodrift.exe"}},
+        {dir.file(L"c"), {L"my.player-config.txt", L"my.player-state.txt", L"my.player.exe"}},
+        {dir.file(L"d"), {L"player", L"player-config.txt", L"player-state.txt"}},
+        {dir.file(L"音楽.v2"), {L"プレーヤー-config.txt", L"プレーヤー-state.txt", L"プレーヤー.exe"}},
+        {release, {L"7-Zip-readme.txt", L"7z.dll", L"COPYING.LGPLv2.1", L"License.txt", L"avcodec-59.dll",
+                      L"avformat-59.dll", L"avutil-57.dll", L"ffmpeg-source.txt", L"melodrift-config.txt",
+                      L"melodrift-state.txt", L"melodrift.exe", L"readme.txt", L"swresample-4.dll"}}};
     for (const auto& [folder, files] : written) EXPECT_EQ(test::fileNamesIn(folder), files);
     EXPECT_EQ(test::readBytes(dir.file(L"melodrift-config.txt")),
-              test::utf16le(std::wstring(L"Favorite[00]=\r\nHidden=\r\n") + kDefaultPlayable));
+        test::utf16le(std::wstring(L"Favorite[00]=\r\nHidden=\r\n") + kDefaultPlayable));
     EXPECT_EQ(value(dir.file(L"melodrift-state.txt"), L"Volume"), L"0");
     for (size_t i = 0; i < std::size(states); ++i) {
         const std::wstring state = file(i, L"melodrift-state.txt");
         now += bytesAndWriteTime(file(i, L"melodrift-config.txt"));
         EXPECT_EQ(value(state, L"Volume") + L" " + value(state, L"Repeat") + L" " + value(state, L"Random"),
-                  states[i].second);
+            states[i].second);
     }
     EXPECT_EQ(now, aged);
 }
@@ -155,11 +159,13 @@ TEST(Program, LaterStartsHandTheirPathsToTheRunningPlayer) {
     EXPECT_TRUE(test::waitUntil([&] {
         return test::analyseTone(recording.samples(started, recording.mark()), 440).toneSeconds > 0.5;
     })) << "the file on the command line is not heard";
-    const struct { ULONG_PTR tag; std::string bytes; } malformed[] = {{kHandOverTag, ""},
-                     {kHandOverTag, std::string("a\0b", 3)},             // odd size
-                     {kHandOverTag, std::string("a\0b\0", 4)},           // no terminator
-                     {kHandOverTag, std::string("a\0\0\0b\0\0\0", 8)},   // text after it
-                     {kHandOverTag + 1, std::string("C\0:\0\0\0", 6)}};  // another tag
+    const struct {
+        ULONG_PTR tag;
+        std::string bytes;
+    } malformed[] = {{kHandOverTag, ""}, {kHandOverTag, std::string("a\0b", 3)},  // odd size
+        {kHandOverTag, std::string("a\0b\0", 4)},                                 // no terminator
+        {kHandOverTag, std::string("a\0\0\0b\0\0\0", 8)},                         // text after it
+        {kHandOverTag + 1, std::string("C\0:\0\0\0", 6)}};                        // another tag
     for (const auto& message : malformed) {
         COPYDATASTRUCT data{message.tag, DWORD(message.bytes.size()), const_cast<char*>(message.bytes.data())};
         DWORD_PTR accepted = TRUE;
@@ -192,8 +198,8 @@ TEST(Program, LaterStartsHandTheirPathsToTheRunningPlayer) {
     // The user logs off: once WM_ENDSESSION is answered the system ends the process, with no
     // WM_DESTROY. By then both files hold what the user did.
     DWORD_PTR answer = 0;
-    EXPECT_TRUE(SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_BLOCK, 30000, &answer) &&
-                answer);
+    EXPECT_TRUE(
+        SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_BLOCK, 30000, &answer) && answer);
     EXPECT_NE(SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_BLOCK, 30000, &answer), 0);
     const std::wstring state = dir.file(L"melodrift-state.txt");
     EXPECT_EQ(value(state, L"LastFolder") + L"|" + value(state, L"LastFile"), dir.file(relative) + L"|ラ.wav");
@@ -232,7 +238,7 @@ TEST(Program, ExecutableCarriesVersionToolbarIconsAndManifest) {
     const size_t dash = release.rfind(L'-');
     const std::wstring version = release.substr(10, dash - 10);
     EXPECT_EQ(text(L"ProductName") + L" " + text(L"ProductVersion") + L" " + text(L"FileVersion"),
-              L"melodrift " + version + L" " + version);
+        L"melodrift " + version + L" " + version);
     EXPECT_NE(text(L"FileDescription").find(L"(" + release.substr(dash + 1) + L")"), std::wstring::npos);
     const ModuleHandle module(LoadLibraryExW(kExe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     ASSERT_TRUE(module);
@@ -240,7 +246,8 @@ TEST(Program, ExecutableCarriesVersionToolbarIconsAndManifest) {
     DIBSECTION dib{};
     ASSERT_EQ(GetObjectW(strip.get(), sizeof dib, &dib), int(sizeof dib));
     EXPECT_EQ(std::to_string(dib.dsBmih.biWidth) + "x" + std::to_string(dib.dsBmih.biHeight) + "x" +
-                  std::to_string(dib.dsBmih.biBitCount), "176x16x4");
+                  std::to_string(dib.dsBmih.biBitCount),
+        "176x16x4");
     for (int size : {16, 32}) {
         HICON icon = HICON(LoadImageW(module.get(), MAKEINTRESOURCEW(10), IMAGE_ICON, size, size, 0));
         EXPECT_NE(icon, nullptr) << size;
@@ -248,8 +255,8 @@ TEST(Program, ExecutableCarriesVersionToolbarIconsAndManifest) {
     }
     const HRSRC found = FindResourceW(module.get(), MAKEINTRESOURCEW(1), RT_MANIFEST);
     ASSERT_TRUE(found);
-    const std::string manifest(static_cast<const char*>(LockResource(LoadResource(module.get(), found))),
-                               SizeofResource(module.get(), found));
+    const std::string manifest(
+        static_cast<const char*>(LockResource(LoadResource(module.get(), found))), SizeofResource(module.get(), found));
     const std::string architecture = release.substr(dash + 1) == L"x64" ? "amd64" : "x86";
     EXPECT_NE(manifest.find("processorArchitecture=\"" + architecture + "\""), std::string::npos) << manifest;
     EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);

@@ -32,11 +32,13 @@ struct Mutator {
     explicit Mutator(size_t seed) : random(static_cast<uint32_t>(seed)) {}
     size_t below(size_t n) { return n == 0 ? 0 : std::uniform_int_distribution<size_t>(0, n - 1)(random); }
     // A few edits: a bit flipped, a range deleted or repeated, a word put in, the end cut off.
-    template <class Text> Text mutate(Text text, const std::vector<Text>& words) {
+    template <class Text>
+    Text mutate(Text text, const std::vector<Text>& words) {
         for (size_t edits = 1 + below(8); edits > 0; --edits) {
             const size_t at = below(text.size() + 1), length = below(std::min<size_t>(text.size() - at, 64) + 1);
             switch (below(9)) {
-            case 0: case 1:
+            case 0:
+            case 1:
                 if (at < text.size()) text[at] ^= typename Text::value_type(1u << below(8 * sizeof text[0]));
                 break;
             case 2: text.erase(at, length); break;
@@ -52,7 +54,9 @@ struct Mutator {
         const size_t at = below(bytes.size());
         switch (below(4)) {
         case 0: bytes.resize(at); break;
-        case 1: for (size_t n = 1 + below(16); n > 0; --n) bytes[below(bytes.size())] ^= char(1 << below(8)); break;
+        case 1:
+            for (size_t n = 1 + below(16); n > 0; --n) bytes[below(bytes.size())] ^= char(1 << below(8));
+            break;
         case 2: std::fill_n(bytes.begin() + at, std::min<size_t>(bytes.size() - at, 1 + below(4096)), '\0'); break;
         default: bytes.replace(at, 4, "\xFF\xFF\xFF\x7F"); break;
         }
@@ -84,19 +88,19 @@ TEST(HostileInput, MutatedSheetsSettingsAndCheckStringsGiveDefinedResults) {
         L"FILE \"a.wav\" WAVE\nTRACK 1 AUDIO\nINDEX 02 10:00:00\nTRACK 2 AUDIO\nINDEX 00 05:00:00\nINDEX 01 20:00:00\n"
         L"FILE \"D:\\b.wav\" WAVE\nTRACK 3 AUDIO\nPERFORMER \"Solo\"\nINDEX 01 00:00:00\n"};
     const Words sheetWords{L"FILE \"", L"TRACK 01 AUDIO\n", L"INDEX 00 ", L"INDEX 01 ", L"INDEX 02 ", L"TITLE \"",
-                           L"PERFORMER \"", L"\"", L":", L"\r\n", L"\n", L" ", L"4294967296", L"3000000000",
-                           L"2147483647", L"477218:00:00", L"00:00:00", L"99:59:74", L"-1", std::wstring(1, L'\0'),
-                           std::wstring(kMaxCueTextLength, L'x')};
+        L"PERFORMER \"", L"\"", L":", L"\r\n", L"\n", L" ", L"4294967296", L"3000000000", L"2147483647",
+        L"477218:00:00", L"00:00:00", L"99:59:74", L"-1", std::wstring(1, L'\0'),
+        std::wstring(kMaxCueTextLength, L'x')};
     const std::wstring settings = L"FileList.Column[0]=200\r\nFavorite[00]=C:\\音楽\r\nRandom=1\r\nVolume=-5000\r\n";
-    const Words settingsWords{L"=", L"\r", L"\n", L"\r\n", L"\xFEFF", L"\xD800", std::wstring(1, L'\0'), L"Volume=",
-                              L"a=b=c"};
+    const Words settingsWords{
+        L"=", L"\r", L"\n", L"\r\n", L"\xFEFF", L"\xD800", std::wstring(1, L'\0'), L"Volume=", L"a=b=c"};
     const Words checks{L"0,4,,52494646,8,4,,57415645", L"-4,4,FFFFFFFF,00000000", L"0, 2, FFE0, FFE0"};
     const Words checkWords{L",", L"-", L" ", L"4294967296", L"-2147483648", L"FFFFFFFF", L"0", L"F", L"80,"};
     const auto sound = [](const std::vector<CueTrack>& tracks) {
         return tracks.size() <= kMaxCueTracks && std::all_of(tracks.begin(), tracks.end(), [](const CueTrack& t) {
-                   return t.start >= 0 && (t.stop == -1 || t.stop >= t.start) &&
-                          t.title.size() + t.filePath.size() <= 4 * kMaxCueTextLength;
-               });
+            return t.start >= 0 && (t.stop == -1 || t.stop >= t.start) &&
+                   t.title.size() + t.filePath.size() <= 4 * kMaxCueTextLength;
+        });
     };
     uint8_t* const dataEnd = noAccessPage();
     wchar_t* const textEnd = reinterpret_cast<wchar_t*>(noAccessPage());
@@ -123,7 +127,7 @@ TEST(HostileInput, MutatedSheetsSettingsAndCheckStringsGiveDefinedResults) {
         std::vector<uint8_t> data(mutator.below(64));
         for (uint8_t& byte : data) byte = static_cast<uint8_t>(mutator.below(256));
         checkStringMatches(std::copy_backward(check.c_str(), check.c_str() + check.size() + 1, textEnd),
-                           std::copy_backward(data.begin(), data.end(), dataEnd), static_cast<uint32_t>(data.size()));
+            std::copy_backward(data.begin(), data.end(), dataEnd), static_cast<uint32_t>(data.size()));
     }
 }
 
@@ -137,8 +141,10 @@ TEST(HostileSheets, LargeSheetsAreReadInBoundedMemory) {
     std::wstring tracks;
     for (int i = 0; i < 100; ++i) tracks += L"TRACK 01 AUDIO\nINDEX 01 00:00:00\n";
     const std::tuple<const char*, std::wstring, size_t> shapes[] = {
-        {"texts at the limit", L"REM " + std::wstring(size, L'y') + L"\n" + quoted(L"TITLE", limit) +
-                                   quoted(L"PERFORMER", limit) + quoted(L"FILE", limit) + tracks, 99},
+        {"texts at the limit",
+            L"REM " + std::wstring(size, L'y') + L"\n" + quoted(L"TITLE", limit) + quoted(L"PERFORMER", limit) +
+                quoted(L"FILE", limit) + tracks,
+            99},
         {"long title", quoted(L"TITLE", size / 2) + quoted(L"FILE", 5) + tracks, 0},
         {"long performer", quoted(L"PERFORMER", size / 2) + quoted(L"FILE", 5) + tracks, 0},
         {"long file name", quoted(L"FILE", size) + tracks, 0}, {"endless line", std::wstring(size, L'x'), 0}};
@@ -154,8 +160,8 @@ TEST(HostileSheets, LargeSheetsAreReadInBoundedMemory) {
 using DamagedArchives = test::ArchiveTest;
 
 TEST_F(DamagedArchives, ListAndExtractOrFailCleanly) {
-    const Words sources{L"music.7z",      L"music.zip",   L"music.tar", L"mixed.zip",
-                        L"long_name.zip", L"password.7z", L"album.zip", L"album.7z"};
+    const Words sources{L"music.7z", L"music.zip", L"music.tar", L"mixed.zip", L"long_name.zip", L"password.7z",
+        L"album.zip", L"album.7z"};
     std::vector<std::string> originals;
     for (const std::wstring& source : sources) originals.push_back(test::readBytes(test::archiveFixture(source)));
     test::TempDir dir;
@@ -178,8 +184,8 @@ TEST_F(DamagedArchives, ListAndExtractOrFailCleanly) {
 // Damaged audio of each format the program decodes opens or is refused, and reads from front to back, and
 // from any point, without a fault and within its stated size.
 TEST(HostileInput, DamagedAudioDecodesOrIsRefused) {
-    const Words sources{L"tone_16.flac", L"tone.ogg", L"tone.opus", L"tone_aac.m4a",
-                        L"tone_alac.m4a", L"tone.aac", L"tone.wv"};
+    const Words sources{
+        L"tone_16.flac", L"tone.ogg", L"tone.opus", L"tone_aac.m4a", L"tone_alac.m4a", L"tone.aac", L"tone.wv"};
     std::vector<std::string> originals;
     for (const std::wstring& source : sources) originals.push_back(test::readBytes(test::audioFixture(source)));
     constexpr uint64_t kMostBytes = 64u << 20;

@@ -8,8 +8,8 @@
 namespace melodrift::test {
 
 static FileHandle open(const std::wstring& path, DWORD access, DWORD disposition) {
-    FileHandle file(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition, 0,
-                                nullptr));
+    FileHandle file(
+        CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition, 0, nullptr));
     if (!file) throw std::runtime_error("cannot open a file");
     return file;
 }
@@ -17,25 +17,29 @@ static FileHandle open(const std::wstring& path, DWORD access, DWORD disposition
 static uint64_t joined(DWORD high, DWORD low) { return (uint64_t(high) << 32) | low; }
 
 // Calls visit(entry, its path) for every entry of dir but "." and "..".
-template <class Visit> static void forEachEntry(const std::wstring& dir, Visit visit) {
+template <class Visit>
+static void forEachEntry(const std::wstring& dir, Visit visit) {
     WIN32_FIND_DATAW entry;
     const FindHandle search(FindFirstFileW((dir + L"\\*").c_str(), &entry));
     for (bool more = bool(search); more; more = FindNextFileW(search.get(), &entry))
-        if (wcscmp(entry.cFileName, L".") && wcscmp(entry.cFileName, L"..")) visit(entry, dir + L"\\" + entry.cFileName);
+        if (wcscmp(entry.cFileName, L".") && wcscmp(entry.cFileName, L".."))
+            visit(entry, dir + L"\\" + entry.cFileName);
 }
 
 std::string readBytes(const std::wstring& path) {
     const FileHandle file = open(path, GENERIC_READ, OPEN_EXISTING);
     std::string bytes;
     char buffer[65536];
-    for (DWORD got = 0; ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0;) bytes.append(buffer, got);
+    for (DWORD got = 0; ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0;)
+        bytes.append(buffer, got);
     return bytes;
 }
 
 void writeBytes(const std::wstring& path, const std::string& bytes) {
     DWORD written = 0;
-    if (!WriteFile(open(path, GENERIC_WRITE, CREATE_ALWAYS).get(), bytes.data(), DWORD(bytes.size()), &written,
-                   nullptr) || written != bytes.size())
+    if (!WriteFile(
+            open(path, GENERIC_WRITE, CREATE_ALWAYS).get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) ||
+        written != bytes.size())
         throw std::runtime_error("short write");
 }
 
@@ -64,7 +68,8 @@ TreeSnapshot snapshotTree(const std::wstring& dir) {
     TreeSnapshot snapshot;
     forEachEntry(dir, [&](const WIN32_FIND_DATAW& entry, const std::wstring& path) {
         const FILETIME& t = entry.ftLastWriteTime;
-        snapshot.emplace(path, joined(entry.nFileSizeHigh, entry.nFileSizeLow), joined(t.dwHighDateTime, t.dwLowDateTime));
+        snapshot.emplace(
+            path, joined(entry.nFileSizeHigh, entry.nFileSizeLow), joined(t.dwHighDateTime, t.dwLowDateTime));
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) snapshot.merge(snapshotTree(path));
     });
     return snapshot;

@@ -14,8 +14,8 @@ public:
     static constexpr UINT kTrackEnd = WM_APP + 1;
     NotifyWindow() {
         static const ATOM atom = registerWindowClass(0, nullptr, nullptr, nullptr, L"melodrift-TestNotify", nullptr);
-        CreateWindowExW(0, MAKEINTATOM(atom), L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr),
-                        this);
+        CreateWindowExW(
+            0, MAKEINTATOM(atom), L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), this);
     }
     ~NotifyWindow() override {
         if (IsWindow(window())) DestroyWindow(window());

@@ -26,8 +26,8 @@ public:
         return waitUntil([&] { return mark() >= from + size_t(seconds * kBytesPerSecond); }, timeoutMs);
     }
     std::vector<int16_t> samples(size_t from, size_t to) const {
-        const FileHandle file(CreateFileW(path().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                          OPEN_EXISTING, 0, nullptr));
+        const FileHandle file(CreateFileW(
+            path().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
         std::vector<int16_t> result(file && to > from ? (to - from) / 2 : 0);
         LARGE_INTEGER offset{};
         offset.QuadPart = LONGLONG(from & ~size_t(1));

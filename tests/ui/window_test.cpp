@@ -21,7 +21,7 @@ struct RecordingWindow : Window {
     RecordingWindow() {
         static const ATOM atom = registerWindowClass(0, nullptr, nullptr, nullptr, L"melodrift-WindowTest", nullptr);
         CreateWindowExW(0, MAKEINTATOM(atom), L"", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
-                        GetModuleHandleW(nullptr), this);
+            GetModuleHandleW(nullptr), this);
     }
     LRESULT handleMessage(HWND h, UINT message, WPARAM w, LPARAM l) override {
         messages.push_back(message);
@@ -109,7 +109,7 @@ TEST(WindowDeathTest, QuitMetByThePacedPumpWritesBothStoresAndEndsTheProcess) {
         },
         ::testing::ExitedWithCode(7), "");
     EXPECT_EQ(test::readBytes(config) + test::readBytes(state),
-              test::utf16le(L"Favorite[00]=D:\\曲\r\n") + test::utf16le(L"Volume=-700\r\n"));
+        test::utf16le(L"Favorite[00]=D:\\曲\r\n") + test::utf16le(L"Volume=-700\r\n"));
     for (const auto& file : {config, state}) DeleteFileW(file.c_str());
 }
 

@@ -9,9 +9,7 @@
 
 namespace melodrift {
 
-std::wstring explorerSelectCommandLine(const std::wstring& path) {
-    return L"explorer /select,\"" + path + L"\"";
-}
+std::wstring explorerSelectCommandLine(const std::wstring& path) { return L"explorer /select,\"" + path + L"\""; }
 
 ExplorerRequest explorerRequest(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());

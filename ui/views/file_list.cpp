@@ -80,9 +80,8 @@ int CALLBACK compareRanks(LPARAM index1, LPARAM index2, LPARAM table) {
 
 FileList::FileList(HWND mainWindow, std::vector<std::wstring> patterns)
     : Control(CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, nullptr,
-                              WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 0, 0, 0, 0,
-                              mainWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kControlId)),
-                              GetModuleHandleW(nullptr), nullptr)),
+          WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 0, 0, 0, 0, mainWindow,
+          reinterpret_cast<HMENU>(static_cast<INT_PTR>(kControlId)), GetModuleHandleW(nullptr), nullptr)),
       patterns_(std::move(patterns)) {
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
@@ -150,8 +149,8 @@ void FileList::fill(const std::shared_ptr<Folder>& folder) {
 }
 
 std::wstring FileList::addRow(int row, const FolderItem& item) {
-    const std::wstring texts[kColumnCount] = {
-        item.name, item.size == FolderItem::kNoSize ? std::wstring() : formatSize(item.size), item.type,
+    const std::wstring texts[kColumnCount] = {item.name,
+        item.size == FolderItem::kNoSize ? std::wstring() : formatSize(item.size), item.type,
         formatLocalTime(item.modified)};
     LVITEMW entry{};
     entry.mask = LVIF_TEXT | LVIF_PARAM;
@@ -195,8 +194,7 @@ bool FileList::selectName(const std::wstring& name) {
 }
 
 void FileList::columnWidths(int out[4]) const {
-    for (int i = 0; i < kColumnCount; ++i)
-        out[i] = ListView_GetColumnWidth(window(), i);
+    for (int i = 0; i < kColumnCount; ++i) out[i] = ListView_GetColumnWidth(window(), i);
 }
 
 void FileList::setColumnWidths(const int widths[4]) {

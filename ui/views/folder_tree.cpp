@@ -18,8 +18,8 @@ namespace melodrift {
 
 namespace {
 
-constexpr DWORD kTreeStyle = WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
-                             TVS_DISABLEDRAGDROP | TVS_SHOWSELALWAYS;
+constexpr DWORD kTreeStyle =
+    WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_DISABLEDRAGDROP | TVS_SHOWSELALWAYS;
 static_assert(kTreeStyle == 0x50000037, "the tree's style");
 
 constexpr UINT kSmallIconIndex = SHGFI_SYSICONINDEX | SHGFI_SMALLICON;
@@ -51,8 +51,7 @@ std::wstring withoutTrailingSeparator(std::wstring path) {
 
 FolderTree::FolderTree(HWND mainWindow)
     : Control(CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, nullptr, kTreeStyle, 0, 0, 0, 0, mainWindow,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kControlId)), GetModuleHandleW(nullptr),
-                              nullptr)),
+          reinterpret_cast<HMENU>(static_cast<INT_PTR>(kControlId)), GetModuleHandleW(nullptr), nullptr)),
       parentWindow_(mainWindow) {}
 
 HTREEITEM FolderTree::nextItem(HTREEITEM node, UINT relation) const {
@@ -78,24 +77,23 @@ void FolderTree::addDrives(DWORD hiddenMask) {
     }
 }
 
-HTREEITEM FolderTree::insertNode(HTREEITEM parent, HTREEITEM insertAfter, const std::wstring& path,
-                                 const std::wstring& label, bool favorite) {
+HTREEITEM FolderTree::insertNode(
+    HTREEITEM parent, HTREEITEM insertAfter, const std::wstring& path, const std::wstring& label, bool favorite) {
     // Every node offers to expand until a listing finds it empty.
     return insertItem(parent, insertAfter, label,
-                      {systemIconIndex(path, kSmallIconIndex), systemIconIndex(path, kSmallIconIndex | SHGFI_OPENICON)},
-                      true, favorite ? 1 : 0);
+        {systemIconIndex(path, kSmallIconIndex), systemIconIndex(path, kSmallIconIndex | SHGFI_OPENICON)}, true,
+        favorite ? 1 : 0);
 }
 
-HTREEITEM FolderTree::insertListedNode(HTREEITEM parent, HTREEITEM insertAfter, const std::wstring& label,
-                                       bool leaf) {
+HTREEITEM FolderTree::insertListedNode(HTREEITEM parent, HTREEITEM insertAfter, const std::wstring& label, bool leaf) {
     // The icons are looked up when the control first needs them (onGetDispInfo): a
     // look-up reads the file system, and of thousands of children a few are ever shown.
     // Archives and sheets show their contents in the file list only.
     return insertItem(parent, insertAfter, label, {I_IMAGECALLBACK, I_IMAGECALLBACK}, !leaf, 0);
 }
 
-HTREEITEM FolderTree::insertItem(HTREEITEM parent, HTREEITEM insertAfter, const std::wstring& label,
-                                 NodeIcons icons, bool expandable, LPARAM param) {
+HTREEITEM FolderTree::insertItem(HTREEITEM parent, HTREEITEM insertAfter, const std::wstring& label, NodeIcons icons,
+    bool expandable, LPARAM param) {
     TVINSERTSTRUCTW insert{};
     insert.hParent = parent;
     insert.hInsertAfter = insertAfter;
@@ -244,9 +242,7 @@ std::wstring FolderTree::searchPath(HTREEITEM node, const std::wstring& path) co
     return literalPath(rootPath + below);
 }
 
-void FolderTree::expand(HTREEITEM node) {
-    TreeView_Expand(window(), node, TVE_EXPAND);
-}
+void FolderTree::expand(HTREEITEM node) { TreeView_Expand(window(), node, TVE_EXPAND); }
 
 bool FolderTree::selectPath(const std::wstring& path) {
     const WindowUpdateLock lock(window());
@@ -429,26 +425,13 @@ std::vector<FolderTree::MenuEntry> FolderTree::contextMenuEntries(const ContextT
 
 void FolderTree::runContextCommand(UINT id, const ContextTarget& target) {
     switch (id) {
-    case kMenuUp:
-        goUp(target.parent, target.upPath);
-        break;
-    case kMenuShowPlaying:
-        SendMessageW(parentWindow_, MSG_SHOW_PLAYING, 0, 0);
-        break;
-    case kMenuExplorer:
-        openInExplorer(nodePath(target.node));
-        break;
-    case kMenuAddFavorite:
-        addFavorite(target.node);
-        break;
-    case kMenuRemoveFavorite:
-        removeFavorite(target.node);
-        break;
-    case kMenuRefresh:
-        refresh();
-        break;
-    default:
-        break;  // the menu was dismissed
+    case kMenuUp: goUp(target.parent, target.upPath); break;
+    case kMenuShowPlaying: SendMessageW(parentWindow_, MSG_SHOW_PLAYING, 0, 0); break;
+    case kMenuExplorer: openInExplorer(nodePath(target.node)); break;
+    case kMenuAddFavorite: addFavorite(target.node); break;
+    case kMenuRemoveFavorite: removeFavorite(target.node); break;
+    case kMenuRefresh: refresh(); break;
+    default: break;  // the menu was dismissed
     }
 }
 

@@ -43,8 +43,8 @@ public:
 
     // Shows the drives that exist, leaving out those whose bit (0 = A:) is set.
     void addDrives(DWORD hiddenMask);
-    HTREEITEM insertNode(HTREEITEM parent, HTREEITEM insertAfter, const std::wstring& path,
-                         const std::wstring& label, bool favorite);
+    HTREEITEM insertNode(
+        HTREEITEM parent, HTREEITEM insertAfter, const std::wstring& path, const std::wstring& label, bool favorite);
 
     // The selected node; null without one.
     HTREEITEM selectedNode() const { return nextItem(nullptr, TVGN_CARET); }
@@ -105,7 +105,7 @@ private:
         int normal, open;  // system image list indexes, or I_IMAGECALLBACK
     };
     HTREEITEM insertItem(HTREEITEM parent, HTREEITEM insertAfter, const std::wstring& label, NodeIcons icons,
-                         bool expandable, LPARAM param);
+        bool expandable, LPARAM param);
     // Where to search for the children of a node whose path is given.
     std::wstring searchPath(HTREEITEM node, const std::wstring& path) const;
     HTREEITEM findOrExpand(const std::wstring& path);

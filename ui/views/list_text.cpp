@@ -25,8 +25,8 @@ std::wstring formatLocalTime(const FILETIME& utc) {
     SYSTEMTIME t;
     if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &t)) return {};
     wchar_t text[64];
-    std::swprintf(text, 64, L"%04u/%02u/%02u %02u:%02u:%02u", unsigned(t.wYear), unsigned(t.wMonth),
-                  unsigned(t.wDay), unsigned(t.wHour), unsigned(t.wMinute), unsigned(t.wSecond));
+    std::swprintf(text, 64, L"%04u/%02u/%02u %02u:%02u:%02u", unsigned(t.wYear), unsigned(t.wMonth), unsigned(t.wDay),
+        unsigned(t.wHour), unsigned(t.wMinute), unsigned(t.wSecond));
     return text;
 }
 

@@ -6,14 +6,14 @@ namespace melodrift {
 
 namespace {
 
-constexpr DWORD kRebarStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_BORDER |
-                              RBS_BANDBORDERS | RBS_FIXEDORDER;
+constexpr DWORD kRebarStyle =
+    WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_BORDER | RBS_BANDBORDERS | RBS_FIXEDORDER;
 
 }  // namespace
 
 Rebar::Rebar(HWND mainWindow)
-    : Control(CreateWindowExW(WS_EX_TOOLWINDOW, REBARCLASSNAMEW, nullptr, kRebarStyle, 0, 0, 0, 0, mainWindow,
-                              nullptr, GetModuleHandleW(nullptr), nullptr)) {}
+    : Control(CreateWindowExW(WS_EX_TOOLWINDOW, REBARCLASSNAMEW, nullptr, kRebarStyle, 0, 0, 0, 0, mainWindow, nullptr,
+          GetModuleHandleW(nullptr), nullptr)) {}
 
 void Rebar::addBand(HWND child, int minWidth, int width, int height) {
     REBARBANDINFOW band{};
@@ -30,8 +30,6 @@ void Rebar::addBand(HWND child, int minWidth, int width, int height) {
     SendMessageW(window(), RB_INSERTBANDW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&band));
 }
 
-int Rebar::resize(WPARAM sizeType, LPARAM clientSize) {
-    return followParentSize(sizeType, clientSize);
-}
+int Rebar::resize(WPARAM sizeType, LPARAM clientSize) { return followParentSize(sizeType, clientSize); }
 
 }  // namespace melodrift

@@ -14,15 +14,12 @@ constexpr int kMinWidthForClamps = kMinLeft + kMinRightFromBar;
 
 // Registered once per process; a second splitter uses the same class.
 ATOM splitterClass() {
-    static const ATOM atom =
-        registerWindowClass(CS_HREDRAW | CS_VREDRAW, nullptr, LoadCursorW(nullptr, IDC_SIZEWE),
-                            reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)), kClassName, nullptr);
+    static const ATOM atom = registerWindowClass(CS_HREDRAW | CS_VREDRAW, nullptr, LoadCursorW(nullptr, IDC_SIZEWE),
+        reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)), kClassName, nullptr);
     return atom;
 }
 
-int defaultSplit(const RECT& area) {
-    return area.left + (2 * (area.right - area.left)) / 5;
-}
+int defaultSplit(const RECT& area) { return area.left + (2 * (area.right - area.left)) / 5; }
 
 }  // namespace
 
@@ -31,7 +28,7 @@ CSplitter::CSplitter(HWND mainWindow, HWND leftPane, HWND rightPane)
     const ATOM atom = splitterClass();
     if (!atom) return;
     CreateWindowExW(WS_EX_WINDOWEDGE, reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(atom)), nullptr,
-                    WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, mainWindow, nullptr, GetModuleHandleW(nullptr), this);
+        WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, mainWindow, nullptr, GetModuleHandleW(nullptr), this);
 }
 
 // Goes with its window, as every control does, unless the parent has taken it down first.
@@ -102,8 +99,7 @@ LRESULT CSplitter::handleMessage(HWND window, UINT message, WPARAM wParam, LPARA
         // anchor must not move the bar at the next click.
         dragAnchor_ = -1;
         return 0;
-    default:
-        return DefWindowProcW(window, message, wParam, lParam);
+    default: return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 

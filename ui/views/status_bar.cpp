@@ -34,7 +34,7 @@ std::wstring formatTime(int seconds) {
 
 StatusBar::StatusBar(HWND mainWindow)
     : Control(CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | kNoHighlight, 0, 0, 0, 0,
-                              mainWindow, nullptr, GetModuleHandleW(nullptr), nullptr)) {
+          mainWindow, nullptr, GetModuleHandleW(nullptr), nullptr)) {
     // Real widths come with the main window's first WM_SIZE.
     setPartEdges(0, 0);
 }

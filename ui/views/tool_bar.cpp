@@ -39,8 +39,8 @@ const wchar_t* repeatModeText(int mode) {
 
 ToolBar::ToolBar(HWND mainWindow)
     : Control(CreateWindowExW(WS_EX_TOOLWINDOW, TOOLBARCLASSNAMEW, nullptr,
-                              WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NOPARENTALIGN, 0, 0, 0, 0,
-                              mainWindow, nullptr, GetModuleHandleW(nullptr), nullptr)) {
+          WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NOPARENTALIGN, 0, 0, 0, 0, mainWindow, nullptr,
+          GetModuleHandleW(nullptr), nullptr)) {
     const HINSTANCE module = GetModuleHandleW(nullptr);
     SendMessageW(window(), TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
 
@@ -77,9 +77,7 @@ void ToolBar::setImageList(HIMAGELIST images) {
     SendMessageW(window(), TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
 }
 
-HWND ToolBar::toolTipWindow() const {
-    return reinterpret_cast<HWND>(SendMessageW(window(), TB_GETTOOLTIPS, 0, 0));
-}
+HWND ToolBar::toolTipWindow() const { return reinterpret_cast<HWND>(SendMessageW(window(), TB_GETTOOLTIPS, 0, 0)); }
 
 bool ToolBar::isChecked(int offset) const {
     return SendMessageW(window(), TB_ISBUTTONCHECKED, baseId_ + offset, 0) != 0;

@@ -30,9 +30,7 @@ LRESULT CALLBACK seekTipProc(HWND tip, UINT message, WPARAM wParam, LPARAM lPara
 
 }  // namespace
 
-HWND TrackBar::toolTipWindow() const {
-    return reinterpret_cast<HWND>(SendMessageW(window(), TBM_GETTOOLTIPS, 0, 0));
-}
+HWND TrackBar::toolTipWindow() const { return reinterpret_cast<HWND>(SendMessageW(window(), TBM_GETTOOLTIPS, 0, 0)); }
 
 int TrackBar::positionOf(HWND trackBar) { return static_cast<int>(SendMessageW(trackBar, TBM_GETPOS, 0, 0)); }
 
@@ -48,10 +46,8 @@ void TrackBar::setRange(int maximum) {
 
 SeekBar::SeekBar(HWND mainWindow)
     : TrackBar(CreateWindowExW(WS_EX_TOOLWINDOW, TRACKBAR_CLASSW, nullptr,
-                               WS_CHILD | WS_VISIBLE | WS_DISABLED | TBS_BOTH | TBS_NOTICKS | TBS_FIXEDLENGTH |
-                                   TBS_TOOLTIPS,
-                               0, 0, 0, 0, mainWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kControlId)),
-                               GetModuleHandleW(nullptr), nullptr)) {
+          WS_CHILD | WS_VISIBLE | WS_DISABLED | TBS_BOTH | TBS_NOTICKS | TBS_FIXEDLENGTH | TBS_TOOLTIPS, 0, 0, 0, 0,
+          mainWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kControlId)), GetModuleHandleW(nullptr), nullptr)) {
     const HWND tip = toolTipWindow();
     if (!tip) return;
     SetPropW(tip, kTipBarProperty, window());

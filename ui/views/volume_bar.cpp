@@ -12,9 +12,8 @@ const wchar_t kClassName[] = L"melodrift-Volume";
 
 // Registered once per process; a second VolumeBar uses the same class.
 ATOM volumeClass() {
-    static const ATOM atom =
-        registerWindowClass(CS_HREDRAW | CS_VREDRAW, nullptr, LoadCursorW(nullptr, IDC_ARROW),
-                            reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)), kClassName, nullptr);
+    static const ATOM atom = registerWindowClass(CS_HREDRAW | CS_VREDRAW, nullptr, LoadCursorW(nullptr, IDC_ARROW),
+        reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)), kClassName, nullptr);
     return atom;
 }
 
@@ -48,8 +47,8 @@ int positionToVolume(int position) {
 
 VolumeBar::VolumeBar(HWND mainWindow) : ownerWindow_(mainWindow), notifyMessage_(MSG_SET_VOLUME) {
     CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_TOPMOST | WS_EX_TOOLWINDOW,
-                    reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(volumeClass())), nullptr,
-                    WS_POPUP | WS_CLIPCHILDREN, 0, 0, 0, 0, mainWindow, nullptr, GetModuleHandleW(nullptr), this);
+        reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(volumeClass())), nullptr, WS_POPUP | WS_CLIPCHILDREN, 0, 0, 0,
+        0, mainWindow, nullptr, GetModuleHandleW(nullptr), this);
 }
 
 // Goes with its window, as every control does, unless the parent has taken it down first.
@@ -58,9 +57,9 @@ VolumeBar::~VolumeBar() {
 }
 
 void VolumeBar::createTrackBar() {
-    inner_ = std::make_unique<TrackBar>(CreateWindowExW(
-        WS_EX_TOOLWINDOW, TRACKBAR_CLASSW, nullptr, WS_CHILD | WS_VISIBLE | TBS_NOTICKS | TBS_FIXEDLENGTH | TBS_TOOLTIPS,
-        0, 0, 0, 0, window(), nullptr, GetModuleHandleW(nullptr), nullptr));
+    inner_ = std::make_unique<TrackBar>(CreateWindowExW(WS_EX_TOOLWINDOW, TRACKBAR_CLASSW, nullptr,
+        WS_CHILD | WS_VISIBLE | TBS_NOTICKS | TBS_FIXEDLENGTH | TBS_TOOLTIPS, 0, 0, 0, 0, window(), nullptr,
+        GetModuleHandleW(nullptr), nullptr));
     inner_->setRange(kMaxPosition);
 }
 
@@ -76,9 +75,7 @@ void VolumeBar::showAt(int x, int y, int width, int height) {
 
 LRESULT VolumeBar::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE:
-        createTrackBar();
-        return 0;
+    case WM_CREATE: createTrackBar(); return 0;
     case WM_SIZE:
         if (inner_) {
             RECT client;
@@ -88,8 +85,10 @@ LRESULT VolumeBar::handleMessage(HWND window, UINT message, WPARAM wParam, LPARA
         return 0;
     case WM_ACTIVATE:
         // Shown, the keys go to the bar at once; left, the pop-up goes away.
-        if (LOWORD(wParam) == WA_INACTIVE) ShowWindow(window, SW_HIDE);
-        else if (inner_) SetFocus(inner_->window());
+        if (LOWORD(wParam) == WA_INACTIVE)
+            ShowWindow(window, SW_HIDE);
+        else if (inner_)
+            SetFocus(inner_->window());
         return 0;
     case WM_HSCROLL:
         // Every scroll code counts: the volume follows the thumb while it is dragged.
@@ -98,8 +97,7 @@ LRESULT VolumeBar::handleMessage(HWND window, UINT message, WPARAM wParam, LPARA
             SendMessageW(ownerWindow_, notifyMessage_, 0, volume_);
         }
         return 0;
-    default:
-        return DefWindowProcW(window, message, wParam, lParam);
+    default: return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 

@@ -12,8 +12,8 @@ unsigned integerSqrt(unsigned a);
 
 // The volume pop-up's trackbar runs 0..100 over the volume's -10000..0 (hundredths
 // of a decibel) along a square law, so that the low positions are not all silence.
-int volumeToPosition(int volume);   // volume clamped to -10000..0 first
-int positionToVolume(int position); // position clamped to 0..100 first
+int volumeToPosition(int volume);    // volume clamped to -10000..0 first
+int positionToVolume(int position);  // position clamped to 0..100 first
 
 // A borderless pop-up holding the volume trackbar. It tells its owner every move of
 // the thumb with MSG_SET_VOLUME and hides itself when it loses activation.

@@ -28,14 +28,13 @@ public:
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_COOL_CLASSES};
         InitCommonControlsEx(&controls);
         static const ATOM atom = registerWindowClass(0, nullptr, LoadCursorW(nullptr, IDC_ARROW),
-                                                     reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1),
-                                                     L"melodrift-ControlHostTest", nullptr);
+            reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), L"melodrift-ControlHostTest", nullptr);
         onMessage[kRunPosted] = [this](WPARAM, LPARAM) {
             std::exchange(posted_, [] {})();
             return LRESULT{0};
         };
         CreateWindowExW(0, MAKEINTATOM(atom), L"controls", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40, 40, 1100, 600,
-                        nullptr, nullptr, GetModuleHandleW(nullptr), this);
+            nullptr, nullptr, GetModuleHandleW(nullptr), this);
     }
     ~ControlHost() override { DestroyWindow(window()); }
 

@@ -27,12 +27,15 @@ TEST(Splitter, LayoutsClampTheBarAndADragMovesThePanesOnRelease) {
         EXPECT_EQ(edges, (std::vector<long>{x, area.left, x, 30, 530, x, x + 4, 30, 530, x + 4, area.right, 30, 530}));
     };
     constexpr int keep = CSplitter::kNothingPending;
-    const struct { const char* why; int pending, left, right, x, expected; } layouts[] = {
-        {"first layout at two fifths", keep, 0, 1000, 0, 400},  {"kept where it fits", keep, 0, 600, 400, 400},
-        {"right pane keeps 30", keep, 0, 300, 400, 266},        {"saved, left pane keeps 20", 5, 0, 1000, 700, 20},
-        {"saved, right pane keeps 30", 990, 0, 1000, 20, 966},  {"saved only once", keep, 0, 1000, 300, 300},
-        {"narrow: two fifths, not saved", 30, 0, 40, 300, 16},  {"narrow", keep, 0, 53, 35, 21},
-        {"narrow, not at 0", keep, 100, 140, 35, 116},          {"not at 0", keep, 100, 1100, 116, 120}};
+    const struct {
+        const char* why;
+        int pending, left, right, x, expected;
+    } layouts[] = {{"first layout at two fifths", keep, 0, 1000, 0, 400},
+        {"kept where it fits", keep, 0, 600, 400, 400}, {"right pane keeps 30", keep, 0, 300, 400, 266},
+        {"saved, left pane keeps 20", 5, 0, 1000, 700, 20}, {"saved, right pane keeps 30", 990, 0, 1000, 20, 966},
+        {"saved only once", keep, 0, 1000, 300, 300}, {"narrow: two fifths, not saved", 30, 0, 40, 300, 16},
+        {"narrow", keep, 0, 53, 35, 21}, {"narrow, not at 0", keep, 100, 140, 35, 116},
+        {"not at 0", keep, 100, 1100, 116, 120}};
     for (const auto& step : layouts) {
         SCOPED_TRACE(step.why);
         if (step.pending != keep) splitter.setPendingPosition(step.pending);
@@ -46,13 +49,20 @@ TEST(Splitter, LayoutsClampTheBarAndADragMovesThePanesOnRelease) {
         POINT at{x, 200};
         ClientToScreen(host.window(), &at);
         SetCursorPos(at.x, at.y);
-        EXPECT_TRUE(test::waitUntil([&] { POINT now; return GetCursorPos(&now) && now.x == at.x && now.y == at.y; }));
+        EXPECT_TRUE(test::waitUntil([&] {
+            POINT now;
+            return GetCursorPos(&now) && now.x == at.x && now.y == at.y;
+        }));
         ScreenToClient(splitter.window(), &at);
         SendMessageW(splitter.window(), message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(at.x, at.y));
     };
-    const struct { const char* why; std::vector<int> presses; int release, expected; } drags[] = {
-        {"release without a press", {}, 600, 400}, {"a second press keeps the first anchor", {402, 452}, 502, 500},
-        {"to the left", {501}, 351, 350},          {"past the right edge: clamped", {352}, 1090, 966},
+    const struct {
+        const char* why;
+        std::vector<int> presses;
+        int release, expected;
+    } drags[] = {{"release without a press", {}, 600, 400},
+        {"a second press keeps the first anchor", {402, 452}, 502, 500}, {"to the left", {501}, 351, 350},
+        {"past the right edge: clamped", {352}, 1090, 966},
         {"capture lost (-1): the next press anchors anew", {700, -1, 600}, 500, 866}};
     for (const auto& drag : drags) {
         SCOPED_TRACE(drag.why);
@@ -88,10 +98,12 @@ TEST(TimeTexts, StatusBarAndSeekTipShowTheSameTimes) {
         SendMessageW(seek.window(), WM_LBUTTONUP, 0, 0);
         return std::wstring(text);
     };
-    const struct { int seconds; const wchar_t* text; } times[] = {
-        {0, L"0"},        {5, L"5"},           {59, L"59"},          {60, L"1:00"},         {65, L"1:05"},
-        {3599, L"59:59"}, {3600, L"1:00:00"},  {3725, L"1:02:05"},   {86399, L"23:59:59"},  {86400, L"24:00:00"},
-        {INT_MAX, L"596523:14:07"},            {-1, L"-1"},          {-75, L"-75"},         {INT_MIN, L"-2147483648"}};
+    const struct {
+        int seconds;
+        const wchar_t* text;
+    } times[] = {{0, L"0"}, {5, L"5"}, {59, L"59"}, {60, L"1:00"}, {65, L"1:05"}, {3599, L"59:59"}, {3600, L"1:00:00"},
+        {3725, L"1:02:05"}, {86399, L"23:59:59"}, {86400, L"24:00:00"}, {INT_MAX, L"596523:14:07"}, {-1, L"-1"},
+        {-75, L"-75"}, {INT_MIN, L"-2147483648"}};
     for (const auto& [seconds, text] : times) {
         SCOPED_TRACE(seconds);
         status.setTotal(seconds);  // a negative total clears the time, for later positions too

@@ -57,12 +57,12 @@ TEST_F(FileListTest, RowsShowEachPlayableFileAndEveryColumnSortsBothWays) {
     makeFile(L"notes.txt", 10);
     fillFrom(dir.path());
     EXPECT_EQ(rows(3), (Names{L"A.ogg|999|ogg|2024/01/02 00:00:00", L"b.mp3|1,002,003|mp3|2009/03/07 05:04:09",
-                              L"C.wav|>4GB|wav|1999/12/31 23:59:58", L"d.aac|4,294,967,295|aac|2030/06/30 18:01:02",
-                              L"e.wma|0|wma|2015/10/11 12:13:14"}));
+                           L"C.wav|>4GB|wav|1999/12/31 23:59:58", L"d.aac|4,294,967,295|aac|2030/06/30 18:01:02",
+                           L"e.wma|0|wma|2015/10/11 12:13:14"}));
     EXPECT_EQ(formatLocalTime(FILETIME{0, 0x80000000u}), L"") << "beyond the calendar";
     // The same column turns round, another keeps the direction, a new fill (-1) keeps the order.
     const std::pair<int, std::wstring> steps[] = {{0, L"edCbA"}, {0, L"AbCde"}, {1, L"eAbdC"}, {1, L"CdbAe"},
-                                                  {2, L"eCAbd"}, {3, L"dAebC"}, {3, L"CbeAd"}, {-1, L"CbeAd"}};
+        {2, L"eCAbd"}, {3, L"dAebC"}, {3, L"CbeAd"}, {-1, L"CbeAd"}};
     for (const auto& [column, initials] : steps) {
         column < 0 ? fillFrom(dir.path()) : clickColumn(column);
         std::wstring order;
@@ -73,9 +73,10 @@ TEST_F(FileListTest, RowsShowEachPlayableFileAndEveryColumnSortsBothWays) {
 
 TEST_F(FileListTest, SheetTracksKeepWholeNamesAndTheSelectionFallsBackToTheFirstSelectedRow) {
     // Track names have no length limit; the control gives out 268 characters at first.
-    test::writeBytes(dir.file(L"live.cue"), "PERFORMER \"Band\"\r\nFILE \"tone.wav\" WAVE\r\nTRACK 01 AUDIO\r\n"
-                                            "TITLE \"Intro\"\r\nINDEX 01 00:00:00\r\nTRACK 02 AUDIO\r\nTITLE \"" +
-                                                std::string(300, 'x') + "\"\r\nINDEX 01 01:00:00\r\n");
+    test::writeBytes(dir.file(L"live.cue"),
+        "PERFORMER \"Band\"\r\nFILE \"tone.wav\" WAVE\r\nTRACK 01 AUDIO\r\n"
+        "TITLE \"Intro\"\r\nINDEX 01 00:00:00\r\nTRACK 02 AUDIO\r\nTITLE \"" +
+            std::string(300, 'x') + "\"\r\nINDEX 01 01:00:00\r\n");
     const std::wstring longName = L"02 " + std::wstring(300, L'x') + L" - Band";
     fillFrom(dir.file(L"live.cue"));
     EXPECT_EQ(rows(3)[0] + list.itemText(1) + list.itemText(2) + list.itemText(-1), L"01 Intro - Band||cue|" + longName)
@@ -123,8 +124,13 @@ TEST_F(FileListTest, WhatArrivesInsideAFillLeavesOnlyTheLastOnesRowsInTheOrderAs
         drop ? list.stopFilling() : list.fill(current);
     };
     const Names sub{L"x.wav", L"y.wav", L"z.wav"};
-    const struct { const char* what; bool midway; std::function<void()> action; Names rows; int inserted; } cases[] = {
-        {"a selection queued before", false, [&] { select(false); }, sub, 3},
+    const struct {
+        const char* what;
+        bool midway;
+        std::function<void()> action;
+        Names rows;
+        int inserted;
+    } cases[] = {{"a selection queued before", false, [&] { select(false); }, sub, 3},
         {"a selection after two rows", true, [&] { select(false); }, sub, 2 + 3},
         {"the folder dropped", false, [&] { select(true); }, {}, 0},
         {"a click after two rows", true, [&] { clickColumn(0); }, {L"4.mp3", L"3.mp3", L"2.mp3", L"1.mp3"}, 4}};

@@ -226,9 +226,8 @@ TEST_F(FolderTreeTest, ExpansionRefreshOrRemovalDuringAListingLeavesNoStrayNodes
     ASSERT_TRUE(CreateDirectoryW(files.file(L"gamma\\Sub").c_str(), nullptr));
     // A click on gamma while Alpha is listed stops both, leaving each as it was.
     bool nested = true;
-    expandWhile(child(top, L"Alpha"), false, [&] {
-        nested = TreeView_Expand(tree.window(), child(top, L"gamma"), TVE_EXPAND);
-    });
+    expandWhile(child(top, L"Alpha"), false,
+        [&] { nested = TreeView_Expand(tree.window(), child(top, L"gamma"), TVE_EXPAND); });
     EXPECT_FALSE(nested);
     EXPECT_TRUE(isCollapsed(child(top, L"Alpha")));
     EXPECT_TRUE(isCollapsed(child(top, L"gamma")));
@@ -343,14 +342,8 @@ TEST_F(FolderTreeTest, PopupOpensFromTheKeyboardAtTheSelectionOrUnderTheClickAnd
     tree.onContextMenu(MAKELPARAM(-1, -1));
     escape.stop();
     EXPECT_TRUE(PtInRect(&label, POINT{escape.rect.left, escape.rect.top})) << "on the selected node's label";
-    const Labels offered{L"上へ",
-                         L"演奏中のフォルダへ",
-                         L"",
-                         L"エクスプローラを開く",
-                         L"",
-                         L"お気に入りに追加",
-                         L"",
-                         L"最新の情報に更新"};
+    const Labels offered{L"上へ", L"演奏中のフォルダへ", L"", L"エクスプローラを開く", L"", L"お気に入りに追加", L"",
+        L"最新の情報に更新"};
     EXPECT_EQ(escape.texts, offered);
     EXPECT_EQ(tree.selectedNode(), inner) << "Escape chose nothing";
     EXPECT_EQ(showPlayingRequests, 0);
