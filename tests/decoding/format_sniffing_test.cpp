@@ -26,11 +26,7 @@ TEST(FormatSniffing, OwnFormatsAreKnownByTheirFirstBytes) {
         {"flac", "fLaC\0\0\0\x22", true},
         {"flac after an id3 tag", id3Tag(300) + "fLaC\0\0\0\x22", true},
         {"ogg", "OggS\0\x02", true},
-        {"m4a",
-            std::string("\0\0\0\x20"
-                        "ftypM4A ",
-                12),
-            true},
+        {"m4a", std::string("\0\0\0 ftypM4A ", 12), true},
         {"adts aac", "\xFF\xF1\x50\x80", true},
         {"adts aac after an id3 tag", id3Tag(20) + "\xFF\xF9\x50\x80", true},
         {"wavpack", "wvpk\x20\0\0\0", true},

@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <tuple>
 
 namespace melodrift {
 namespace {
@@ -111,12 +112,17 @@ TEST(CueSheetFile, EveryEncodingReadsAlikeAndUnreadableOrOversizedSheetsHaveNoTr
     const std::string ascii = "FILE \"a.wav\" WAVE\r\nTRACK 01 AUDIO\r\nINDEX 01 00:00:00\r\n";
     const std::wstring japanese =
         L"01 はじまりのソナタ - 楽団@" + audio + L" 0-180; 02 表現 - 楽団@" + audio + L" 180-end";
-    const std::pair<std::string, std::wstring> files[] = {{"\xEF\xBB\xBF" + encoded(CP_UTF8, text), japanese},
-        {encoded(CP_UTF8, text) + std::string("\0\x95", 2), japanese}, {test::utf16le(text), japanese},
-        {utf16be + "x", japanese}, {encoded(932, text), japanese}, {ascii, L"01@" + dir.file(L"a.wav") + L" 0-end"}};
-    for (const auto& [bytes, tracks] : files) {
+    const std::tuple<const char*, std::string, std::wstring> files[] = {
+        {"utf-8 with its mark", "\xEF\xBB\xBF" + encoded(CP_UTF8, text), japanese},
+        {"utf-8, bytes after a NUL", encoded(CP_UTF8, text) + std::string("\0\x95", 2), japanese},
+        {"utf-16le", test::utf16le(text), japanese},
+        {"utf-16be with an odd last byte", utf16be + "x", japanese},
+        {"code page 932", encoded(932, text), japanese},
+        {"ascii", ascii, L"01@" + dir.file(L"a.wav") + L" 0-end"},
+    };
+    for (const auto& [label, bytes, tracks] : files) {
         test::writeBytes(sheet, bytes);
-        EXPECT_EQ(describe(readCueSheet(sheet)), tracks) << testing::PrintToString(bytes);
+        EXPECT_EQ(describe(readCueSheet(sheet)), tracks) << label;
     }
     for (const std::wstring& unreadable : {dir.file(L"missing.cue"), dir.file(L"no dir\\a.cue"), dir.path()})
         EXPECT_TRUE(readCueSheet(unreadable).empty()) << unreadable;
@@ -124,7 +130,8 @@ TEST(CueSheetFile, EveryEncodingReadsAlikeAndUnreadableOrOversizedSheetsHaveNoTr
     for (const uint64_t size : {kMaxCueSheetBytes - 1, kMaxCueSheetBytes, (uint64_t(1) << 32) + ascii.size()}) {
         FileHandle file(CreateFileW(sheet.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         const LARGE_INTEGER end{.QuadPart = static_cast<LONGLONG>(size)};
-        ASSERT_TRUE(SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.get()));
+        ASSERT_TRUE(SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN));
+        ASSERT_TRUE(SetEndOfFile(file.get()));
         file.reset();
         EXPECT_EQ(readCueSheet(sheet).size(), size < kMaxCueSheetBytes ? 1u : 0u) << size;
     }

@@ -44,6 +44,10 @@ TEST(OpenFolder, DirectoriesListTheirMatchingFilesAndSheetsPlayTheTrackOfThatNam
     } com;  // outlives the players
     test::TempDir dir;
     test::NotifyWindow window;
+    const auto player = [&](const std::shared_ptr<Folder>& folder, const std::wstring& name) {
+        return folder->createPlayer(
+            name, window.window(), test::NotifyWindow::kGraphEvent, test::NotifyWindow::kTrackEnd);
+    };
     const std::wstring sheet = dir.file(L"Live.CUE");
     touch(sheet,
         "PERFORMER \"Band\"\r\nTITLE \"Live\"\r\nFILE \"tone.wav\" WAVE\r\n  TRACK 01 AUDIO\r\n"
@@ -53,10 +57,10 @@ TEST(OpenFolder, DirectoriesListTheirMatchingFilesAndSheetsPlayTheTrackOfThatNam
     for (const wchar_t* name :
         {L"I.MP3", L"a.b.mp3", L"noext", L".mp3", L"a long file name.flac", L"hidden.mp3", L"system.wav"})
         touch(dir.file(name));
-    ASSERT_TRUE(SetFileAttributesW(dir.file(L"hidden.mp3").c_str(), FILE_ATTRIBUTE_HIDDEN) &&
-                SetFileAttributesW(dir.file(L"system.wav").c_str(), FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN) &&
-                CreateDirectoryW(dir.file(L"d.mp3").c_str(), nullptr) &&
-                CreateDirectoryW(dir.file(L"album.cue").c_str(), nullptr));
+    ASSERT_TRUE(SetFileAttributesW(dir.file(L"hidden.mp3").c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(SetFileAttributesW(dir.file(L"system.wav").c_str(), FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(CreateDirectoryW(dir.file(L"d.mp3").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(dir.file(L"album.cue").c_str(), nullptr));
     const Names matched{
         L".mp3 mp3", L"I.MP3 MP3", L"a.b.mp3 mp3", L"hidden.mp3 mp3", L"noext ", L"system.wav wav", L"tone.wav wav"};
     EXPECT_EQ(list(FolderDir(dir.path(), pumpPendingMessages), L"*.fla;*.MP3;noext;*.wav"), matched);
@@ -66,16 +70,11 @@ TEST(OpenFolder, DirectoriesListTheirMatchingFilesAndSheetsPlayTheTrackOfThatNam
         ASSERT_TRUE(CreateDirectoryW(sub.c_str(), nullptr));
         test::writeBytes(sub + L"\\in.wav", silentWav(2));
         EXPECT_EQ(list(FolderDir(dir.file(odd))), Names{L"in.wav wav"}) << testing::PrintToString(std::wstring(odd));
-        EXPECT_EQ(FolderDir(dir.file(odd))
-                      .createPlayer(
-                          L"in.wav", window.window(), test::NotifyWindow::kGraphEvent, test::NotifyWindow::kTrackEnd)
-                      ->duration(),
-            2);
+        EXPECT_EQ(player(std::make_shared<FolderDir>(dir.file(odd)), L"in.wav")->duration(), 2);
         touch(sub + L"\\s.cue", "FILE \"in.wav\" WAVE\r\nTRACK 01 AUDIO\r\nINDEX 01 00:01:00\r\n");
-        const auto track =
-            openFolder(dir.file(odd) + L"\\s.cue", nullptr)
-                ->createPlayer(L"01", window.window(), test::NotifyWindow::kGraphEvent, test::NotifyWindow::kTrackEnd);
-        EXPECT_TRUE(track && track->duration() == 1);
+        const auto track = player(openFolder(dir.file(odd) + L"\\s.cue", nullptr), L"01");
+        ASSERT_TRUE(track);
+        EXPECT_EQ(track->duration(), 1);
     }
     // A tree node without a path gives an empty one: "*" alone would search the current directory.
     wchar_t previous[MAX_PATH];
@@ -85,16 +84,14 @@ TEST(OpenFolder, DirectoriesListTheirMatchingFilesAndSheetsPlayTheTrackOfThatNam
     SetCurrentDirectoryW(previous);
     EXPECT_EQ(inCurrent, Names{});
     // The directory bit decides before the name; a path that cannot be examined lists as an empty directory.
-    EXPECT_TRUE(dynamic_cast<FolderDir*>(openFolder(dir.file(L"album.cue"), nullptr).get()) &&
-                dynamic_cast<FolderDir*>(openFolder(dir.file(L"gone"), nullptr).get()));
+    for (const wchar_t* name : {L"album.cue", L"gone"})
+        EXPECT_NE(dynamic_cast<FolderDir*>(openFolder(dir.file(name), nullptr).get()), nullptr) << name;
     // "state duration folder item" of a track's player: only a whole title has one; the last runs to its file's end.
     const auto played = [&](const std::wstring& name) -> std::wstring {
-        const std::shared_ptr<Player> player =
-            openFolder(sheet, nullptr)
-                ->createPlayer(name, window.window(), test::NotifyWindow::kGraphEvent, test::NotifyWindow::kTrackEnd);
-        if (!player) return L"none";
-        return std::to_wstring(player->state()) + L" " + std::to_wstring(player->duration()) + L" " +
-               player->folderPath() + L" " + player->itemName();
+        const std::shared_ptr<Player> track = player(openFolder(sheet, nullptr), name);
+        if (!track) return L"none";
+        return std::to_wstring(track->state()) + L" " + std::to_wstring(track->duration()) + L" " +
+               track->folderPath() + L" " + track->itemName();
     };
     EXPECT_EQ(played(L"02 Live - Band"), std::to_wstring(Stopped) + L" 2 " + sheet + L" 02 Live - Band");
     for (const wchar_t* name : {L"", L"01", L"01 Intro", L"01 intro - band", L"01 Intro - Band ", L"tone.wav"})

@@ -47,7 +47,8 @@ TEST(Paths, JoinSplitParentAndName) {
     for (const auto& row : rows) EXPECT_EQ(row.got, row.expected);
     // No piece is empty, none is trimmed.
     EXPECT_EQ(splitString(L";; *.mp3 ;;*.wav;", L';'), (std::vector<std::wstring>{L" *.mp3 ", L"*.wav"}));
-    EXPECT_TRUE(splitString(L";;;", L';').empty() && splitString(L"", L';').empty());
+    EXPECT_TRUE(splitString(L";;;", L';').empty());
+    EXPECT_TRUE(splitString(L"", L';').empty());
 }
 
 TEST(NamePattern, AnswersAsPathMatchSpecDoes) {
