@@ -68,34 +68,51 @@ struct ReceivingPin : ComObject<IPin> {
     ComPtr<IAsyncReader> reader;
 };
 
-TEST(MemorySource, ReadsWithinTheStreamAFlushHandsRequestsBackAndItConnectsOnlyToAPinThatTakesTheReader) {
-    CoInitialize(nullptr);
-    auto filter = ComPtr<MemSourceFilter>::attach(new MemSourceFilter);
-    filter->reader().setData(streamBytes(0, 1000));
-    IAsyncReader* reader = &filter->reader();
-    ComPtr<IMemAllocator> allocator;  // samples of DirectShow's own allocator, of 512 bytes
-    ALLOCATOR_PROPERTIES asked{64, 512, 1, 0}, granted{};
-    ASSERT_EQ(
-        CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER, IID_IMemAllocator, allocator.putVoid()),
-        S_OK);
-    ASSERT_TRUE(allocator->SetProperties(&asked, &granted) == S_OK && allocator->Commit() == S_OK);
-    std::vector<ComPtr<IMediaSample>> samples;
-    auto sample = [&](LONGLONG start, LONGLONG stop) {
-        samples.emplace_back();
-        EXPECT_EQ(allocator->GetBuffer(samples.back().put(), nullptr, nullptr, 0), S_OK);
-        if (start != kUntimed) samples.back()->SetTime(&start, &stop);
-        return samples.back().get();
-    };
-    for (const auto& [position, length, hr, copied] : {std::tuple{990LL, 100L, S_FALSE, 10}, {1000LL, 1L, E_FAIL, 0},
-             {-1LL, 10L, E_FAIL, 0}, {0LL, -1L, E_FAIL, 0}}) {
+// A filter over 1000 bytes, and samples of DirectShow's own allocator, of 512 bytes, to read into.
+class MemorySource : public testing::Test {
+protected:
+    static void SetUpTestSuite() { CoInitialize(nullptr); }
+    static void TearDownTestSuite() { CoUninitialize(); }
+    void SetUp() override {
+        filter_->reader().setData(streamBytes(0, 1000));
+        ALLOCATOR_PROPERTIES asked{64, 512, 1, 0}, granted{};
+        ASSERT_EQ(CoCreateInstance(
+                      CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER, IID_IMemAllocator, allocator_.putVoid()),
+            S_OK);
+        ASSERT_EQ(allocator_->SetProperties(&asked, &granted), S_OK);
+        ASSERT_EQ(allocator_->Commit(), S_OK);
+    }
+    IMediaSample* sample(LONGLONG start, LONGLONG stop) {
+        samples_.emplace_back();
+        EXPECT_EQ(allocator_->GetBuffer(samples_.back().put(), nullptr, nullptr, 0), S_OK);
+        if (start != kUntimed) samples_.back()->SetTime(&start, &stop);
+        return samples_.back().get();
+    }
+
+    ComPtr<MemSourceFilter> filter_ = ComPtr<MemSourceFilter>::attach(new MemSourceFilter);
+    IAsyncReader* reader_ = &filter_->reader();
+    ComPtr<IMemAllocator> allocator_;
+    std::vector<ComPtr<IMediaSample>> samples_;
+};
+
+TEST_F(MemorySource, SyncReadCopiesOnlyWhatLiesWithinTheStream) {
+    for (const auto& [name, position, length, hr, copied] : {
+             std::tuple{"over the end", 990LL, 100L, S_FALSE, 10},
+             std::tuple{"at the end", 1000LL, 1L, E_FAIL, 0},
+             std::tuple{"before the start", -1LL, 10L, E_FAIL, 0},
+             std::tuple{"a negative length", 0LL, -1L, E_FAIL, 0},
+         }) {
+        SCOPED_TRACE(name);
         std::vector<BYTE> buffer(200, 0xEE), expected = streamBytes(position, copied);
         expected.resize(200, 0xEE);  // nothing is written past what was read
-        EXPECT_EQ(reader->SyncRead(position, length, buffer.data()), hr) << position;
-        EXPECT_EQ(buffer, expected) << position;
+        EXPECT_EQ(reader_->SyncRead(position, length, buffer.data()), hr);
+        EXPECT_EQ(buffer, expected);
     }
-    // A sample is read for its times, at once or queued; past the end they are rewritten.
+}
+
+TEST_F(MemorySource, ASampleIsReadForItsTimesAtOnceOrQueuedAndTimesPastTheEndAreRewritten) {
     ComPtr<IAMAsyncReaderTimestampScaling> scaling;
-    ASSERT_EQ(reader->QueryInterface(__uuidof(IAMAsyncReaderTimestampScaling), scaling.putVoid()), S_OK);
+    ASSERT_EQ(reader_->QueryInterface(__uuidof(IAMAsyncReaderTimestampScaling), scaling.putVoid()), S_OK);
     const struct {
         const char* name;
         bool raw;
@@ -112,54 +129,54 @@ TEST(MemorySource, ReadsWithinTheStreamAFlushHandsRequestsBackAndItConnectsOnlyT
         {"raw past the end", true, 900, 1200, S_FALSE, S_OK, 900, 1000},
     };
     for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
         ASSERT_EQ(scaling->SetTimestampMode(row.raw), S_OK);
         const LONGLONG unit = row.raw ? 1 : kUnit;
         IMediaSample *direct = sample(row.start, row.stop), *queued = sample(row.start, row.stop), *done = nullptr;
         DWORD_PTR user = 0;
-        EXPECT_EQ(reader->SyncReadAligned(direct), row.read) << row.name;
-        EXPECT_EQ(reader->Request(queued, 7), row.queued) << row.name;
-        const HRESULT waited = row.queued == S_OK ? reader->WaitForNext(0, &done, &user) : row.read;
-        EXPECT_EQ(waited, row.read) << row.name;
+        EXPECT_EQ(reader_->SyncReadAligned(direct), row.read);
+        EXPECT_EQ(reader_->Request(queued, 7), row.queued);
+        const HRESULT waited = row.queued == S_OK ? reader_->WaitForNext(0, &done, &user) : row.read;
+        EXPECT_EQ(waited, row.read);
         for (IMediaSample* read : {direct, queued}) {
             BYTE* data = nullptr;
             if (FAILED(row.read) || FAILED(read->GetPointer(&data))) continue;
             EXPECT_EQ(std::make_pair(std::vector<uint8_t>(data, data + read->GetActualDataLength()), times(read)),
                 std::make_pair(streamBytes(row.newStart / unit, (row.newStop - row.newStart) / unit),
-                    std::make_pair(row.newStart, row.newStop)))
-                << row.name;
+                    std::make_pair(row.newStart, row.newStop)));
         }
     }
-    ASSERT_EQ(scaling->SetTimestampMode(false), S_OK);
-    // Requests come back in order; a flush hands them back unread and lets every wait go, a blocked one too.
+}
+
+TEST_F(MemorySource, RequestsComeBackInOrderUntilAFlushHandsThemBackUnreadAndLetsEveryWaitGo) {
     IMediaSample* queue[] = {sample(0, 10 * kUnit), sample(10 * kUnit, 20 * kUnit), sample(20 * kUnit, 30 * kUnit)};
     IMediaSample* done = nullptr;
     DWORD_PTR user = 0;
     std::thread([&] {  // as a parser's streaming thread requests
-        for (DWORD_PTR i : {0, 1, 2}) EXPECT_EQ(reader->Request(queue[i], i), S_OK);
+        for (DWORD_PTR i : {0, 1, 2}) EXPECT_EQ(reader_->Request(queue[i], i), S_OK);
     })
         .join();
-    EXPECT_EQ(reader->WaitForNext(0, &done, &user), S_OK);
+    EXPECT_EQ(reader_->WaitForNext(0, &done, &user), S_OK);
     EXPECT_EQ(std::make_pair(done, user), std::make_pair(queue[0], DWORD_PTR(0)));
-    EXPECT_EQ(reader->BeginFlush(), S_OK);
-    EXPECT_EQ(reader->Request(sample(0, kUnit), 3), VFW_E_WRONG_STATE);
+    EXPECT_EQ(reader_->BeginFlush(), S_OK);
+    EXPECT_EQ(reader_->Request(sample(0, kUnit), 3), VFW_E_WRONG_STATE);
     for (IMediaSample* handedBack : {queue[1], queue[2], static_cast<IMediaSample*>(nullptr)}) {
-        EXPECT_EQ(reader->WaitForNext(INFINITE, &done, &user), VFW_E_TIMEOUT);
+        EXPECT_EQ(reader_->WaitForNext(INFINITE, &done, &user), VFW_E_TIMEOUT);
         EXPECT_EQ(done, handedBack);
         if (done) {
             EXPECT_EQ(std::pair(done->GetActualDataLength(), times(done).second),  // unread: empty, stop at start
                 std::pair(0L, times(done).first));
         }
     }
-    EXPECT_EQ(reader->EndFlush(), S_OK);
-    EXPECT_EQ(reader->WaitForNext(0, &done, &user), VFW_E_TIMEOUT) << "drained requests leave no wake-up behind";
-    auto blocked = std::async(std::launch::async, [&] { return reader->WaitForNext(60000, &done, &user); });
-    EXPECT_EQ(reader->BeginFlush(), S_OK);
+    EXPECT_EQ(reader_->EndFlush(), S_OK);
+    EXPECT_EQ(reader_->WaitForNext(0, &done, &user), VFW_E_TIMEOUT) << "drained requests leave no wake-up behind";
+    auto blocked = std::async(std::launch::async, [&] { return reader_->WaitForNext(60000, &done, &user); });
+    EXPECT_EQ(reader_->BeginFlush(), S_OK);
     ASSERT_EQ(blocked.wait_for(std::chrono::seconds(30)), std::future_status::ready) << "a flush lets a wait go";
     EXPECT_EQ(blocked.get(), VFW_E_TIMEOUT);
-    samples.clear();
-    allocator.reset();
-    scaling.reset();
-    // It connects only to a pin that takes the reader, trying types in order.
+}
+
+TEST_F(MemorySource, ConnectsOnlyToAPinThatTakesTheReaderTryingTypesInOrder) {
     auto other = ComPtr<MemSourceFilter>::attach(new MemSourceFilter);
     other->outputPin()->detectMediaType(bytesOf("RIFF\x10\0\0\0AVI LIST"));  // offers {Stream, AVI}, {Stream, NULL}
     BYTE format[6] = {1, 2, 3, 4, 5, 6};
@@ -204,32 +221,33 @@ TEST(MemorySource, ReadsWithinTheStreamAFlushHandsRequestsBackAndItConnectsOnlyT
         EXPECT_EQ(pin->ConnectionMediaType(&type), row.hr == S_OK ? S_OK : VFW_E_NOT_CONNECTED);
         if (row.hr != S_OK) continue;
         EXPECT_EQ(pin->ConnectedTo(peer.put()), S_OK);
-        EXPECT_TRUE(peer.get() == parser.get() && parser->reader);
+        EXPECT_EQ(peer.get(), parser.get());
+        EXPECT_TRUE(parser->reader);
         EXPECT_EQ(
             std::make_pair(type.subtype, type.cbFormat ? type.pbFormat[0] : 1), std::make_pair(row.tried.back(), 1));
         CoTaskMemFree(type.pbFormat);
         EXPECT_EQ(pin->Disconnect(), S_OK);
     }
-    // What a parser holds keeps the filter after its creator lets go.
+}
+
+TEST_F(MemorySource, AReaderAParserHoldsKeepsTheFilterAfterItsCreatorLetsGo) {
     IAsyncReader* held = nullptr;
-    ASSERT_EQ(filter->outputPin()->QueryInterface(IID_IAsyncReader, reinterpret_cast<void**>(&held)), S_OK);
-    filter.reset();
+    ASSERT_EQ(filter_->outputPin()->QueryInterface(IID_IAsyncReader, reinterpret_cast<void**>(&held)), S_OK);
+    filter_.reset();
     LONGLONG total = -1, available = -1;
     EXPECT_EQ(held->Length(&total, &available), S_OK);
     EXPECT_EQ(std::make_pair(total, available), std::make_pair(1000LL, 1000LL));
     EXPECT_EQ(held->Release(), 0u);
-    CoUninitialize();
 }
 
 // Held by the pin while connected, the peer outlives its other owners; the connection changes under the filter's
 // lock, so that another thread holding it sees no change until it lets go.
-TEST(MemorySource, TheConnectionHoldsItsPeerAndChangesUnderTheFiltersLock) {
-    auto source = ComPtr<MemSourceFilter>::attach(new MemSourceFilter);
-    MemOutputPin* pin = source->outputPin();
+TEST_F(MemorySource, TheConnectionHoldsItsPeerAndChangesUnderTheFiltersLock) {
+    MemOutputPin* pin = filter_->outputPin();
     const auto parser = ComPtr<ReceivingPin>::attach(new ReceivingPin);
     const auto references = [&] { return parser->AddRef(), parser->Release(); };
     const ULONG unconnected = references();
-    CRITICAL_SECTION* lock = source->filterLock().get();
+    CRITICAL_SECTION* lock = filter_->filterLock().get();
     const struct {
         const char* name;
         std::function<HRESULT()> change;
