@@ -33,8 +33,7 @@ public:
         if (process_.hThread) CloseHandle(process_.hThread);
     }
     ~ProgramRun() {
-        if (process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
-            TerminateProcess(process_.hProcess, 255);
+        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 255);
         if (process_.hProcess) CloseHandle(process_.hProcess);
     }
     HWND waitForMainWindow() {
