@@ -9,7 +9,6 @@
 
 #include <atomic>
 #include <map>
-#include <memory>
 #include <thread>
 
 namespace melodrift {
@@ -20,30 +19,21 @@ using Names = std::vector<std::wstring>;
 
 const Names kMusic{L"B.wav", L"disc1\\01.mp3", L"disc2\\01.mp3", L"notes.txt", L"tone440.wav"};
 const std::wstring kOddName = L"line\uFFFD\uFFFDFileList.Column[0]=1.wav";
-const Settings kZipOff{{L"Archive[zip]", L""}}, kCbz{{L"Archive[zip]", L"*.zip;*.cbz"}};
 
 Names listNames(Folder& folder, const Names& patterns) {
     Names names;
-    const bool keepGoing = true;
-    for (FolderItem item; folder.nextItem(patterns, item, keepGoing);) names.push_back(item.name);
+    for (FolderItem item; folder.nextItem(patterns, item, /*keepGoing=*/true);) names.push_back(item.name);
     return names;
 }
 
 using Archives = ArchiveTest;
 
 // Each archive as the user meets it: a folder of its file entries, or a plain file.
-TEST_F(Archives, ListTheirFileEntriesByTheConfiguredPatternsOrStayPlainFilesAndGiveTheirBytes) {
-    const std::string wav = readBytes(audioFixture(L"tone440_3s.wav"));
-    const std::string mp3 = readBytes(audioFixture(L"tone880_4s.mp3"));
-    ASSERT_FALSE(wav.empty());
-    const struct {
-        const wchar_t* name;
-        Settings settings;
-        Names items;
-        bool folder;
-    } listings[] = {
+TEST_F(Archives, ListTheirFileEntriesByTheConfiguredPatternsOrStayPlainFiles) {
+    const std::tuple<const wchar_t*, Settings, Names, bool> listings[] = {
         {L"music.7z", {}, kMusic, true}, {L"music.zip", {}, kMusic, true}, {L"music.tar", {}, kMusic, true},
-        {L"music.cbz", kCbz, kMusic, true}, {L"music.cbz", {}, {}, false}, {L"music.zip", kZipOff, {}, false},
+        {L"music.cbz", {{L"Archive[zip]", L"*.zip;*.cbz"}}, kMusic, true}, {L"music.cbz", {}, {}, false},
+        {L"music.zip", {{L"Archive[zip]", L""}}, {}, false},
         {L"really7z.zip", {}, {}, true},  // no format that reads 7z claims a .zip name
         {L"really7z.zip", {{L"Archive[7z]", L"*.7z;*.zip"}}, kMusic, true},  // zip fails, 7z follows
         {L"MUSIC.ZIP", {{L"Archive[zip]", L"default"}}, {}, false},          // only the exact word means the extensions
@@ -53,37 +43,50 @@ TEST_F(Archives, ListTheirFileEntriesByTheConfiguredPatternsOrStayPlainFilesAndG
         {L"password.7z", {}, {}, true}, {L"password.zip", {}, {L"tone440.wav"}, true},
         {L"odd_names.zip", {}, {kOddName}, true},  // control characters shown as such
     };
-    for (const auto& row : listings) {
-        SCOPED_TRACE(row.name);
-        restartEngineWith(row.settings);
-        const auto folder = openFolder(archiveFixture(row.name), nullptr);
-        ASSERT_EQ(folder && dynamic_cast<FolderZip*>(folder.get()), row.folder);
+    for (const auto& [name, settings, items, isFolder] : listings) {
+        SCOPED_TRACE(name);
+        restartEngineWith(settings);
+        const auto folder = openFolder(archiveFixture(name), nullptr);
+        ASSERT_EQ(dynamic_cast<FolderZip*>(folder.get()) != nullptr, isFolder);
         if (!folder) continue;
-        EXPECT_EQ(folder->path(), archiveFixture(row.name));
-        EXPECT_EQ(listNames(*folder, {L"*"}), row.items);
+        EXPECT_EQ(folder->path(), archiveFixture(name));
+        EXPECT_EQ(listNames(*folder, {L"*"}), items);
     }
-    // An entry's details, as the list shows them: its type, its size and the time make_archives.py stamps.
-    restartEngineWith({});
+}
+
+// An entry's details, as the list shows them: its type, its size and the time make_archives.py stamps.
+TEST_F(Archives, ListAnEntryWithItsTypeSizeAndTime) {
+    const uint64_t size = readBytes(audioFixture(L"tone880_4s.mp3")).size();
     FolderItem item;
     FILETIME stamped{};
     const SYSTEMTIME utc{2021, 3, 0, 4, 5, 6, 7, 0};
     ASSERT_TRUE(SystemTimeToFileTime(&utc, &stamped));
     ASSERT_TRUE(FolderZip(archiveFixture(L"music.7z")).nextItem({L"disc2\\*"}, item, true));
     EXPECT_EQ(std::tuple(item.name, item.type, item.size, CompareFileTime(&item.modified, &stamped)),
-        std::tuple(std::wstring(L"disc2\\01.mp3"), std::wstring(L"mp3"), uint64_t(mp3.size()), 0));
-    // The first load writes each format's key with its default for the user to edit.
-    const auto& entries = configStore.entries();
+        std::tuple(std::wstring(L"disc2\\01.mp3"), std::wstring(L"mp3"), size, 0));
+}
+
+// The first load writes each format's key with its default for the user to edit.
+TEST_F(Archives, FirstLoadWritesEachFormatsKeyWithItsDefault) {
+    ASSERT_TRUE(ensureEngineLoaded());
     for (const ArchiveFormat& format : formatTable())
-        EXPECT_EQ(entries.at(L"Archive[" + format.name + L"]"), L"DEFAULT") << format.name;
+        EXPECT_EQ(configStore.entries().at(L"Archive[" + format.name + L"]"), L"DEFAULT") << format.name;
+}
+
+TEST_F(Archives, AreKnownByTheEnginesExtensionsInAnyCase) {
     for (const auto& [name, archive] : {std::pair{L"C:\\a.tar.gz", true}, {L"C:\\A.7Z", true}, {L"C:\\app.jar", true},
              {L"C:\\zip", false}, {L"C:\\a.cue", false}})
         EXPECT_EQ(isArchiveName(name), archive) << name;
-    // An entry gives its original bytes or nothing.
-    std::map<std::wstring, std::unique_ptr<Archive>> opened;  // one archive serves all its rows
+}
+
+// An entry gives its original bytes or nothing; meanwhile others may still read the open archives.
+TEST_F(Archives, GiveAnEntrysOriginalBytesOrNothing) {
+    const std::string wav = readBytes(audioFixture(L"tone440_3s.wav"));
+    const std::string mp3 = readBytes(audioFixture(L"tone880_4s.mp3"));
+    ASSERT_FALSE(wav.empty());
+    std::map<std::wstring, Archive> opened;  // one archive serves all its rows
     auto extracted = [&](const std::wstring& name, const std::wstring& entry) {
-        auto& archive = opened[name];
-        if (!archive) archive = std::make_unique<Archive>(archiveFixture(name));
-        const std::vector<uint8_t> bytes = archive->extract(entry);
+        const std::vector<uint8_t> bytes = opened.try_emplace(name, archiveFixture(name)).first->second.extract(entry);
         return std::string(bytes.begin(), bytes.end());
     };
     for (const std::wstring name : {L"music.7z", L"music.zip", L"music.tar"}) {
@@ -91,10 +94,7 @@ TEST_F(Archives, ListTheirFileEntriesByTheConfiguredPatternsOrStayPlainFilesAndG
         for (const wchar_t* entry : {L"disc1\\01.mp3", L"disc2\\01.mp3", L"disc2\\01.mp3"})
             EXPECT_EQ(extracted(name, entry), mp3) << name << entry;
     }
-    const struct {
-        std::wstring name, entry;
-        std::string bytes;
-    } extracts[] = {
+    const std::tuple<std::wstring, std::wstring, std::string> extracts[] = {
         {L"duplicates.zip", L"dup.wav", wav},  // the first of the two
         {L"stated_short.gz", L"tone.wav", wav},
         {L"stated_long.gz", L"tone.wav", wav},  // the data decides the size
@@ -108,7 +108,7 @@ TEST_F(Archives, ListTheirFileEntriesByTheConfiguredPatternsOrStayPlainFilesAndG
         {L"none.zip", L"x", {}},
         {L"odd_names.zip", kOddName, wav},
     };
-    for (const auto& row : extracts) EXPECT_EQ(extracted(row.name, row.entry), row.bytes) << row.name << row.entry;
+    for (const auto& [name, entry, bytes] : extracts) EXPECT_EQ(extracted(name, entry), bytes) << name << entry;
     const FileHandle reader(CreateFileW(
         archiveFixture(L"music.7z").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     EXPECT_TRUE(reader) << "an open archive may still be read by others";
@@ -119,21 +119,18 @@ TEST_F(Archives, ListTheirFileEntriesByTheConfiguredPatternsOrStayPlainFilesAndG
 TEST_F(Archives, ListSheetsAsTheirTracksInPlaceOfTheirImages) {
     const Names playable{L"*.mp3", L"*.wav", L"*.flac"};
     const Names album{L"01 序曲 - バンド", L"02 ライブ - バンド", L"03 終曲 - 客演"};
-    const struct {
-        const wchar_t* name;
-        Names items;
-    } rows[] = {
+    const std::pair<const wchar_t*, Names> rows[] = {
         {L"album.zip", album},  // Shift-JIS, in a folder, naming the WAV that became FLAC
         {L"album.7z", {album[0], album[1], album[2], L"tone440.wav"}},  // UTF-8, at the root
         {L"odd_sheets.zip", {L"a\\album.wav", L"b\\album.wav", L"c\\album.wav", L"d\\album.wav"}},
         {L"mixed.zip", {L"01", L"empty.wav"}},
         {L"discs.7z", {L"01", L"01 (disc2\\album.cue)"}},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(testing::PrintToString(std::wstring(row.name)));
-        const auto folder = openFolder(archiveFixture(row.name), nullptr, playable);
+    for (const auto& [name, items] : rows) {
+        SCOPED_TRACE(name);
+        const auto folder = openFolder(archiveFixture(name), nullptr, playable);
         ASSERT_TRUE(folder);
-        EXPECT_EQ(listNames(*folder, playable), row.items);
+        EXPECT_EQ(listNames(*folder, playable), items);
     }
 }
 
@@ -158,7 +155,7 @@ Names boxTextsDuring(const std::function<void()>& action) {
     return texts;
 }
 
-TEST_F(Archives, AnImpostorEngineIsReportedOnceAMissingOneIsSilentAndBothAreFinal) {
+TEST_F(Archives, AnEngineThatCannotLoadFailsForGoodAndOnlyAnImpostorIsReported) {
     const std::wstring fake = environmentVariable(L"MELODRIFT_FAKE_7Z");
     if (fake.empty()) GTEST_SKIP() << "MELODRIFT_FAKE_7Z names no impostor DLL";
     TempDir dir;
@@ -166,22 +163,22 @@ TEST_F(Archives, AnImpostorEngineIsReportedOnceAMissingOneIsSilentAndBothAreFina
     wchar_t previous[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, previous);
     // A relative name is looked up beside the program only, never in the current directory.
-    const struct {
-        std::wstring dll, cwd;
-        int boxes;
-    } rows[] = {{fake, previous, 1}, {L"Z:\\nonexistent\\7z.dll", previous, 0}, {L"planted.dll", dir.path(), 0}};
-    for (const auto& row : rows) {
-        restartEngineWith({{L"7zDLL", row.dll}});
-        ASSERT_TRUE(SetCurrentDirectoryW(row.cwd.c_str()));
-        EXPECT_EQ(boxTextsDuring([&] {
-            EXPECT_FALSE(ensureEngineLoaded() || isArchiveName(L"C:\\a.zip") || isArchiveName(L"C:\\a.zip"));
+    const std::tuple<std::wstring, std::wstring, int> rows[] = {
+        {fake, previous, 1}, {L"Z:\\nonexistent\\7z.dll", previous, 0}, {L"planted.dll", dir.path(), 0}};
+    for (const auto& [dll, cwd, boxCount] : rows) {
+        SCOPED_TRACE(dll);
+        restartEngineWith({{L"7zDLL", dll}});
+        ASSERT_TRUE(SetCurrentDirectoryW(cwd.c_str()));
+        const Names boxes = boxTextsDuring([&] {
+            EXPECT_FALSE(ensureEngineLoaded());
+            for (int again = 0; again < 2; ++again) EXPECT_FALSE(isArchiveName(L"C:\\a.zip")) << "again " << again;
             configStore.entry(L"7zDLL") = L"7z.dll";
             EXPECT_FALSE(ensureEngineLoaded()) << "the failure is final for the process";
-        }),
-            Names(row.boxes, L"7z.dll が予期していたものではありません。無視します。"))
-            << row.dll;
+        });
         SetCurrentDirectoryW(previous);
-        EXPECT_TRUE(formatTable().empty() && !GetModuleHandleW(fake.c_str())) << "the impostor is let go";
+        EXPECT_EQ(boxes, Names(boxCount, L"7z.dll が予期していたものではありません。無視します。"));
+        EXPECT_TRUE(formatTable().empty());
+        EXPECT_EQ(GetModuleHandleW(fake.c_str()), nullptr) << "the impostor is let go";
     }
 }
 

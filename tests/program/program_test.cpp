@@ -1,5 +1,5 @@
-// melodrift.exe as a black box: copied into temporary folders under various names, started,
-// told to close, and its settings files checked afterwards.
+// melodrift.exe as a black box: copied into temporary folders under various names, started, told to close, and
+// its settings files checked afterwards.
 #include "app/installation_lock.h"
 #include "base/unique_handle.h"
 #include "settings/settings_store.h"
@@ -18,7 +18,6 @@ namespace {
 
 using Names = std::vector<std::wstring>;
 const std::wstring kExe = test::environmentVariable(L"MELODRIFT_EXE");
-const std::wstring kFixtures = test::environmentVariable(L"MELODRIFT_FIXTURES");
 const wchar_t kDefaultPlayable[] =
     L"Playable=*.mp?;*.wma;*.asf;*.wav;*.og?;*.aac;*.flac;*.opus;*.m4a;*.wv;*.ape;*.tak\r\n";
 
@@ -34,8 +33,7 @@ public:
         if (process_.hThread) CloseHandle(process_.hThread);
     }
     ~ProgramRun() {
-        if (process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
-            TerminateProcess(process_.hProcess, 255);
+        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 255);
         if (process_.hProcess) CloseHandle(process_.hProcess);
     }
     HWND waitForMainWindow() {
@@ -61,8 +59,7 @@ private:
     PROCESS_INFORMATION process_{};
 };
 
-// Starts the programs side by side, closes each window as a user would once it is up, and
-// returns the exit codes.
+// Starts the programs side by side, closes each window as a user would once it is up; the exit codes.
 std::vector<long> runAndClose(const Names& exes) {
     std::vector<std::unique_ptr<ProgramRun>> runs;
     for (const auto& exe : exes) runs.push_back(std::make_unique<ProgramRun>(exe));
@@ -73,9 +70,10 @@ std::vector<long> runAndClose(const Names& exes) {
     return codes;
 }
 
-std::wstring copyTo(const std::wstring& folder, const std::wstring& name) {
-    EXPECT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
-    EXPECT_TRUE(CopyFileW(kExe.c_str(), (folder + L"\\" + name).c_str(), FALSE));
+// Copies the file (the program unless told) into the folder, made if need be, under the name.
+std::wstring copyTo(const std::wstring& folder, const std::wstring& name, const std::wstring& from = kExe) {
+    CreateDirectoryW(folder.c_str(), nullptr);  // or it exists: the copy tells
+    EXPECT_TRUE(CopyFileW(from.c_str(), (folder + L"\\" + name).c_str(), FALSE));
     return folder + L"\\" + name;
 }
 
@@ -92,10 +90,9 @@ std::wstring value(const std::wstring& file, const wchar_t* key) {
     return store.entries().count(key) ? store.getString(key, nullptr) : L"(none)";
 }
 
-// Installations in other folders and under other names run side by side, each with its settings
-// named after its exe; the release zip's folder, as a user unpacks it, among them. A config file
-// that is loaded and not changed is not rewritten (no mark, LF ends, an unknown key, favourites
-// after a gap); the state is always written, unusual values clamped.
+// Installations in other folders and under other names run side by side, each with its settings named after its
+// exe; the unpacked release zip's folder among them. A config file that is loaded and not changed is not rewritten
+// (no mark, LF ends, an unknown key, favourites after a gap); the state is always written, unusual values clamped.
 TEST(Program, InstallationsRunSideBySideEachWithItsOwnSettings) {
     test::TempDir dir;
     const std::wstring release = test::environmentVariable(L"MELODRIFT_RELEASE_DIR");
@@ -119,17 +116,15 @@ TEST(Program, InstallationsRunSideBySideEachWithItsOwnSettings) {
         aged += bytesAndWriteTime(file(i, L"melodrift-config.txt"));
     }
     EXPECT_EQ(runAndClose(exes), std::vector<long>(exes.size(), 0));
-    const struct {
-        std::wstring folder;
-        Names files;
-    } written[] = {{dir.file(L"b"), {L"melodrift-config.txt", L"melodrift-state.txt", L"melodrift.exe"}},
+    const std::pair<std::wstring, Names> written[] = {
+        {dir.file(L"b"), {L"melodrift-config.txt", L"melodrift-state.txt", L"melodrift.exe"}},
         {dir.file(L"c"), {L"my.player-config.txt", L"my.player-state.txt", L"my.player.exe"}},
         {dir.file(L"d"), {L"player", L"player-config.txt", L"player-state.txt"}},
         {dir.file(L"音楽.v2"), {L"プレーヤー-config.txt", L"プレーヤー-state.txt", L"プレーヤー.exe"}},
         {release, {L"7-Zip-readme.txt", L"7z.dll", L"COPYING.LGPLv2.1", L"License.txt", L"avcodec-59.dll",
                       L"avformat-59.dll", L"avutil-57.dll", L"ffmpeg-source.txt", L"melodrift-config.txt",
                       L"melodrift-state.txt", L"melodrift.exe", L"readme.txt", L"swresample-4.dll"}}};
-    for (const auto& [folder, files] : written) EXPECT_EQ(test::fileNamesIn(folder), files);
+    for (const auto& [folder, files] : written) EXPECT_EQ(test::fileNamesIn(folder), files) << folder;
     EXPECT_EQ(test::readBytes(dir.file(L"melodrift-config.txt")),
         test::utf16le(std::wstring(L"Favorite[00]=\r\nHidden=\r\n") + kDefaultPlayable));
     EXPECT_EQ(value(dir.file(L"melodrift-state.txt"), L"Volume"), L"0");
@@ -142,15 +137,14 @@ TEST(Program, InstallationsRunSideBySideEachWithItsOwnSettings) {
     EXPECT_EQ(now, aged);
 }
 
-// A player started on a file plays it; later starts of the same installation hand it their
-// paths (or bring it to the front), write no settings and end. The player keeps its settings
-// when the session ends. The copy has no FFmpeg beside it: it plays what the platform plays.
+// A player started on a file plays it; later starts of the same installation hand it their paths (or bring it to
+// the front), write no settings and end. The player keeps its settings when the session ends. The copy has no
+// FFmpeg beside it: it plays what the platform plays.
 TEST(Program, LaterStartsHandTheirPathsToTheRunningPlayer) {
     if (test::Recording::path().empty()) GTEST_SKIP() << "no sound server recording in this run";
     test::TempDir dir;
     const std::wstring exe = copyTo(dir.path(), L"melodrift.exe"), music = dir.file(L"曲");
-    ASSERT_TRUE(CreateDirectoryW(music.c_str(), nullptr));
-    ASSERT_TRUE(CopyFileW((kFixtures + L"\\tone440_3s.wav").c_str(), (music + L"\\ラ.wav").c_str(), FALSE));
+    copyTo(music, L"ラ.wav", test::audioFixture(L"tone440_3s.wav"));
     test::Recording recording;
     const size_t started = recording.mark();
     ProgramRun player(exe, music + L"\\ラ.wav");
@@ -159,18 +153,15 @@ TEST(Program, LaterStartsHandTheirPathsToTheRunningPlayer) {
     EXPECT_TRUE(test::waitUntil([&] {
         return test::analyseTone(recording.samples(started, recording.mark()), 440).toneSeconds > 0.5;
     })) << "the file on the command line is not heard";
-    const struct {
-        ULONG_PTR tag;
-        std::string bytes;
-    } malformed[] = {{kHandOverTag, ""}, {kHandOverTag, std::string("a\0b", 3)},  // odd size
-        {kHandOverTag, std::string("a\0b\0", 4)},                                 // no terminator
-        {kHandOverTag, std::string("a\0\0\0b\0\0\0", 8)},                         // text after it
-        {kHandOverTag + 1, std::string("C\0:\0\0\0", 6)}};                        // another tag
-    for (const auto& message : malformed) {
-        COPYDATASTRUCT data{message.tag, DWORD(message.bytes.size()), const_cast<char*>(message.bytes.data())};
+    const std::tuple<const char*, ULONG_PTR, std::string> malformed[] = {{"empty", kHandOverTag, ""},
+        {"odd size", kHandOverTag, std::string("a\0b", 3)}, {"no terminator", kHandOverTag, std::string("a\0b\0", 4)},
+        {"text after the terminator", kHandOverTag, std::string("a\0\0\0b\0\0\0", 8)},
+        {"another tag", kHandOverTag + 1, std::string("C\0:\0\0\0", 6)}};
+    for (const auto& [label, tag, bytes] : malformed) {
+        COPYDATASTRUCT data{tag, DWORD(bytes.size()), const_cast<char*>(bytes.data())};
         DWORD_PTR accepted = TRUE;
-        EXPECT_NE(SendMessageTimeoutW(window, WM_COPYDATA, 0, LPARAM(&data), SMTO_BLOCK, 30000, &accepted), 0);
-        EXPECT_EQ(accepted, DWORD_PTR(FALSE)) << message.bytes.size() << " bytes refused";
+        EXPECT_NE(SendMessageTimeoutW(window, WM_COPYDATA, 0, LPARAM(&data), SMTO_BLOCK, 30000, &accepted), 0) << label;
+        EXPECT_EQ(accepted, DWORD_PTR(FALSE)) << label;
     }
     // Without a path, by the same exe's path in other letter case: the window comes back.
     ShowWindow(window, SW_MINIMIZE);
@@ -185,8 +176,7 @@ TEST(Program, LaterStartsHandTheirPathsToTheRunningPlayer) {
         relative += L"\\とても長いフォルダの名前";
         ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + dir.file(relative)).c_str(), nullptr));
     }
-    const std::wstring tone = kFixtures + L"\\tone660_6s.wav";
-    ASSERT_TRUE(CopyFileW(tone.c_str(), (L"\\\\?\\" + dir.file(relative) + L"\\ラ.wav").c_str(), FALSE));
+    copyTo(L"\\\\?\\" + dir.file(relative), L"ラ.wav", test::audioFixture(L"tone660_6s.wav"));
     EXPECT_EQ(ProgramRun(exe, relative + L"\\ラ.wav", dir.path().c_str()).waitForExit(), 0);
     EXPECT_EQ(test::fileNamesIn(dir.path()), (Names{L"melodrift.exe", L"曲"})) << "a later start wrote settings";
     // The handed-over file is heard (after what is left of the first).
@@ -195,25 +185,25 @@ TEST(Program, LaterStartsHandTheirPathsToTheRunningPlayer) {
     EXPECT_TRUE(test::waitUntil([&] {
         return (heard = test::analyseTone(recording.samples(from, recording.mark()), 660)).toneSeconds > 1.5;
     })) << heard.describe();
-    // The user logs off: once WM_ENDSESSION is answered the system ends the process, with no
-    // WM_DESTROY. By then both files hold what the user did.
+    // The user logs off: once WM_ENDSESSION is answered the system ends the process, with no WM_DESTROY. By then
+    // both files hold what the user did.
     DWORD_PTR answer = 0;
-    EXPECT_TRUE(
-        SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_BLOCK, 30000, &answer) && answer);
+    EXPECT_NE(SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_BLOCK, 30000, &answer), 0);
+    EXPECT_NE(answer, DWORD_PTR(0)) << "the player refuses to end the session";
     EXPECT_NE(SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_BLOCK, 30000, &answer), 0);
     const std::wstring state = dir.file(L"melodrift-state.txt");
     EXPECT_EQ(value(state, L"LastFolder") + L"|" + value(state, L"LastFile"), dir.file(relative) + L"|ラ.wav");
     EXPECT_EQ(L"Playable=" + value(dir.file(L"melodrift-config.txt"), L"Playable") + L"\r\n", kDefaultPlayable);
 }
 
-// A hung player: this thread holds the installation's lock and marks a window, then reads no
-// message while it waits for the start.
+// A hung player: this thread holds the installation's lock and marks a window, then reads no message meanwhile.
 TEST(Program, AStartWhosePlayerDoesNotAnswerGivesUpAndWritesNothing) {
     test::TempDir dir;
     const std::wstring exe = copyTo(dir.path(), L"melodrift.exe");
     const InstallationLock lock(installationName(exe));
     const WindowHandle hung(CreateWindowW(L"STATIC", L"", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr));
-    ASSERT_TRUE(lock.held() && hung);
+    ASSERT_TRUE(lock.held());
+    ASSERT_TRUE(hung);
     markPlayerWindow(hung.get(), installationName(exe));
     const long exitCode = ProgramRun(exe, dir.file(L"曲.wav")).waitForExit();
     EXPECT_NE(exitCode, -1) << "the start hung";
@@ -221,18 +211,18 @@ TEST(Program, AStartWhosePlayerDoesNotAnswerGivesUpAndWritesNothing) {
     EXPECT_EQ(test::fileNamesIn(dir.path()), Names{L"melodrift.exe"});
 }
 
-// What the exe carries: a version resource naming the product, its version and architecture;
-// the toolbar's strip of eleven 16-pixel images in 16 colours; the icon in both sizes; a
-// manifest of the exe's own architecture, asking for asInvoker and not for common controls 6.
-TEST(Program, ExecutableCarriesVersionToolbarIconsAndManifest) {
+// What the exe carries: a version resource naming the product, its version and architecture; the toolbar's strip of
+// eleven 16-pixel images in 16 colours; the icon in both sizes; a manifest of the exe's own architecture, asking for
+// asInvoker and not for common controls 6.
+TEST(Program, ExecutableCarriesItsResources) {
     std::vector<char> info(GetFileVersionInfoSizeW(kExe.c_str(), nullptr));
-    ASSERT_TRUE(!info.empty() && GetFileVersionInfoW(kExe.c_str(), 0, DWORD(info.size()), info.data()));
+    ASSERT_FALSE(info.empty());
+    ASSERT_TRUE(GetFileVersionInfoW(kExe.c_str(), 0, DWORD(info.size()), info.data()));
     auto text = [&](const wchar_t* name) {
-        wchar_t* value = nullptr;
+        void* value = nullptr;
         UINT length = 0;
-        const std::wstring key = std::wstring(L"\\StringFileInfo\\041104B0\\") + name;
-        const bool found = VerQueryValueW(info.data(), key.c_str(), reinterpret_cast<void**>(&value), &length);
-        return std::wstring(found ? value : L"");
+        VerQueryValueW(info.data(), (L"\\StringFileInfo\\041104B0\\" + std::wstring(name)).c_str(), &value, &length);
+        return std::wstring(length ? static_cast<const wchar_t*>(value) : L"");
     };
     const std::wstring release = test::environmentVariable(L"MELODRIFT_RELEASE_NAME");  // melodrift-VERSION-ARCH
     const size_t dash = release.rfind(L'-');
@@ -245,9 +235,8 @@ TEST(Program, ExecutableCarriesVersionToolbarIconsAndManifest) {
     const GdiObject strip(LoadImageW(module.get(), MAKEINTRESOURCEW(100), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     DIBSECTION dib{};
     ASSERT_EQ(GetObjectW(strip.get(), sizeof dib, &dib), int(sizeof dib));
-    EXPECT_EQ(std::to_string(dib.dsBmih.biWidth) + "x" + std::to_string(dib.dsBmih.biHeight) + "x" +
-                  std::to_string(dib.dsBmih.biBitCount),
-        "176x16x4");
+    EXPECT_EQ(
+        std::tuple(dib.dsBmih.biWidth, dib.dsBmih.biHeight, dib.dsBmih.biBitCount), std::tuple(176L, 16L, WORD(4)));
     for (int size : {16, 32}) {
         HICON icon = HICON(LoadImageW(module.get(), MAKEINTRESOURCEW(10), IMAGE_ICON, size, size, 0));
         EXPECT_NE(icon, nullptr) << size;

@@ -79,43 +79,46 @@ uint8_t* noAccessPage() {
 }
 
 // Sheets give sound tracks: at most 99, times in order, texts bounded (a track copies at most three texts
-// of the longest length and the sheet's directory). Settings files round-trip. No check string reads
-// beyond its data or itself.
-TEST(HostileInput, MutatedSheetsSettingsAndCheckStringsGiveDefinedResults) {
+// of the longest length and the sheet's directory), whether parsed or read from a damaged file.
+TEST(HostileInput, MutatedSheetsGiveSoundTracks) {
     const Words sheets{
         L"PERFORMER \"Band\"\r\nTITLE \"Live\"\r\nFILE \"live.wav\" WAVE\r\n  TRACK 01 AUDIO\r\n    TITLE \"Intro\"\r\n"
         L"    INDEX 01 00:00:00\r\n  TRACK 02 AUDIO\r\n    INDEX 00 01:59:70\r\n    INDEX 01 02:00:00\r\n",
         L"FILE \"a.wav\" WAVE\nTRACK 1 AUDIO\nINDEX 02 10:00:00\nTRACK 2 AUDIO\nINDEX 00 05:00:00\nINDEX 01 20:00:00\n"
         L"FILE \"D:\\b.wav\" WAVE\nTRACK 3 AUDIO\nPERFORMER \"Solo\"\nINDEX 01 00:00:00\n"};
-    const Words sheetWords{L"FILE \"", L"TRACK 01 AUDIO\n", L"INDEX 00 ", L"INDEX 01 ", L"INDEX 02 ", L"TITLE \"",
+    const Words words{L"FILE \"", L"TRACK 01 AUDIO\n", L"INDEX 00 ", L"INDEX 01 ", L"INDEX 02 ", L"TITLE \"",
         L"PERFORMER \"", L"\"", L":", L"\r\n", L"\n", L" ", L"4294967296", L"3000000000", L"2147483647",
         L"477218:00:00", L"00:00:00", L"99:59:74", L"-1", std::wstring(1, L'\0'),
         std::wstring(kMaxCueTextLength, L'x')};
-    const std::wstring settings = L"FileList.Column[0]=200\r\nFavorite[00]=C:\\音楽\r\nRandom=1\r\nVolume=-5000\r\n";
-    const Words settingsWords{
-        L"=", L"\r", L"\n", L"\r\n", L"\xFEFF", L"\xD800", std::wstring(1, L'\0'), L"Volume=", L"a=b=c"};
-    const Words checks{L"0,4,,52494646,8,4,,57415645", L"-4,4,FFFFFFFF,00000000", L"0, 2, FFE0, FFE0"};
-    const Words checkWords{L",", L"-", L" ", L"4294967296", L"-2147483648", L"FFFFFFFF", L"0", L"F", L"80,"};
     const auto sound = [](const std::vector<CueTrack>& tracks) {
         return tracks.size() <= kMaxCueTracks && std::all_of(tracks.begin(), tracks.end(), [](const CueTrack& t) {
             return t.start >= 0 && (t.stop == -1 || t.stop >= t.start) &&
                    t.title.size() + t.filePath.size() <= 4 * kMaxCueTextLength;
         });
     };
-    uint8_t* const dataEnd = noAccessPage();
-    wchar_t* const textEnd = reinterpret_cast<wchar_t*>(noAccessPage());
     test::TempDir dir;
-    const std::wstring sheet = dir.file(L"fuzz.cue"), config = dir.file(L"fuzz-config.txt");
+    const std::wstring sheet = dir.file(L"fuzz.cue");
     for (size_t i = 0; i < scaled(2000); ++i) {
         Mutator mutator(i);
-        const std::wstring text = mutator.mutate(sheets[mutator.below(sheets.size())], sheetWords);
+        const std::wstring text = mutator.mutate(sheets[mutator.below(sheets.size())], words);
         ASSERT_TRUE(sound(parseCueText(text, sheet))) << "case " << i;
         if (i % 10 == 0) {  // some go the user's way: a damaged file, in one of the encodings a sheet may have
             const std::string bytes = mutator.below(2) ? test::utf16le(text) : std::string(text.begin(), text.end());
             test::writeBytes(sheet, mutator.damage(bytes));
             ASSERT_TRUE(sound(readCueSheet(sheet))) << "case " << i;
         }
-        const std::string bytes = test::utf16le(mutator.mutate(settings, settingsWords), mutator.below(2) != 0);
+    }
+}
+
+// Settings files round-trip: whatever was loaded is saved, and reads back the same.
+TEST(HostileInput, MutatedSettingsFilesRoundTrip) {
+    const std::wstring settings = L"FileList.Column[0]=200\r\nFavorite[00]=C:\\音楽\r\nRandom=1\r\nVolume=-5000\r\n";
+    const Words words{L"=", L"\r", L"\n", L"\r\n", L"\xFEFF", L"\xD800", std::wstring(1, L'\0'), L"Volume=", L"a=b=c"};
+    test::TempDir dir;
+    const std::wstring config = dir.file(L"fuzz-config.txt");
+    for (size_t i = 0; i < scaled(2000); ++i) {
+        Mutator mutator(i);
+        const std::string bytes = test::utf16le(mutator.mutate(settings, words), mutator.below(2) != 0);
         test::writeBytes(config, mutator.below(4) ? bytes : bytes + 'x');  // an odd byte
         SettingsStore store, reread;
         store.load(config);
@@ -123,7 +126,18 @@ TEST(HostileInput, MutatedSheetsSettingsAndCheckStringsGiveDefinedResults) {
         ASSERT_TRUE(store.save()) << "case " << i;
         reread.load(config);
         ASSERT_EQ(reread.entries(), store.entries()) << "case " << i;
-        const std::wstring check = mutator.mutate(checks[mutator.below(checks.size())], checkWords);
+    }
+}
+
+// No check string reads beyond its data or itself: both end where a no-access page begins.
+TEST(HostileInput, MutatedCheckStringsReadOnlyTheirDataAndThemselves) {
+    const Words checks{L"0,4,,52494646,8,4,,57415645", L"-4,4,FFFFFFFF,00000000", L"0, 2, FFE0, FFE0"};
+    const Words words{L",", L"-", L" ", L"4294967296", L"-2147483648", L"FFFFFFFF", L"0", L"F", L"80,"};
+    uint8_t* const dataEnd = noAccessPage();
+    wchar_t* const textEnd = reinterpret_cast<wchar_t*>(noAccessPage());
+    for (size_t i = 0; i < scaled(2000); ++i) {
+        Mutator mutator(i);
+        const std::wstring check = mutator.mutate(checks[mutator.below(checks.size())], words);
         std::vector<uint8_t> data(mutator.below(64));
         for (uint8_t& byte : data) byte = static_cast<uint8_t>(mutator.below(256));
         checkStringMatches(std::copy_backward(check.c_str(), check.c_str() + check.size() + 1, textEnd),
@@ -162,21 +176,22 @@ using DamagedArchives = test::ArchiveTest;
 TEST_F(DamagedArchives, ListAndExtractOrFailCleanly) {
     const Words sources{L"music.7z", L"music.zip", L"music.tar", L"mixed.zip", L"long_name.zip", L"password.7z",
         L"album.zip", L"album.7z"};
-    std::vector<std::string> originals;
-    for (const std::wstring& source : sources) originals.push_back(test::readBytes(test::archiveFixture(source)));
     test::TempDir dir;
     for (size_t i = 0; i < scaled(100); ++i) {
         Mutator mutator(i);
-        const size_t source = mutator.below(sources.size());
-        test::writeBytes(dir.file(L"damaged-" + sources[source]), mutator.damage(originals[source]));
-        const Archive archive(dir.file(L"damaged-" + sources[source]));
-        ASSERT_TRUE(archive.isOpen() || archive.items().empty()) << "case " << i;
+        const std::wstring& source = sources[mutator.below(sources.size())];
+        const std::wstring damaged = dir.file(L"damaged-" + source);
+        test::writeBytes(damaged, mutator.damage(test::readBytes(test::archiveFixture(source))));
+        const Archive archive(damaged);
+        if (!archive.isOpen()) {
+            ASSERT_TRUE(archive.items().empty()) << "case " << i;
+        }
         for (const auto& [name, index] : archive.items()) {
             archive.itemSize(index);
             archive.itemModified(index);
             archive.extract(name);  // damaged bytes may come out: the player judges them
         }
-        FolderZip folder(dir.file(L"damaged-" + sources[source]), {L"*"});  // its sheets read from damaged bytes
+        FolderZip folder(damaged, {L"*"});  // its sheets read from damaged bytes
         for (FolderItem item; folder.nextItem({L"*"}, item, true);) ASSERT_FALSE(item.name.empty()) << "case " << i;
     }
 }
@@ -186,13 +201,11 @@ TEST_F(DamagedArchives, ListAndExtractOrFailCleanly) {
 TEST(HostileInput, DamagedAudioDecodesOrIsRefused) {
     const Words sources{
         L"tone_16.flac", L"tone.ogg", L"tone.opus", L"tone_aac.m4a", L"tone_alac.m4a", L"tone.aac", L"tone.wv"};
-    std::vector<std::string> originals;
-    for (const std::wstring& source : sources) originals.push_back(test::readBytes(test::audioFixture(source)));
     constexpr uint64_t kMostBytes = 64u << 20;
     std::vector<uint8_t> buffer(64 * 1024);
     for (size_t i = 0; i < scaled(70); ++i) {
         Mutator mutator(i);
-        const std::string bytes = mutator.damage(originals[i % sources.size()]);
+        const std::string bytes = mutator.damage(test::readBytes(test::audioFixture(sources[i % sources.size()])));
         const auto shared = std::make_shared<const std::vector<uint8_t>>(bytes.begin(), bytes.end());
         auto decoder = AudioDecoder::open(memoryInput(shared), AudioDecoder::Channels::AsRecorded);
         if (!decoder) continue;
