@@ -30,12 +30,18 @@ TEST(Splitter, LayoutsClampTheBarAndADragMovesThePanesOnRelease) {
     const struct {
         const char* why;
         int pending, left, right, x, expected;
-    } layouts[] = {{"first layout at two fifths", keep, 0, 1000, 0, 400},
-        {"kept where it fits", keep, 0, 600, 400, 400}, {"right pane keeps 30", keep, 0, 300, 400, 266},
-        {"saved, left pane keeps 20", 5, 0, 1000, 700, 20}, {"saved, right pane keeps 30", 990, 0, 1000, 20, 966},
-        {"saved only once", keep, 0, 1000, 300, 300}, {"narrow: two fifths, not saved", 30, 0, 40, 300, 16},
-        {"narrow", keep, 0, 53, 35, 21}, {"narrow, not at 0", keep, 100, 140, 35, 116},
-        {"not at 0", keep, 100, 1100, 116, 120}};
+    } layouts[] = {
+        {"first layout at two fifths", keep, 0, 1000, 0, 400},
+        {"kept where it fits", keep, 0, 600, 400, 400},
+        {"right pane keeps 30", keep, 0, 300, 400, 266},
+        {"saved, left pane keeps 20", 5, 0, 1000, 700, 20},
+        {"saved, right pane keeps 30", 990, 0, 1000, 20, 966},
+        {"saved only once", keep, 0, 1000, 300, 300},
+        {"narrow: two fifths, not saved", 30, 0, 40, 300, 16},
+        {"narrow", keep, 0, 53, 35, 21},
+        {"narrow, not at 0", keep, 100, 140, 35, 116},
+        {"not at 0", keep, 100, 1100, 116, 120},
+    };
     for (const auto& step : layouts) {
         SCOPED_TRACE(step.why);
         if (step.pending != keep) splitter.setPendingPosition(step.pending);
@@ -60,10 +66,13 @@ TEST(Splitter, LayoutsClampTheBarAndADragMovesThePanesOnRelease) {
         const char* why;
         std::vector<int> presses;
         int release, expected;
-    } drags[] = {{"release without a press", {}, 600, 400},
-        {"a second press keeps the first anchor", {402, 452}, 502, 500}, {"to the left", {501}, 351, 350},
+    } drags[] = {
+        {"release without a press", {}, 600, 400},
+        {"a second press keeps the first anchor", {402, 452}, 502, 500},
+        {"to the left", {501}, 351, 350},
         {"past the right edge: clamped", {352}, 1090, 966},
-        {"capture lost (-1): the next press anchors anew", {700, -1, 600}, 500, 866}};
+        {"capture lost (-1): the next press anchors anew", {700, -1, 600}, 500, 866},
+    };
     for (const auto& drag : drags) {
         SCOPED_TRACE(drag.why);
         const int before = splitter.barPosition();
@@ -101,9 +110,22 @@ TEST(TimeTexts, StatusBarAndSeekTipShowTheSameTimes) {
     const struct {
         int seconds;
         const wchar_t* text;
-    } times[] = {{0, L"0"}, {5, L"5"}, {59, L"59"}, {60, L"1:00"}, {65, L"1:05"}, {3599, L"59:59"}, {3600, L"1:00:00"},
-        {3725, L"1:02:05"}, {86399, L"23:59:59"}, {86400, L"24:00:00"}, {INT_MAX, L"596523:14:07"}, {-1, L"-1"},
-        {-75, L"-75"}, {INT_MIN, L"-2147483648"}};
+    } times[] = {
+        {0, L"0"},
+        {5, L"5"},
+        {59, L"59"},
+        {60, L"1:00"},
+        {65, L"1:05"},
+        {3599, L"59:59"},
+        {3600, L"1:00:00"},
+        {3725, L"1:02:05"},
+        {86399, L"23:59:59"},
+        {86400, L"24:00:00"},
+        {INT_MAX, L"596523:14:07"},
+        {-1, L"-1"},
+        {-75, L"-75"},
+        {INT_MIN, L"-2147483648"},
+    };
     for (const auto& [seconds, text] : times) {
         SCOPED_TRACE(seconds);
         status.setTotal(seconds);  // a negative total clears the time, for later positions too
@@ -114,19 +136,23 @@ TEST(TimeTexts, StatusBarAndSeekTipShowTheSameTimes) {
         NMTTDISPINFOW tip{{seek.toolTipWindow(), 0, UINT(TTN_GETDISPINFOW)}};
         tip.lpszText = tip.szText;
         seek.setPosition(seconds);
-        EXPECT_TRUE(seek.onSeekToolTip(&tip) == 0 && !tip.hinst && tip.lpszText == std::wstring(text));
+        const LRESULT handled = seek.onSeekToolTip(&tip);
+        EXPECT_EQ(handled, 0);
+        EXPECT_EQ(tip.hinst, nullptr);
+        EXPECT_EQ(tip.lpszText, std::wstring(text));
         EXPECT_EQ(held(), text);
     }
 }
 
 TEST(Volume, SquareLawBothWaysWithClampsOverAnExactRoot) {
     for (unsigned r : {1u, 2u, 65535u})  // the root is exact at a square and just below it
-        EXPECT_TRUE(integerSqrt(r * r) == r && integerSqrt(r * r - 1) == r - 1 && integerSqrt(~0u) == 65535) << r;
+        EXPECT_EQ(std::pair(integerSqrt(r * r), integerSqrt(r * r - 1)), std::pair(r, r - 1)) << r;
+    EXPECT_EQ(integerSqrt(~0u), 65535u);
     for (auto [position, volume] : {std::pair{0, -10000}, {1, -9000}, {25, -5000}, {50, -2929}, {100, 0}})
-        EXPECT_TRUE(positionToVolume(position) == volume && volumeToPosition(volume) == position) << position;
+        EXPECT_EQ(std::pair(positionToVolume(position), volumeToPosition(volume)), std::pair(volume, position));
     for (int p = 0; p <= 100; ++p) EXPECT_EQ(volumeToPosition(positionToVolume(p)), p) << p;
-    EXPECT_TRUE(volumeToPosition(5) == 100 && volumeToPosition(-20000) == 0);
-    EXPECT_TRUE(positionToVolume(-3) == -10000 && positionToVolume(150) == 0);
+    EXPECT_EQ(std::pair(volumeToPosition(5), volumeToPosition(-20000)), std::pair(100, 0)) << "clamped";
+    EXPECT_EQ(std::pair(positionToVolume(-3), positionToVolume(150)), std::pair(-10000, 0)) << "clamped";
 }
 
 }  // namespace

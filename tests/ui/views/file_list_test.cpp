@@ -21,11 +21,14 @@ protected:
     // An empty file of the given size (never written, so gigabytes cost nothing), last written at
     // the given local time.
     void makeFile(const wchar_t* name, int64_t size, SYSTEMTIME local = {2000, 1, 0, 1}) {
-        FileHandle file(CreateFileW(dir.file(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
         FILETIME localTime, utc;
-        ASSERT_TRUE(file && SystemTimeToFileTime(&local, &localTime) && LocalFileTimeToFileTime(&localTime, &utc));
-        ASSERT_TRUE(SetFilePointerEx(file.get(), LARGE_INTEGER{.QuadPart = size}, nullptr, FILE_BEGIN) &&
-                    SetEndOfFile(file.get()) && SetFileTime(file.get(), nullptr, nullptr, &utc));
+        ASSERT_TRUE(SystemTimeToFileTime(&local, &localTime));
+        ASSERT_TRUE(LocalFileTimeToFileTime(&localTime, &utc));
+        FileHandle file(CreateFileW(dir.file(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+        ASSERT_TRUE(file);
+        ASSERT_TRUE(SetFilePointerEx(file.get(), LARGE_INTEGER{.QuadPart = size}, nullptr, FILE_BEGIN));
+        ASSERT_TRUE(SetEndOfFile(file.get()));
+        ASSERT_TRUE(SetFileTime(file.get(), nullptr, nullptr, &utc));
     }
     Names rows(int lastColumn = 0) const {  // each row's cells joined by '|'
         Names texts(list.itemCount());
@@ -61,8 +64,16 @@ TEST_F(FileListTest, RowsShowEachPlayableFileAndEveryColumnSortsBothWays) {
                            L"e.wma|0|wma|2015/10/11 12:13:14"}));
     EXPECT_EQ(formatLocalTime(FILETIME{0, 0x80000000u}), L"") << "beyond the calendar";
     // The same column turns round, another keeps the direction, a new fill (-1) keeps the order.
-    const std::pair<int, std::wstring> steps[] = {{0, L"edCbA"}, {0, L"AbCde"}, {1, L"eAbdC"}, {1, L"CdbAe"},
-        {2, L"eCAbd"}, {3, L"dAebC"}, {3, L"CbeAd"}, {-1, L"CbeAd"}};
+    const std::pair<int, std::wstring> steps[] = {
+        {0, L"edCbA"},
+        {0, L"AbCde"},
+        {1, L"eAbdC"},
+        {1, L"CdbAe"},
+        {2, L"eCAbd"},
+        {3, L"dAebC"},
+        {3, L"CbeAd"},
+        {-1, L"CbeAd"},
+    };
     for (const auto& [column, initials] : steps) {
         column < 0 ? fillFrom(dir.path()) : clickColumn(column);
         std::wstring order;
@@ -79,10 +90,13 @@ TEST_F(FileListTest, SheetTracksKeepWholeNamesAndTheSelectionFallsBackToTheFirst
             std::string(300, 'x') + "\"\r\nINDEX 01 01:00:00\r\n");
     const std::wstring longName = L"02 " + std::wstring(300, L'x') + L" - Band";
     fillFrom(dir.file(L"live.cue"));
-    EXPECT_EQ(rows(3)[0] + list.itemText(1) + list.itemText(2) + list.itemText(-1), L"01 Intro - Band||cue|" + longName)
-        << "no size, no time, a whole name, nothing out of range";
+    // No size, no time, a whole name, nothing out of range.
+    EXPECT_EQ((Names{rows(3)[0], list.itemText(1), list.itemText(2), list.itemText(-1)}),
+        (Names{L"01 Intro - Band||cue|", longName, L"", L""}));
     EXPECT_EQ(list.currentIndex(), -1);
-    EXPECT_TRUE(list.selectName(longName) && list.currentIndex() == 1 && !list.selectName(longName.substr(0, 268)));
+    EXPECT_TRUE(list.selectName(longName));
+    EXPECT_EQ(list.currentIndex(), 1);
+    EXPECT_FALSE(list.selectName(longName.substr(0, 268)));
     ListView_SetItemState(list.window(), 1, 0, LVIS_SELECTED);  // without a selected mark the first selected row
     ListView_SetItemState(list.window(), 0, LVIS_SELECTED, LVIS_SELECTED);
     EXPECT_EQ(list.currentIndex(), 0);
@@ -95,9 +109,12 @@ TEST_F(FileListTest, RandomOrderIsANewPermutationEachTimeAndTheSelectionIsScroll
     list.sortRows();  // nothing to shuffle yet
     for (const char* after : {"a fill", "a shuffle", "a column click"}) {
         after[2] == 'f' ? fillFrom(dir.path()) : after[2] == 's' ? list.sortRows() : clickColumn(1);
+        SCOPED_TRACE(after);
         Names now = rows(), sorted = now;
         std::sort(sorted.begin(), sorted.end());
-        EXPECT_TRUE(sorted == byName && now != byName && now != last) << after << ": every row once, in a new order";
+        EXPECT_EQ(sorted, byName) << "every row once";
+        EXPECT_NE(now, byName);
+        EXPECT_NE(now, last);
         last = now;
     }
     clickColumn(1);  // leaving random order sorts by the column chosen before it, here size descending
@@ -107,7 +124,8 @@ TEST_F(FileListTest, RandomOrderIsANewPermutationEachTimeAndTheSelectionIsScroll
     MoveWindow(list.window(), 0, 0, 680, 120, TRUE);
     list.selectIndex(25);
     const int top = ListView_GetTopIndex(list.window());
-    EXPECT_TRUE(top > 0 && top + ListView_GetCountPerPage(list.window()) >= 25) << top;
+    EXPECT_GT(top, 0);
+    EXPECT_GE(top + ListView_GetCountPerPage(list.window()), 25);
 }
 
 // What arrives while a folder is listed (queued before the listing, or after its second row):
@@ -135,6 +153,7 @@ TEST_F(FileListTest, WhatArrivesInsideAFillLeavesOnlyTheLastOnesRowsInTheOrderAs
         {"the folder dropped", false, [&] { select(true); }, {}, 0},
         {"a click after two rows", true, [&] { clickColumn(0); }, {L"4.mp3", L"3.mp3", L"2.mp3", L"1.mp3"}, 4}};
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         current = openFolder(dir.path(), pumpPendingMessages);
         int inserted = 0;
         host.onMessage[WM_NOTIFY] = [&](WPARAM, LPARAM header) {
@@ -144,8 +163,9 @@ TEST_F(FileListTest, WhatArrivesInsideAFillLeavesOnlyTheLastOnesRowsInTheOrderAs
         };
         if (!c.midway) host.postAtNextDrain(c.action);
         list.fill(current);
-        EXPECT_EQ(rows(), c.rows) << c.what;
-        EXPECT_TRUE(!list.filling() && inserted == c.inserted) << c.what << ": nothing added afterwards";
+        EXPECT_EQ(rows(), c.rows);
+        EXPECT_FALSE(list.filling());
+        EXPECT_EQ(inserted, c.inserted) << "nothing added afterwards";
     }
 }
 

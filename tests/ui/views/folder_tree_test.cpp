@@ -46,9 +46,8 @@ protected:
 
     Nodes children(HTREEITEM node) const {
         Nodes nodes;
-        for (HTREEITEM n = TreeView_GetChild(tree.window(), node); n; n = TreeView_GetNextSibling(tree.window(), n)) {
+        for (HTREEITEM n = TreeView_GetChild(tree.window(), node); n; n = TreeView_GetNextSibling(tree.window(), n))
             nodes.push_back(n);
-        }
         return nodes;
     }
     Labels labels(HTREEITEM node) const {
@@ -119,9 +118,8 @@ TEST_F(FolderTreeTest, ExpansionListsDirectoriesArchivesAndSheetsAndACollapseDro
     // Hidden entries stay; "." and ".." never show, "..x" does; plain files do not; sheets have no button.
     EXPECT_EQ(labels(top), (Labels{L"..x", L"Alpha", L"Disc.cue", L"Empty", L"gamma", L"hidden.cue"}));
     Labels buttons;
-    for (HTREEITEM node : children(top)) {
+    for (HTREEITEM node : children(top))
         if (hasButton(node) && !tree.isFavorite(node)) buttons.push_back(tree.nodeLabel(node));
-    }
     EXPECT_EQ(buttons, (Labels{L"..x", L"Alpha", L"Empty", L"gamma"}));
     expand(child(top, L"Alpha"));
     EXPECT_EQ(labels(child(top, L"Alpha")), (Labels{L"beta.zip", L"Inner"}));  // the archive through 7z.dll
@@ -202,9 +200,8 @@ TEST_F(FolderTreeTest, ARefreshKeepsTheDriveMaskTheFavouritesAndTheSelection) {
     const Labels roots = labels(nullptr);
     EXPECT_EQ(roots.front().substr(1), L":\\");
     EXPECT_EQ(roots.end()[-2], L"Z:\\");
-    for (HTREEITEM node : children(nullptr)) {
+    for (HTREEITEM node : children(nullptr))
         if (node != top) TreeView_DeleteItem(tree.window(), node);
-    }
     tree.addDrives(1u << ('Z' - 'A'));
     select(root + L"\\Alpha\\Inner");
     HTREEITEM empty = favorite(root + L"\\Empty");
@@ -275,9 +272,8 @@ TEST_F(FolderTreeTest, TheContextMenuOffersWhatEachNodeCanDoAndUpGoesToTheParent
         std::vector<UINT> ids, expected = offered;
         expected.insert(expected.end() - 1, T::kMenuExplorer);
         expected.push_back(T::kMenuRefresh);
-        for (const auto& entry : tree.contextMenuEntries(tree.contextTarget(node))) {
+        for (const auto& entry : tree.contextMenuEntries(tree.contextTarget(node)))
             if (entry.id) ids.push_back(entry.id);
-        }
         EXPECT_EQ(ids, expected);
         if (offered[0] != up) continue;
         run(up, node);
