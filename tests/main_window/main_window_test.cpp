@@ -123,14 +123,12 @@ protected:
         if (test::waitUntil([&] { return playing() == item; }, 60000)) return testing::AssertionSuccess();
         return testing::AssertionFailure() << "stayed on " << playing();
     }
-    // What shows playback: the item, the seek bar enabled, the position timer running, Pause pressed.
+    // What the window shows of playback: the item, the seek bar enabled, the position timer running, Pause pressed.
     std::tuple<std::wstring, bool, bool, bool> playback() const {
         return {playing(), IsWindowEnabled(seek()) != FALSE, main->positionTimerRunning(), checked(ID_PAUSE)};
     }
     // The item playing and the folder it plays from.
-    std::tuple<std::wstring, std::wstring> playingFrom() const {
-        return {playing(), player() ? player()->folderPath() : L"-"};
-    }
+    auto playingFrom() const { return std::make_tuple(playing(), player() ? player()->folderPath() : L"-"); }
     std::wstring shownFolder() const { return main->currentFolder() ? main->currentFolder()->path() : L"-"; }
     // Random order as the button and the list show it.
     std::pair<bool, bool> randomShown() const { return {checked(ID_RANDOM), list->randomOrder()}; }
