@@ -42,13 +42,12 @@ protected:
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_COOL_CLASSES};
         InitCommonControlsEx(&controls);
         for (int i = 1; i <= 30 && !IsSkipped(); ++i)
-            copy(L"tone440_3s.wav", (i < 10 ? L"0" : L"") + std::to_wstring(i) + L".wav");
+            copy(L"tone440_3s.wav", (i < 10 ? L"0" : L"") + std::to_wstring(i) + L".wav", music);
     }
     void TearDown() override {
         close();
         test::AudioTest::TearDown();
     }
-    void copy(const wchar_t* fixtureName, const std::wstring& name) { copy(fixtureName, name, music); }
     void copy(const wchar_t* fixtureName, const std::wstring& name, const test::TempDir& dir) {
         test::writeBytes(dir.file(name), test::readBytes(test::audioFixture(fixtureName)));
     }
@@ -64,19 +63,21 @@ protected:
         list = main->fileListView();
     }
     void close() {  // as the user closes it; WM_DESTROY saves the state and posts the quit
-        if (main && IsWindow(main->window())) SendMessageW(main->window(), WM_CLOSE, 0, 0);
-        EXPECT_FALSE(main && IsWindow(main->window()));
+        if (!main) return;
+        SendMessageW(main->window(), WM_CLOSE, 0, 0);
+        EXPECT_FALSE(IsWindow(main->window()));
         main.reset();
         for (MSG msg; PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);) continue;
     }
     HWND bar() const { return main->toolBar()->window(); }
+    HWND seek() const { return main->seekBarControl()->window(); }
     void click(int id) {  // in the middle of a toolbar button
         RECT r{};
         SendMessageW(bar(), TB_GETRECT, id, reinterpret_cast<LPARAM>(&r));
         SendMessageW(bar(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 8, r.top + 8));
         SendMessageW(bar(), WM_LBUTTONUP, 0, MAKELPARAM(r.left + 8, r.top + 8));
     }
-    bool checked(int id) const { return SendMessageW(bar(), TB_ISBUTTONCHECKED, id, 0) != 0; }
+    bool checked(int id) const { return main->toolBar()->isChecked(id - main->toolBar()->baseId()); }
     std::wstring tip(int id) const {  // the text the tooltip control is given, and the button's image
         wchar_t text[80] = L"";
         TTTOOLINFOW tool{sizeof tool, 0, bar(), static_cast<UINT_PTR>(id)};
@@ -88,47 +89,57 @@ protected:
         NMITEMACTIVATE activate{{list->window(), FileList::kControlId, UINT(NM_DBLCLK)}, row};
         SendMessageW(main->window(), WM_NOTIFY, FileList::kControlId, reinterpret_cast<LPARAM>(&activate));
     }
-    void drop(const std::wstring& names, bool posted = false) {  // as the shell delivers paths, each ending in a 0
+    static WPARAM dropped(const std::wstring& names) {  // as the shell delivers paths, each ending in a 0
         HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + (names.size() + 1) * sizeof(wchar_t));
         auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
         *files = {sizeof(DROPFILES), {}, FALSE, TRUE};
         memcpy(files + 1, names.c_str(), names.size() * sizeof(wchar_t));
         GlobalUnlock(memory);
-        if (posted)
-            PostMessageW(main->window(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
-        else
-            SendMessageW(main->window(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+        return reinterpret_cast<WPARAM>(memory);
     }
+    void drop(const std::wstring& names) { SendMessageW(main->window(), WM_DROPFILES, dropped(names), 0); }
     std::wstring statusName() const {
         wchar_t text[300] = L"";
         SendMessageW(main->statusBarControl()->window(), SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
         return text;
     }
     // Silence (10 ms frames) from the last second of a 3 s item to a second into item; atChange runs at the change.
-    double silenceAround(
-        const std::wstring& item, const std::function<void()>& atChange = [] {}) {
+    double silenceAround(const std::wstring& item, const std::function<void()>& atChange = {}) {
         const auto reached = [&](int seconds) {
-            return test::waitUntil(
-                [&] { return main->currentPlayer() && main->currentPlayer()->position() >= seconds; });
+            return test::waitUntil([&] { return player() && player()->position() >= seconds; });
         };
         EXPECT_TRUE(reached(2));
         const size_t from = recording.mark();
         EXPECT_TRUE(waitFor(item));
-        atChange();
+        if (atChange) atChange();
         EXPECT_TRUE(reached(1));
         const auto heard = recording.samples(from, recording.mark());
         return double(heard.size() / (test::Recording::kRate / 100)) / 100 -
                test::analyseTone(heard, 0, 0.01).loudSeconds;
     }
-    std::wstring playing() const { return main->currentPlayer() ? main->currentPlayer()->itemName() : L"-"; }
-    bool waitFor(const std::wstring& item) {
-        return test::waitUntil([&] { return playing() == item; }, 60000);
+    Player* player() const { return main->currentPlayer().get(); }
+    std::wstring playing() const { return player() ? player()->itemName() : L"-"; }
+    testing::AssertionResult waitFor(const std::wstring& item) {
+        if (test::waitUntil([&] { return playing() == item; }, 60000)) return testing::AssertionSuccess();
+        return testing::AssertionFailure() << "stayed on " << playing();
     }
+    // What the window shows of playback: the item, the seek bar enabled, the position timer running, Pause pressed.
+    std::tuple<std::wstring, bool, bool, bool> playback() const {
+        return {playing(), IsWindowEnabled(seek()) != FALSE, main->positionTimerRunning(), checked(ID_PAUSE)};
+    }
+    // The item playing and the folder it plays from.
+    auto playingFrom() const { return std::make_tuple(playing(), player() ? player()->folderPath() : L"-"); }
+    std::wstring shownFolder() const { return main->currentFolder() ? main->currentFolder()->path() : L"-"; }
+    // Random order as the button and the list show it.
+    std::pair<bool, bool> randomShown() const { return {checked(ID_RANDOM), list->randomOrder()}; }
+    // The Pause button (pressed, its tip and image) beside the state of the player.
+    auto pauseShown(Player& player) const { return std::make_tuple(checked(ID_PAUSE), tip(ID_PAUSE), player.state()); }
     static RECT rect(HWND window) {
         RECT r{};
         GetWindowRect(window, &r);
         return r;
     }
+    static auto edges(const RECT& r) { return std::make_tuple(r.left, r.top, r.right, r.bottom); }
     void expectSaved(SettingsStore& store, std::vector<std::pair<const wchar_t*, std::wstring>> entries) {
         for (const auto& [key, value] : entries) EXPECT_EQ(store.getString(key, nullptr), value) << key;
     }
@@ -140,9 +151,9 @@ protected:
 
 TEST_F(MainWindowTest, FirstStartShowsTheDefaultsLaysOutAndSaves) {
     start(L"");
-    HWND seek = main->seekBarControl()->window(), status = main->statusBarControl()->window();
-    EXPECT_TRUE(IsWindowVisible(main->window()) && !IsWindowEnabled(seek) && !checked(ID_RANDOM));
-    EXPECT_TRUE(main->volumeBarPopup()->volume() == 0 && !TreeView_GetSelection(main->folderTree()->window()));
+    EXPECT_TRUE(IsWindowVisible(main->window()));
+    EXPECT_EQ(playback(), std::make_tuple(L"-", false, false, false));
+    EXPECT_FALSE(TreeView_GetSelection(main->folderTree()->window()));
     EXPECT_EQ(ImageList_GetImageCount(reinterpret_cast<HIMAGELIST>(SendMessageW(bar(), TB_GETIMAGELIST, 0, 0))), 11);
     RECT client{};
     GetClientRect(main->window(), &client);
@@ -151,14 +162,18 @@ TEST_F(MainWindowTest, FirstStartShowsTheDefaultsLaysOutAndSaves) {
     GetClientRect(main->window(), &client);
     MapWindowPoints(main->window(), nullptr, reinterpret_cast<POINT*>(&client), 2);
     const RECT rebar = rect(main->rebarControl()->window()), folders = rect(main->folderTree()->window());
-    const RECT files = rect(list->window()), seekBar = rect(seek);
-    EXPECT_TRUE(folders.top == rebar.bottom && folders.bottom == rect(status).top && folders.left == client.left);
-    EXPECT_TRUE(files.right == client.right && files.left - folders.right == 4);
-    EXPECT_TRUE(seekBar.left >= rect(bar()).right && seekBar.right - seekBar.left > 300 && seekBar.top >= rebar.top &&
-                seekBar.bottom <= rebar.bottom);  // the rest of the toolbar's row
-    ShowWindow(main->window(), SW_MINIMIZE);      // minimised, the panes keep their sizes
+    const RECT files = rect(list->window()), status = rect(main->statusBarControl()->window());
+    EXPECT_EQ(edges(folders), edges({client.left, rebar.bottom, files.left - 4, status.top}));  // 4: the splitter
+    EXPECT_EQ(files.right, client.right);
+    const RECT seekBar = rect(seek());  // the rest of the toolbar's row
+    EXPECT_GE(seekBar.left, rect(bar()).right);
+    EXPECT_GT(seekBar.right - seekBar.left, 300);
+    EXPECT_GE(seekBar.top, rebar.top);
+    EXPECT_LE(seekBar.bottom, rebar.bottom);
+    ShowWindow(main->window(), SW_MINIMIZE);  // minimised, the panes keep their sizes
+    EXPECT_TRUE(IsIconic(main->window()));
     const RECT minimised = rect(list->window());
-    EXPECT_TRUE(IsIconic(main->window()) && minimised.right - minimised.left == files.right - files.left);
+    EXPECT_EQ(minimised.right - minimised.left, files.right - files.left);
     ShowWindow(main->window(), SW_RESTORE);
     test::MenuWatcher repeatMenu({VK_DOWN, VK_DOWN, VK_RETURN});
     EXPECT_EQ(tip(ID_REPEAT), L"リピートなし/6");
@@ -185,20 +200,21 @@ TEST_F(MainWindowTest, StoredStateComesBackClampedAndGoesBackWithTheUsersChanges
             b.path() + L"\r\nLastFile=b.WAV\r\n");
     int widths[4];
     list->columnWidths(widths);
-    EXPECT_TRUE(main->volumeBarPopup()->volume() == -10000 && checked(ID_RANDOM) && list->randomOrder());
-    EXPECT_TRUE(widths[0] == 120 && main->splitterBar()->barPosition() == 120);  // the low 16 bits of 65656
+    EXPECT_EQ(randomShown(), std::make_pair(true, true));
+    EXPECT_EQ(widths[0], 120);  // the low 16 bits of 65656
+    EXPECT_EQ(main->splitterBar()->barPosition(), 120);
     EXPECT_EQ(tip(ID_REPEAT), L"リピート（単曲）/8");
-    ASSERT_GE(list->currentIndex(), 0);
-    EXPECT_TRUE(list->itemText(list->currentIndex()) == L"B.wav" && list->itemCount() == 2 && playing() == L"-");
+    EXPECT_EQ(playing(), L"-");  // the last file is chosen, not played
+    EXPECT_EQ(list->itemText(list->currentIndex()), L"B.wav");
+    EXPECT_EQ(list->itemCount(), 2);
     EXPECT_EQ(list->itemText(1 - list->currentIndex()), L"notes.txt");  // the playable patterns of the config
     click(ID_RANDOM);
-    EXPECT_FALSE(checked(ID_RANDOM) || list->randomOrder());
+    EXPECT_EQ(randomShown(), std::make_pair(false, false));
     test::MenuWatcher favourites({VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
     click(ID_FAVORITES);
     favourites.stop();
     EXPECT_EQ(favourites.texts, (Texts{a.path(), lower, c.file(L"R&&B") + L"\\"}));
-    ASSERT_TRUE(main->currentFolder());
-    EXPECT_EQ(main->currentFolder()->path(), rnb);  // the favourite itself, not its folder in a drive
+    EXPECT_EQ(shownFolder(), rnb);  // the favourite itself, not its folder in a drive
     HWND tree = main->folderTree()->window();
     EXPECT_TRUE(TreeView_GetItemState(tree, TreeView_GetSelection(tree), TVIS_EXPANDED) & TVIS_EXPANDED);
     main->folderTree()->removeFavorite(main->folderTree()->favoriteNodes()[0]);
@@ -211,8 +227,10 @@ TEST_F(MainWindowTest, StoredStateComesBackClampedAndGoesBackWithTheUsersChanges
     // a Random of 65536 leaves the button unchecked (low 16 bits) and the list in column order with it.
     for (const wchar_t* shown : {L"2", L"", L"12"}) {
         start(L"", L"MainWnd.ShowCmd=" + std::wstring(shown) + L"\r\nRandom=65536\r\n");
-        EXPECT_TRUE(IsWindowVisible(main->window()) && IsIconic(main->window()) == (shown[0] == L'2')) << shown;
-        EXPECT_FALSE(checked(ID_RANDOM) || list->randomOrder());
+        SCOPED_TRACE(shown);
+        EXPECT_TRUE(IsWindowVisible(main->window()));
+        EXPECT_EQ(IsIconic(main->window()) != FALSE, shown[0] == L'2');
+        EXPECT_EQ(randomShown(), std::make_pair(false, false));
         close();
         expectSaved(stateStore, {{L"MainWnd.ShowCmd", shown[0] == L'2' ? L"2" : L"1"}, {L"Random", L"0"}});
     }
@@ -220,44 +238,49 @@ TEST_F(MainWindowTest, StoredStateComesBackClampedAndGoesBackWithTheUsersChanges
 
 TEST_F(MainWindowTest, PlaybackRunsOnThroughTheListAndTheButtonsFollowTheRepeatModeAndRandomOrder) {
     start(L"Favorite[00]=" + music.path() + L"\r\n", L"LastFolder=" + music.path() + L"\r\n");
-    HWND seek = main->seekBarControl()->window();
     doubleClickRow(28);
-    EXPECT_TRUE(playing() == L"29.wav" && IsWindowEnabled(seek) && main->positionTimerRunning());
-    ASSERT_TRUE(waitFor(L"30.wav") && waitFor(L"-")) << "stayed on " << playing();
-    EXPECT_FALSE(main->positionTimerRunning() || IsWindowEnabled(seek));
-    const struct {
-        int repeat, row, button;
-        const wchar_t* plays;
-    } steps[] = {// row -1: none selected
-        {RepeatNone, 29, ID_NEXT, L"-"}, {RepeatSingle, 29, ID_NEXT, L"-"}, {RepeatList, 29, ID_NEXT, L"01.wav"},
-        {RepeatList, 0, ID_PREV, L"30.wav"}, {RepeatNone, 0, ID_PREV, L"-"}, {RepeatNone, 5, ID_NEXT, L"07.wav"},
-        {RepeatNone, -1, ID_NEXT, L"01.wav"}, {RepeatNone, -1, ID_PREV, L"30.wav"},
-        {RepeatNone, 5, ID_PLAY, L"06.wav"}};
-    for (const auto& step : steps) {
-        main->toolBar()->setRepeatMode(step.repeat);
-        if (step.row >= 0)
-            doubleClickRow(step.row);
+    EXPECT_EQ(playback(), std::make_tuple(L"29.wav", true, true, false));
+    ASSERT_TRUE(waitFor(L"30.wav"));
+    ASSERT_TRUE(waitFor(L"-"));
+    EXPECT_EQ(playback(), std::make_tuple(L"-", false, false, false));
+    const std::tuple<const char*, int, int, int, const wchar_t*> steps[] = {
+        {"Next after the last stops", RepeatNone, 29, ID_NEXT, L"-"},
+        {"under single repeat too", RepeatSingle, 29, ID_NEXT, L"-"},
+        {"under list repeat it starts over", RepeatList, 29, ID_NEXT, L"01.wav"},
+        {"Previous before the first, under list repeat, goes to the last", RepeatList, 0, ID_PREV, L"30.wav"},
+        {"Previous before the first stops", RepeatNone, 0, ID_PREV, L"-"},
+        {"Next plays the next row", RepeatNone, 5, ID_NEXT, L"07.wav"},
+        {"Next without a selection plays the first", RepeatNone, -1, ID_NEXT, L"01.wav"},
+        {"Previous without a selection plays the last", RepeatNone, -1, ID_PREV, L"30.wav"},
+        {"Play plays the selected row again", RepeatNone, 5, ID_PLAY, L"06.wav"},
+    };
+    for (const auto& [what, repeat, row, button, plays] : steps) {
+        SCOPED_TRACE(what);
+        main->toolBar()->setRepeatMode(repeat);
+        if (row >= 0)
+            doubleClickRow(row);
         else
             ListView_SetItemState(list->window(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-        click(step.button);
-        EXPECT_EQ(playing(), step.plays) << step.row;
+        click(button);
+        EXPECT_EQ(playing(), plays);
     }
     // The volume pop-up opens under the toolbar, as tall as it; a scroll of its bar sets the playing
     // item's volume; leaving the pop-up hides it.
     click(ID_VOLUME);
     VolumeBar& volume = *main->volumeBarPopup();
     const RECT toolbar = rect(bar()), shown = rect(volume.window());
-    EXPECT_TRUE(shown.left == toolbar.left && shown.top == toolbar.bottom &&
-                shown.bottom - shown.top == toolbar.bottom - toolbar.top);
+    EXPECT_EQ(std::make_tuple(shown.left, shown.top, shown.bottom - shown.top),
+        std::make_tuple(toolbar.left, toolbar.bottom, toolbar.bottom - toolbar.top));
     HWND thumb = volume.trackBarWindow();
     ASSERT_TRUE(test::waitUntil([&] { return GetActiveWindow() == volume.window(); }, 10000));
     SendMessageW(thumb, TBM_SETPOS, TRUE, 25);
     SendMessageW(volume.window(), WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 25), LPARAM(thumb));
-    EXPECT_EQ(main->currentPlayer()->volume(), -5000);
+    EXPECT_EQ(player()->volume(), -5000);
     EXPECT_EQ(GetFocus(), thumb);                 // the keys reach the bar without a click
     SendMessageW(thumb, WM_KEYDOWN, VK_NEXT, 0);  // a page is one position, taken at once
-    const int paged = int(SendMessageW(thumb, TBM_GETPOS, 0, 0));
-    EXPECT_TRUE(std::abs(paged - 25) == 1 && main->currentPlayer()->volume() == positionToVolume(paged)) << paged;
+    const int paged = TrackBar::positionOf(thumb);
+    EXPECT_EQ(std::abs(paged - 25), 1);
+    EXPECT_EQ(player()->volume(), positionToVolume(paged)) << paged;
     SetActiveWindow(main->window());
     EXPECT_TRUE(test::waitUntil([&] { return !IsWindowVisible(volume.window()); }, 10000));
     click(ID_RANDOM);
@@ -265,41 +288,48 @@ TEST_F(MainWindowTest, PlaybackRunsOnThroughTheListAndTheButtonsFollowTheRepeatM
     const std::wstring firstBefore = list->itemText(0) + list->itemText(1) + list->itemText(2);
     doubleClickRow(29);
     click(ID_NEXT);
-    EXPECT_TRUE(list->currentIndex() == 0 && main->currentPlayer()->volume() == volume.volume());
+    EXPECT_EQ(list->currentIndex(), 0);
+    EXPECT_EQ(player()->volume(), volume.volume());  // the next item plays at the volume set
     EXPECT_NE(list->itemText(0) + list->itemText(1) + list->itemText(2), firstBefore) << "shuffled for the next pass";
     // Under single repeat the same player starts over; a drag alone does not seek.
     main->toolBar()->setRepeatMode(RepeatSingle);
-    Player* first = main->currentPlayer().get();
-    SendMessageW(main->window(), WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, 2), reinterpret_cast<LPARAM>(seek));
-    EXPECT_TRUE(!main->positionTimerRunning() && first->position() <= 1);
-    SendMessageW(seek, TBM_SETPOS, TRUE, 2);
-    SendMessageW(main->window(), WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 2), reinterpret_cast<LPARAM>(seek));
-    EXPECT_TRUE(main->positionTimerRunning() && first->position() >= 2);
+    Player* first = player();
+    SendMessageW(main->window(), WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, 2), reinterpret_cast<LPARAM>(seek()));
+    EXPECT_FALSE(main->positionTimerRunning());
+    EXPECT_LE(first->position(), 1);
+    main->seekBarControl()->setPosition(2);
+    SendMessageW(main->window(), WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 2), reinterpret_cast<LPARAM>(seek()));
+    EXPECT_TRUE(main->positionTimerRunning());
+    EXPECT_GE(first->position(), 2);
     click(ID_PAUSE);
     const int paused = first->position();
-    EXPECT_TRUE(checked(ID_PAUSE) && first->state() == Stopped && paused >= 2 && tip(ID_PAUSE) == L"再開/1");
+    EXPECT_GE(paused, 2);
+    EXPECT_EQ(pauseShown(*first), std::make_tuple(true, L"再開/1", Stopped));
     click(ID_PAUSE);
-    EXPECT_TRUE(!checked(ID_PAUSE) && first->state() == Running && first->position() >= paused);
-    EXPECT_EQ(tip(ID_PAUSE), L"一時停止/1");
+    EXPECT_EQ(pauseShown(*first), std::make_tuple(false, L"一時停止/1", Running));
+    EXPECT_GE(first->position(), paused);
     // A completion of a player since replaced is ignored; this player's own restarts it.
     SendMessageW(main->window(), MSG_TRACK_END, 0, LPARAM(first->serial() + 1));
-    EXPECT_TRUE(main->currentPlayer().get() == first && first->position() >= paused);
+    EXPECT_EQ(player(), first);
+    EXPECT_GE(first->position(), paused);
     SendMessageW(main->window(), MSG_TRACK_END, 0, LPARAM(first->serial()));
-    EXPECT_TRUE(main->currentPlayer().get() == first && first->state() == Running && first->position() == 0);
+    EXPECT_EQ(player(), first);
+    EXPECT_EQ(std::make_pair(first->state(), first->position()), std::make_pair(int32_t(Running), 0));
     // Any process may post the graph's message: one that names no current player changes nothing.
     for (LPARAM bogus : {LPARAM(0), LPARAM(first), LPARAM(first->serial() + 1), LPARAM(-1)})
         PostMessageW(main->window(), MSG_GRAPH_EVENT, 0, bogus);
     for (MSG msg; PeekMessageW(&msg, main->window(), MSG_GRAPH_EVENT, MSG_GRAPH_EVENT, PM_REMOVE);)
         DispatchMessageW(&msg);
-    EXPECT_EQ(main->currentPlayer().get(), first);
+    EXPECT_EQ(player(), first);
     EXPECT_EQ(first->state(), Running);
-    EXPECT_EQ(SendMessageW(seek, TBM_GETPOS, 0, 0), 0);
-    SendMessageW(seek, TBM_SETPOS, TRUE, 2);
+    EXPECT_EQ(main->seekBarControl()->position(), 0);
+    main->seekBarControl()->setPosition(2);
     click(ID_NEXT);  // a new item's thumb starts at its beginning
-    EXPECT_TRUE(main->currentPlayer().get() != first && SendMessageW(seek, TBM_GETPOS, 0, 0) == 0);
+    EXPECT_NE(player(), first);
+    EXPECT_EQ(main->seekBarControl()->position(), 0);
     click(ID_STOP);
     click(ID_PAUSE);  // nothing to pause
-    EXPECT_TRUE(playing() == L"-" && !checked(ID_PAUSE));
+    EXPECT_EQ(playback(), std::make_tuple(L"-", false, false, false));
 }
 
 TEST_F(MainWindowTest, DroppedPathsAndArchiveEntriesPlay) {
@@ -310,12 +340,11 @@ TEST_F(MainWindowTest, DroppedPathsAndArchiveEntriesPlay) {
     test::writeBytes(L"\\\\?\\" + odd + L"\\in.wav", test::readBytes(test::audioFixture(L"tone440_3s.wav")));
     start(L"");  // no favourite: found through the drives
     drop(L"");   // a drop without a file changes nothing
-    EXPECT_FALSE(main->currentFolder());
+    EXPECT_EQ(shownFolder(), L"-");
     drop(music.path() + L'\0');
-    ASSERT_TRUE(main->currentFolder());
-    EXPECT_TRUE(playing() == L"-" && main->currentFolder()->path() == music.path() && list->itemCount() == 30);
+    EXPECT_EQ(std::make_tuple(shownFolder(), list->itemCount(), playing()), std::make_tuple(music.path(), 30, L"-"));
     drop(odd + L'\0');  // a folder shows itself
-    EXPECT_TRUE(main->currentFolder()->path() == odd && list->itemCount() == 1 && playing() == L"-");
+    EXPECT_EQ(std::make_tuple(shownFolder(), list->itemCount(), playing()), std::make_tuple(odd, 1, L"-"));
     drop(music.file(L"03.wav") + L'\0' + music.file(L"01.wav") + L'\0');
     EXPECT_EQ(playing(), L"03.wav");
     std::wstring deep = other.path();  // a path longer than MAX_PATH plays too
@@ -325,21 +354,21 @@ TEST_F(MainWindowTest, DroppedPathsAndArchiveEntriesPlay) {
     }
     copy(L"tone440_3s.wav", deep.substr(other.path().size() + 1) + L"\\ラ.wav", other);
     drop(deep + L"\\ラ.wav" + L'\0');
-    EXPECT_TRUE(playing() == L"ラ.wav" && main->currentPlayer()->folderPath() == deep) << playing();
+    EXPECT_EQ(playingFrom(), std::make_tuple(L"ラ.wav", deep));
     drop(music.file(L"03.wav") + L'\0');
     EXPECT_EQ(playing(), L"03.wav");
     // A drop into a folder not listed yet, met by a tree listing's drain, waits for that listing to end.
     ASSERT_TRUE(CreateDirectoryW(music.file(L"sub").c_str(), nullptr));
-    copy(L"tone440_3s.wav", L"sub\\05.wav");
+    copy(L"tone440_3s.wav", L"sub\\05.wav", music);
     HWND tree = main->folderTree()->window();
     ASSERT_TRUE(main->folderTree()->selectPath(other.path()));
     const HTREEITEM listed = TreeView_GetSelection(tree);
     SendMessageW(tree, TVM_EXPAND, TVE_COLLAPSE | TVE_COLLAPSERESET, LPARAM(listed));
     ASSERT_TRUE(test::waitUntil(messageDrainIsDue, 10000));
-    drop(music.file(L"sub\\05.wav") + L'\0', true);
+    PostMessageW(main->window(), WM_DROPFILES, dropped(music.file(L"sub\\05.wav") + L'\0'), 0);
     TreeView_Expand(tree, listed, TVE_EXPAND);
     for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
-    EXPECT_TRUE(playing() == L"05.wav" && main->currentPlayer()->folderPath() == music.file(L"sub")) << playing();
+    EXPECT_EQ(playingFrom(), std::make_tuple(L"05.wav", music.file(L"sub")));
     drop(music.file(L"03.wav") + L'\0');
     // Another folder clicked while the playing one fills: its rows are not marked, so Next starts at its first.
     const HTREEITEM playingNode = TreeView_GetSelection(tree);
@@ -348,10 +377,10 @@ TEST_F(MainWindowTest, DroppedPathsAndArchiveEntriesPlay) {
     ASSERT_TRUE(test::waitUntil(messageDrainIsDue, 10000));  // the fill drains before its first entry
     PostMessageW(tree, TVM_SELECTITEM, TVGN_CARET, LPARAM(otherNode));
     SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, LPARAM(playingNode));
-    ASSERT_TRUE(main->currentFolder() && main->currentFolder()->path() == other.path());
+    EXPECT_EQ(shownFolder(), other.path());
     EXPECT_EQ(list->currentIndex(), -1);
     click(ID_NEXT);
-    EXPECT_TRUE(playing() == L"03.wav" && main->currentPlayer()->folderPath() == other.path());
+    EXPECT_EQ(playingFrom(), std::make_tuple(L"03.wav", other.path()));
     const std::wstring archive = music.file(L"tones.zip"), made = test::environmentVariable(L"MELODRIFT_ARCHIVES");
     // An album in an archive: its sheet's tracks in place of the sheet and its image, played in turn.
     ASSERT_TRUE(CopyFileW((made + L"\\album.7z").c_str(), music.file(L"album.7z").c_str(), FALSE));
@@ -359,37 +388,38 @@ TEST_F(MainWindowTest, DroppedPathsAndArchiveEntriesPlay) {
     ASSERT_EQ(list->itemCount(), 4);  // and a tone of its own
     doubleClickRow(1);
     EXPECT_EQ(playing(), L"02 ライブ - バンド");
-    EXPECT_EQ(SendMessageW(main->seekBarControl()->window(), TBM_GETRANGEMAX, 0, 0), 3);
-    const Player* album = main->currentPlayer().get();
-    ASSERT_TRUE(waitFor(L"03 終曲 - 客演")) << "stayed on " << playing();
-    EXPECT_EQ(main->currentPlayer().get(), album) << "played on in one graph from the image extracted once";
+    EXPECT_EQ(SendMessageW(seek(), TBM_GETRANGEMAX, 0, 0), 3);
+    const Player* album = player();
+    ASSERT_TRUE(waitFor(L"03 終曲 - 客演"));
+    EXPECT_EQ(player(), album) << "played on in one graph from the image extracted once";
     close();  // the playing track is remembered, and chosen again at the next start
     expectSaved(stateStore, {{L"LastFolder", music.file(L"album.7z")}, {L"LastFile", L"03 終曲 - 客演"}});
     start(L"", L"LastFolder=" + music.file(L"album.7z") + L"\r\nLastFile=03 終曲 - 客演\r\n");
-    ASSERT_GE(list->currentIndex(), 0);
     EXPECT_EQ(list->itemText(list->currentIndex()), L"03 終曲 - 客演");
     ASSERT_TRUE(CopyFileW((made + L"\\music.zip").c_str(), archive.c_str(), FALSE));
-    ASSERT_TRUE(main->folderTree()->selectPath(archive) && list->selectName(L"B.wav"));
+    ASSERT_TRUE(main->folderTree()->selectPath(archive));
+    ASSERT_TRUE(list->selectName(L"B.wav"));
     click(ID_STOP);  // the entry's sound from silence on
     const size_t from = recording.mark();
     click(ID_PLAY);
     EXPECT_EQ(playing(), L"B.wav");
     const std::wstring next = list->itemText(list->currentIndex() + 1);
-    ASSERT_TRUE(!next.empty() && waitFor(next)) << "stayed on " << playing();  // the next row of the sorted listing
+    ASSERT_NE(next, L"");
+    ASSERT_TRUE(waitFor(next));  // the next row of the sorted listing
     EXPECT_GT(test::analyseTone(recordedSince(from, 0.5), 440).toneSeconds, 1.5);
 }
 
 // One graph plays the image through; within a second of each boundary the list and the status bar show the track.
 TEST_F(MainWindowTest, AnImagesTracksPlayWithoutABreakAndTheListFollows) {
     for (const std::wstring image : {L"album_3x3s.wav", L"album_3x3s.flac"}) {  // FLAC: decoded by the program
-        copy(image.c_str(), image);
+        copy(image.c_str(), image, music);
         test::writeBytes(music.file(image + L".cue"), albumSheet(std::string(image.begin(), image.end())));
     }
     start(L"");
     ASSERT_TRUE(main->folderTree()->selectPath(music.file(L"album_3x3s.wav.cue")));
     doubleClickRow(0);
     main->toolBar()->setRepeatMode(RepeatSingle);  // while the track plays: the run planned further is cut short
-    Player* image = main->currentPlayer().get();
+    Player* image = player();
     ASSERT_TRUE(test::waitUntil([&] { return image->position() >= 2; }));
     ASSERT_TRUE(test::waitUntil([&] { return image->position() < 2; }));
     EXPECT_EQ(playing(), L"01");
@@ -399,15 +429,15 @@ TEST_F(MainWindowTest, AnImagesTracksPlayWithoutABreakAndTheListFollows) {
         ASSERT_TRUE(main->folderTree()->selectPath(music.file(sheet)));
         const size_t from = recording.mark();
         doubleClickRow(0);
-        image = main->currentPlayer().get();
+        image = player();
         for (const wchar_t* track : {L"02", L"03"}) {
             SCOPED_TRACE(track);
             const double silence = silenceAround(track, [&] {
-                EXPECT_EQ(main->currentPlayer().get(), image);
+                EXPECT_EQ(player(), image);
                 EXPECT_EQ(image->position(), 0);
                 EXPECT_EQ(list->itemText(list->currentIndex()), track);
                 EXPECT_EQ(statusName(), track);
-                EXPECT_EQ(SendMessageW(main->seekBarControl()->window(), TBM_GETRANGEMAX, 0, 0), 3);
+                EXPECT_EQ(SendMessageW(seek(), TBM_GETRANGEMAX, 0, 0), 3);
             });
             EXPECT_LT(silence, 0.005);
         }
@@ -439,7 +469,8 @@ TEST_F(MainWindowTest, FilesFollowReadyAheadAndOneThatCannotPlayIsPassedOver) {
     ASSERT_TRUE(main->folderTree()->selectPath(mixed.path()));
     const size_t from = recording.mark();
     doubleClickRow(0);
-    ASSERT_TRUE(waitFor(L"c.wav") && waitFor(L"-"));
+    ASSERT_TRUE(waitFor(L"c.wav"));
+    ASSERT_TRUE(waitFor(L"-"));
     const auto heard = recordedSince(from);
     for (const double tone : {440.0, 660.0}) EXPECT_GT(test::analyseTone(heard, tone).toneSeconds, 1.5) << tone;
     doubleClickRow(1);
