@@ -30,21 +30,26 @@ using Archives = ArchiveTest;
 
 // Each archive as the user meets it: a folder of its file entries, or a plain file.
 TEST_F(Archives, ListTheirFileEntriesByTheConfiguredPatternsOrStayPlainFiles) {
-    const std::tuple<const wchar_t*, Settings, Names, bool> listings[] = {
-        {L"music.7z", {}, kMusic, true}, {L"music.zip", {}, kMusic, true}, {L"music.tar", {}, kMusic, true},
-        {L"music.cbz", {{L"Archive[zip]", L"*.zip;*.cbz"}}, kMusic, true}, {L"music.cbz", {}, {}, false},
-        {L"music.zip", {{L"Archive[zip]", L""}}, {}, false},
-        {L"really7z.zip", {}, {}, true},  // no format that reads 7z claims a .zip name
-        {L"really7z.zip", {{L"Archive[7z]", L"*.7z;*.zip"}}, kMusic, true},  // zip fails, 7z follows
-        {L"MUSIC.ZIP", {{L"Archive[zip]", L"default"}}, {}, false},          // only the exact word means the extensions
-        {L"music.cbz", {{L"Archive[zip]", L"*.zip;music.*"}}, kMusic, true},  // patterns are of file names
-        {L"dirs_only.7z", {}, {}, true}, {L"duplicates.zip", {}, {L"dup.wav"}, true},
-        {L"truncated.7z", {}, {}, true},  // the 7z index is at the end
-        {L"password.7z", {}, {}, true}, {L"password.zip", {}, {L"tone440.wav"}, true},
-        {L"odd_names.zip", {}, {kOddName}, true},  // control characters shown as such
+    const std::tuple<const char*, const wchar_t*, Settings, Names, bool> listings[] = {
+        {"7z", L"music.7z", {}, kMusic, true},
+        {"zip", L"music.zip", {}, kMusic, true},
+        {"tar", L"music.tar", {}, kMusic, true},
+        {"an extension added to a format", L"music.cbz", {{L"Archive[zip]", L"*.zip;*.cbz"}}, kMusic, true},
+        {"an extension no format claims", L"music.cbz", {}, {}, false},
+        {"a format switched off", L"music.zip", {{L"Archive[zip]", L""}}, {}, false},
+        {"a 7z named .zip, which no 7z pattern claims", L"really7z.zip", {}, {}, true},
+        {"a 7z named .zip, 7z tried after zip fails", L"really7z.zip", {{L"Archive[7z]", L"*.7z;*.zip"}}, kMusic, true},
+        {"only the exact word means the extensions", L"MUSIC.ZIP", {{L"Archive[zip]", L"default"}}, {}, false},
+        {"patterns are of file names", L"music.cbz", {{L"Archive[zip]", L"*.zip;music.*"}}, kMusic, true},
+        {"directories only", L"dirs_only.7z", {}, {}, true},
+        {"a name twice", L"duplicates.zip", {}, {L"dup.wav"}, true},
+        {"cut short: the 7z index is at the end", L"truncated.7z", {}, {}, true},
+        {"encrypted names", L"password.7z", {}, {}, true},
+        {"encrypted data", L"password.zip", {}, {L"tone440.wav"}, true},
+        {"control characters shown as such", L"odd_names.zip", {}, {kOddName}, true},
     };
-    for (const auto& [name, settings, items, isFolder] : listings) {
-        SCOPED_TRACE(name);
+    for (const auto& [label, name, settings, items, isFolder] : listings) {
+        SCOPED_TRACE(label);
         restartEngineWith(settings);
         const auto folder = openFolder(archiveFixture(name), nullptr);
         ASSERT_EQ(dynamic_cast<FolderZip*>(folder.get()) != nullptr, isFolder);
@@ -74,8 +79,13 @@ TEST_F(Archives, FirstLoadWritesEachFormatsKeyWithItsDefault) {
 }
 
 TEST_F(Archives, AreKnownByTheEnginesExtensionsInAnyCase) {
-    for (const auto& [name, archive] : {std::pair{L"C:\\a.tar.gz", true}, {L"C:\\A.7Z", true}, {L"C:\\app.jar", true},
-             {L"C:\\zip", false}, {L"C:\\a.cue", false}})
+    for (const auto& [name, archive] : {
+             std::pair{L"C:\\a.tar.gz", true},
+             {L"C:\\A.7Z", true},
+             {L"C:\\app.jar", true},
+             {L"C:\\zip", false},
+             {L"C:\\a.cue", false},
+         })
         EXPECT_EQ(isArchiveName(name), archive) << name;
 }
 
@@ -164,7 +174,10 @@ TEST_F(Archives, AnEngineThatCannotLoadFailsForGoodAndOnlyAnImpostorIsReported) 
     GetCurrentDirectoryW(MAX_PATH, previous);
     // A relative name is looked up beside the program only, never in the current directory.
     const std::tuple<std::wstring, std::wstring, int> rows[] = {
-        {fake, previous, 1}, {L"Z:\\nonexistent\\7z.dll", previous, 0}, {L"planted.dll", dir.path(), 0}};
+        {fake, previous, 1},
+        {L"Z:\\nonexistent\\7z.dll", previous, 0},
+        {L"planted.dll", dir.path(), 0},
+    };
     for (const auto& [dll, cwd, boxCount] : rows) {
         SCOPED_TRACE(dll);
         restartEngineWith({{L"7zDLL", dll}});

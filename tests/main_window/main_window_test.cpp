@@ -62,6 +62,7 @@ protected:
         main->restoreSettings(path);
         list = main->fileListView();
     }
+    void startInMusic() { start(L"", L"LastFolder=" + music.path() + L"\r\n"); }
     void close() {  // as the user closes it; WM_DESTROY saves the state and posts the quit
         if (!main) return;
         SendMessageW(main->window(), WM_CLOSE, 0, 0);
@@ -236,7 +237,7 @@ TEST_F(MainWindowTest, StoredStateComesBackClampedAndGoesBackWithTheUsersChanges
     }
 }
 
-TEST_F(MainWindowTest, PlaybackRunsOnThroughTheListAndTheButtonsFollowTheRepeatModeAndRandomOrder) {
+TEST_F(MainWindowTest, PlaybackRunsOnThroughTheListAndNextAndPreviousFollowTheRepeatMode) {
     start(L"Favorite[00]=" + music.path() + L"\r\n", L"LastFolder=" + music.path() + L"\r\n");
     doubleClickRow(28);
     EXPECT_EQ(playback(), std::make_tuple(L"29.wav", true, true, false));
@@ -264,8 +265,13 @@ TEST_F(MainWindowTest, PlaybackRunsOnThroughTheListAndTheButtonsFollowTheRepeatM
         click(button);
         EXPECT_EQ(playing(), plays);
     }
-    // The volume pop-up opens under the toolbar, as tall as it; a scroll of its bar sets the playing
-    // item's volume; leaving the pop-up hides it.
+}
+
+// The volume pop-up opens under the toolbar, as tall as it; a scroll of its bar sets the playing item's volume, and
+// the next item's; leaving the pop-up hides it.
+TEST_F(MainWindowTest, TheVolumePopUpSetsTheVolumeOfWhatPlays) {
+    startInMusic();
+    doubleClickRow(0);
     click(ID_VOLUME);
     VolumeBar& volume = *main->volumeBarPopup();
     const RECT toolbar = rect(bar()), shown = rect(volume.window());
@@ -283,15 +289,26 @@ TEST_F(MainWindowTest, PlaybackRunsOnThroughTheListAndTheButtonsFollowTheRepeatM
     EXPECT_EQ(player()->volume(), positionToVolume(paged)) << paged;
     SetActiveWindow(main->window());
     EXPECT_TRUE(test::waitUntil([&] { return !IsWindowVisible(volume.window()); }, 10000));
+    click(ID_NEXT);
+    EXPECT_EQ(player()->volume(), volume.volume());
+}
+
+TEST_F(MainWindowTest, UnderRandomOrderAndListRepeatEachPassIsShuffledAnew) {
+    startInMusic();
     click(ID_RANDOM);
     main->toolBar()->setRepeatMode(RepeatList);
     const std::wstring firstBefore = list->itemText(0) + list->itemText(1) + list->itemText(2);
     doubleClickRow(29);
     click(ID_NEXT);
     EXPECT_EQ(list->currentIndex(), 0);
-    EXPECT_EQ(player()->volume(), volume.volume());  // the next item plays at the volume set
-    EXPECT_NE(list->itemText(0) + list->itemText(1) + list->itemText(2), firstBefore) << "shuffled for the next pass";
-    // Under single repeat the same player starts over; a drag alone does not seek.
+    EXPECT_NE(list->itemText(0) + list->itemText(1) + list->itemText(2), firstBefore);
+}
+
+// Under single repeat the same player starts over; a drag alone does not seek; messages that name no current
+// player change nothing.
+TEST_F(MainWindowTest, SeekPauseAndCompletionActOnTheCurrentPlayerOnly) {
+    startInMusic();
+    doubleClickRow(0);
     main->toolBar()->setRepeatMode(RepeatSingle);
     Player* first = player();
     SendMessageW(main->window(), WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, 2), reinterpret_cast<LPARAM>(seek()));
@@ -332,7 +349,7 @@ TEST_F(MainWindowTest, PlaybackRunsOnThroughTheListAndTheButtonsFollowTheRepeatM
     EXPECT_EQ(playback(), std::make_tuple(L"-", false, false, false));
 }
 
-TEST_F(MainWindowTest, DroppedPathsAndArchiveEntriesPlay) {
+TEST_F(MainWindowTest, DroppedFoldersShowAndDroppedFilesPlay) {
     test::TempDir other;  // made first, so that one listing of their parent holds both
     for (const wchar_t* name : {L"03.wav", L"04.wav"}) copy(L"tone440_3s.wav", name, other);
     const std::wstring odd = music.file(L"R.E.M.");  // a name that path normalisation would change
@@ -369,8 +386,15 @@ TEST_F(MainWindowTest, DroppedPathsAndArchiveEntriesPlay) {
     TreeView_Expand(tree, listed, TVE_EXPAND);
     for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
     EXPECT_EQ(playingFrom(), std::make_tuple(L"05.wav", music.file(L"sub")));
+}
+
+// Another folder clicked while the playing one fills: its rows are not marked, so Next starts at its first.
+TEST_F(MainWindowTest, AFolderClickedWhileThePlayingOneFillsShowsNoPlayingRow) {
+    test::TempDir other;
+    copy(L"tone440_3s.wav", L"03.wav", other);
+    startInMusic();
     drop(music.file(L"03.wav") + L'\0');
-    // Another folder clicked while the playing one fills: its rows are not marked, so Next starts at its first.
+    HWND tree = main->folderTree()->window();
     const HTREEITEM playingNode = TreeView_GetSelection(tree);
     ASSERT_TRUE(main->folderTree()->selectPath(other.path()));
     const HTREEITEM otherNode = TreeView_GetSelection(tree);
@@ -381,8 +405,13 @@ TEST_F(MainWindowTest, DroppedPathsAndArchiveEntriesPlay) {
     EXPECT_EQ(list->currentIndex(), -1);
     click(ID_NEXT);
     EXPECT_EQ(playingFrom(), std::make_tuple(L"03.wav", other.path()));
-    const std::wstring archive = music.file(L"tones.zip"), made = test::environmentVariable(L"MELODRIFT_ARCHIVES");
-    // An album in an archive: its sheet's tracks in place of the sheet and its image, played in turn.
+}
+
+// An album in an archive: its sheet's tracks in place of the sheet and its image, played in turn; the playing track
+// is remembered, and chosen again at the next start.
+TEST_F(MainWindowTest, AnAlbumInAnArchivePlaysOnAndItsTrackIsRemembered) {
+    const std::wstring made = test::environmentVariable(L"MELODRIFT_ARCHIVES");
+    startInMusic();
     ASSERT_TRUE(CopyFileW((made + L"\\album.7z").c_str(), music.file(L"album.7z").c_str(), FALSE));
     ASSERT_TRUE(main->folderTree()->selectPath(music.file(L"album.7z")));
     ASSERT_EQ(list->itemCount(), 4);  // and a tone of its own
@@ -392,11 +421,17 @@ TEST_F(MainWindowTest, DroppedPathsAndArchiveEntriesPlay) {
     const Player* album = player();
     ASSERT_TRUE(waitFor(L"03 終曲 - 客演"));
     EXPECT_EQ(player(), album) << "played on in one graph from the image extracted once";
-    close();  // the playing track is remembered, and chosen again at the next start
+    close();
     expectSaved(stateStore, {{L"LastFolder", music.file(L"album.7z")}, {L"LastFile", L"03 終曲 - 客演"}});
     start(L"", L"LastFolder=" + music.file(L"album.7z") + L"\r\nLastFile=03 終曲 - 客演\r\n");
     EXPECT_EQ(list->itemText(list->currentIndex()), L"03 終曲 - 客演");
-    ASSERT_TRUE(CopyFileW((made + L"\\music.zip").c_str(), archive.c_str(), FALSE));
+}
+
+TEST_F(MainWindowTest, AnArchiveEntryIsHeardAndTheNextRowFollows) {
+    const std::wstring archive = music.file(L"tones.zip");
+    startInMusic();
+    ASSERT_TRUE(
+        CopyFileW((test::environmentVariable(L"MELODRIFT_ARCHIVES") + L"\\music.zip").c_str(), archive.c_str(), FALSE));
     ASSERT_TRUE(main->folderTree()->selectPath(archive));
     ASSERT_TRUE(list->selectName(L"B.wav"));
     click(ID_STOP);  // the entry's sound from silence on
@@ -454,9 +489,14 @@ TEST_F(MainWindowTest, FilesFollowReadyAheadAndOneThatCannotPlayIsPassedOver) {
     const struct {
         const wchar_t *fixture, *name;
         const test::TempDir& dir;
-    } files[] = {{L"tone440_3s.wav", L"1.wav", tones}, {L"tone660_3s.wav", L"2.wav", tones},
-        {L"tone880_3s.wav", L"3.wav", tones}, {L"tone440_3s.wav", L"a.wav", mixed}, {L"not_audio.mp3", L"b.mp3", mixed},
-        {L"tone660_3s.wav", L"c.wav", mixed}};
+    } files[] = {
+        {L"tone440_3s.wav", L"1.wav", tones},
+        {L"tone660_3s.wav", L"2.wav", tones},
+        {L"tone880_3s.wav", L"3.wav", tones},
+        {L"tone440_3s.wav", L"a.wav", mixed},
+        {L"not_audio.mp3", L"b.mp3", mixed},
+        {L"tone660_3s.wav", L"c.wav", mixed},
+    };
     for (const auto& file : files) copy(file.fixture, file.name, file.dir);
     start(L"");
     ASSERT_TRUE(main->folderTree()->selectPath(tones.path()));

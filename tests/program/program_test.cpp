@@ -99,9 +99,12 @@ TEST(Program, InstallationsRunSideBySideEachWithItsOwnSettings) {
     Names exes{copyTo(dir.path(), L"melodrift.exe"), copyTo(dir.file(L"b"), L"melodrift.exe"),
         copyTo(dir.file(L"c"), L"my.player.exe"), copyTo(dir.file(L"d"), L"player"),
         copyTo(dir.file(L"音楽.v2"), L"プレーヤー.exe"), release + L"\\melodrift.exe"};
-    const std::pair<const wchar_t*, const wchar_t*> states[] = {// the button is checked by the low 16 bits only
-        {L"Volume=5\nRepeat=3\nRandom=65536\n", L"0 0 0"}, {L"Volume=-20000\r\nRepeat=-1\r\n", L"-10000 0 0"},
-        {L"Volume=-5000\r\nRepeat=2\r\nRandom=1\r\n", L"-5000 2 1"}};
+    // The state files' values come back clamped; the button is checked by the low 16 bits only.
+    const std::pair<const wchar_t*, const wchar_t*> states[] = {
+        {L"Volume=5\nRepeat=3\nRandom=65536\n", L"0 0 0"},
+        {L"Volume=-20000\r\nRepeat=-1\r\n", L"-10000 0 0"},
+        {L"Volume=-5000\r\nRepeat=2\r\nRandom=1\r\n", L"-5000 2 1"},
+    };
     const std::string config = test::utf16le(
         std::wstring(L"Hidden=cd\nFavorite[00]=C:\\音楽\nFavorite[01]=\nFavorite[02]=C:\\windows\nUnknown=1\n") +
             kDefaultPlayable,
@@ -153,10 +156,13 @@ TEST(Program, LaterStartsHandTheirPathsToTheRunningPlayer) {
     EXPECT_TRUE(test::waitUntil([&] {
         return test::analyseTone(recording.samples(started, recording.mark()), 440).toneSeconds > 0.5;
     })) << "the file on the command line is not heard";
-    const std::tuple<const char*, ULONG_PTR, std::string> malformed[] = {{"empty", kHandOverTag, ""},
-        {"odd size", kHandOverTag, std::string("a\0b", 3)}, {"no terminator", kHandOverTag, std::string("a\0b\0", 4)},
+    const std::tuple<const char*, ULONG_PTR, std::string> malformed[] = {
+        {"empty", kHandOverTag, ""},
+        {"odd size", kHandOverTag, std::string("a\0b", 3)},
+        {"no terminator", kHandOverTag, std::string("a\0b\0", 4)},
         {"text after the terminator", kHandOverTag, std::string("a\0\0\0b\0\0\0", 8)},
-        {"another tag", kHandOverTag + 1, std::string("C\0:\0\0\0", 6)}};
+        {"another tag", kHandOverTag + 1, std::string("C\0:\0\0\0", 6)},
+    };
     for (const auto& [label, tag, bytes] : malformed) {
         COPYDATASTRUCT data{tag, DWORD(bytes.size()), const_cast<char*>(bytes.data())};
         DWORD_PTR accepted = TRUE;

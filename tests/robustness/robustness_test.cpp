@@ -161,7 +161,9 @@ TEST(HostileSheets, LargeSheetsAreReadInBoundedMemory) {
             99},
         {"long title", quoted(L"TITLE", size / 2) + quoted(L"FILE", 5) + tracks, 0},
         {"long performer", quoted(L"PERFORMER", size / 2) + quoted(L"FILE", 5) + tracks, 0},
-        {"long file name", quoted(L"FILE", size) + tracks, 0}, {"endless line", std::wstring(size, L'x'), 0}};
+        {"long file name", quoted(L"FILE", size) + tracks, 0},
+        {"endless line", std::wstring(size, L'x'), 0},
+    };
     test::TempDir dir;
     for (const auto& [shape, text, count] : shapes) {
         test::writeBytes(dir.file(L"large.cue"), std::string(text.begin(), text.end()));

@@ -148,7 +148,13 @@ TEST(Volume, SquareLawBothWaysWithClampsOverAnExactRoot) {
     for (unsigned r : {1u, 2u, 65535u})  // the root is exact at a square and just below it
         EXPECT_EQ(std::pair(integerSqrt(r * r), integerSqrt(r * r - 1)), std::pair(r, r - 1)) << r;
     EXPECT_EQ(integerSqrt(~0u), 65535u);
-    for (auto [position, volume] : {std::pair{0, -10000}, {1, -9000}, {25, -5000}, {50, -2929}, {100, 0}})
+    for (auto [position, volume] : {
+             std::pair{0, -10000},
+             {1, -9000},
+             {25, -5000},
+             {50, -2929},
+             {100, 0},
+         })
         EXPECT_EQ(std::pair(positionToVolume(position), volumeToPosition(volume)), std::pair(volume, position));
     for (int p = 0; p <= 100; ++p) EXPECT_EQ(volumeToPosition(positionToVolume(p)), p) << p;
     EXPECT_EQ(std::pair(volumeToPosition(5), volumeToPosition(-20000)), std::pair(100, 0)) << "clamped";
