@@ -85,7 +85,7 @@ private:
     void planRun(Player& planned, int row);
     void followPlayback();
     void showFollowedItem();
-    int nextRow() const;
+    int nextRow();
     void prepareNext(int remaining);
     std::shared_ptr<Player> takePrepared(const std::wstring& name);
     bool playRow(int row);

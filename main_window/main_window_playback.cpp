@@ -134,14 +134,15 @@ void MainWindow::showFollowedItem() {
     refreshPosition();
 }
 
-int MainWindow::nextRow() const {
+int MainWindow::nextRow() {
     if (toolbar->repeatMode() == RepeatSingle) return -1;
     const int count = fileList->itemCount();
     const int current = fileList->currentIndex();
     if (current < count - 1) return current + 1;
-    // After the last row only list repeat goes on, and a random pass is shuffled when it starts.
-    if (toolbar->repeatMode() == RepeatList && !isButtonChecked(ID_RANDOM) && count > 0) return 0;
-    return -1;
+    // After the last row only list repeat goes on. A random pass is shuffled when it starts, by an order drawn now:
+    // its first row is known, and made ready, before the pass begins.
+    if (toolbar->repeatMode() != RepeatList || count == 0) return -1;
+    return isButtonChecked(ID_RANDOM) ? fileList->drawNextShuffle() : 0;
 }
 
 void MainWindow::prepareNext(int remaining) {

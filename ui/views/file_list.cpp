@@ -124,6 +124,7 @@ void FileList::fill(const std::shared_ptr<Folder>& folder) {
     const std::shared_ptr<Folder> keep = folder;
     filling_ = true;
     sortAsked_ = false;
+    nextShuffleFirst_ = -1;
     WindowUpdateLock lock(window());
     RedrawPause pause(window());
     ListView_DeleteAllItems(window());
@@ -237,6 +238,7 @@ void FileList::sortByColumn() {
     for (int row = 0; row < count; ++row) texts.push_back(cellText(window(), row, sortColumn_));
     const std::vector<int> order = orderOf(texts);
     for (int rank = 0; rank < count; ++rank) setRowKey(order[static_cast<size_t>(rank)], rank);
+    nextShuffleFirst_ = -1;
     ListView_SortItems(window(), &compareKeys, 0);
 }
 
@@ -255,11 +257,27 @@ void FileList::sortFilledRows(const std::vector<std::wstring>& sortTexts) {
 }
 
 void FileList::shuffleRows() {
-    const int count = itemCount();
-    if (count <= 0) return;
-    // Fresh keys every time: the previous order plays no part in the next.
-    for (int row = 0; row < count; ++row) setRowKey(row, static_cast<LPARAM>(static_cast<int32_t>(random_.next())));
+    // Fresh keys every time (or those drawn ahead for this shuffle): the previous order plays no part in the next.
+    if (drawNextShuffle() < 0) return;
+    nextShuffleFirst_ = -1;
     ListView_SortItems(window(), &compareKeys, 0);
+}
+
+int FileList::drawNextShuffle() {
+    const int count = itemCount();
+    if (count <= 0) return -1;
+    if (nextShuffleFirst_ >= 0) return nextShuffleFirst_;
+    // Below 2^30, so that a key tied with the lowest can be raised by one: the first row is then the only lowest,
+    // whatever the control does with ties.
+    std::vector<int32_t> keys(static_cast<size_t>(count));
+    for (int32_t& key : keys) key = static_cast<int32_t>(random_.next() >> 2);
+    const auto lowest = std::min_element(keys.begin(), keys.end());
+    nextShuffleFirst_ = static_cast<int>(lowest - keys.begin());
+    for (size_t row = 0; row < keys.size(); ++row) {
+        if (keys[row] == *lowest && static_cast<int>(row) != nextShuffleFirst_) ++keys[row];
+        setRowKey(static_cast<int>(row), keys[row]);
+    }
+    return nextShuffleFirst_;
 }
 
 void FileList::setRowKey(int row, LPARAM key) {

@@ -52,6 +52,9 @@ public:
     // Rows in a shuffled order rather than by column, from the next sortRows on.
     bool randomOrder() const { return randomOrder_; }
     void setRandomOrder(bool random) { randomOrder_ = random; }
+    // Draws the next shuffle's order now and gives the row it will put first, so that the first item of a random
+    // pass can be made ready before the pass starts. The draw holds until the rows are sorted or filled again.
+    int drawNextShuffle();
 
 private:
     void insertColumns();
@@ -68,6 +71,7 @@ private:
     bool filling_ = false;
     bool sortAsked_ = false;  // sortRows was called during the running fill
     bool randomOrder_ = false;
+    int nextShuffleFirst_ = -1;  // the row the drawn shuffle puts first; -1 while none is drawn
     int sortColumn_ = 0;
     bool ascending_ = true;
     XorShift random_;
