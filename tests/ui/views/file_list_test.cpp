@@ -10,6 +10,7 @@
 #include "ui/views/control_host.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace melodrift {
 namespace {
@@ -107,9 +108,14 @@ TEST_F(FileListTest, RandomOrderIsANewPermutationEachTimeAndTheSelectionIsScroll
     for (wchar_t name[] = L"a.mp3"; name[0] <= L'z'; ++name[0]) makeFile(byName.emplace_back(name).c_str(), name[0]);
     list.setRandomOrder(true);
     list.sortRows();  // nothing to shuffle yet
-    for (const char* after : {"a fill", "a shuffle", "a column click"}) {
-        after[2] == 'f' ? fillFrom(dir.path()) : after[2] == 's' ? list.sortRows() : clickColumn(1);
+    const std::pair<const char*, std::function<void()>> reorders[] = {
+        {"a fill", [&] { fillFrom(dir.path()); }},
+        {"a shuffle", [&] { list.sortRows(); }},
+        {"a column click", [&] { clickColumn(1); }},
+    };
+    for (const auto& [after, reorder] : reorders) {
         SCOPED_TRACE(after);
+        reorder();
         Names now = rows(), sorted = now;
         std::sort(sorted.begin(), sorted.end());
         EXPECT_EQ(sorted, byName) << "every row once";
