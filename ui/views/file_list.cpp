@@ -265,7 +265,8 @@ void FileList::shuffleRows() {
 
 int FileList::drawNextShuffle() {
     const int count = itemCount();
-    if (count <= 0) return -1;
+    // While a fill runs, its rows' keys are its own indexes into the texts it sorts by.
+    if (count <= 0 || filling_) return -1;
     if (nextShuffleFirst_ >= 0) return nextShuffleFirst_;
     // Below 2^30, so that a key tied with the lowest can be raised by one: the first row is then the only lowest,
     // whatever the control does with ties.

@@ -158,10 +158,14 @@ TEST_F(FileListTest, WhatArrivesInsideAFillLeavesOnlyTheLastOnesRowsInTheOrderAs
         std::function<void()> action;
         Names rows;
         int inserted;
-    } cases[] = {{"a selection queued before", false, [&] { select(false); }, sub, 3},
+    } cases[] = {
+        {"a selection queued before", false, [&] { select(false); }, sub, 3},
         {"a selection after two rows", true, [&] { select(false); }, sub, 2 + 3},
         {"the folder dropped", false, [&] { select(true); }, {}, 0},
-        {"a click after two rows", true, [&] { clickColumn(0); }, {L"4.mp3", L"3.mp3", L"2.mp3", L"1.mp3"}, 4}};
+        {"a shuffle drawn after two rows", true, [&] { list.drawNextShuffle(); },
+            {L"1.mp3", L"2.mp3", L"3.mp3", L"4.mp3"}, 4},
+        {"a click after two rows", true, [&] { clickColumn(0); }, {L"4.mp3", L"3.mp3", L"2.mp3", L"1.mp3"}, 4},
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         current = openFolder(dir.path(), pumpPendingMessages);
