@@ -2,13 +2,10 @@
 #include "library/folder_dir.h"
 
 #include "base/paths.h"
-#include "playback/player.h"
-#include "support/files.h"
 #include "support/notify_window.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
-#include <objbase.h>
 
 #include <algorithm>
 

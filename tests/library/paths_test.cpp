@@ -8,9 +8,6 @@
 #include <windows.h>
 #include <shlwapi.h>
 
-#include <string>
-#include <vector>
-
 namespace melodrift {
 namespace {
 

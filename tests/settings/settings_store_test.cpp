@@ -43,13 +43,9 @@ TEST(SettingsStore, LoadSplitsLinesAtTheFirstEqualsAndSaveRewritesSortedOnlyAfte
         {utf16le(L"Repeat=1\r\nRepeat=2\r\n", false), {{L"Repeat", L"2"}},
             [](SettingsStore& s) { s.setInt(L"Random", 0); }, L"Random=0\r\nRepeat=2\r\n"},
         {utf16le(L"Hidden=cd\nVolume=x\n"), {{L"Hidden", L"cd"}, {L"Volume", L"x"}},
-            [](SettingsStore& s) {  // reads of present keys change nothing
-                EXPECT_EQ(s.getString(L"Hidden", L"") + L"|" + std::to_wstring(s.getInt(L"Volume", 5)), L"cd|0");
-            }},
+            [](SettingsStore& s) { s.getInt(L"Volume", 5); }},  // a read, even of no number, changes nothing
         {utf16le(L"Hidden=cd\n"), {{L"Hidden", L"cd"}}, [](SettingsStore& s) { s.entry(L"LastFolder") = L"C:\\"; },
             L"Hidden=cd\r\nLastFolder=C:\\\r\n"},
-        {utf16le(L"Volume=-300\r\n"), {{L"Volume", L"-300"}}, [](SettingsStore& s) { s.setInt(L"Volume", -300); },
-            L"Volume=-300\r\n"},  // the same value still rewrites
         {utf16le(L"a=12abc\r\nb=abc\r\nc=\r\n"), {{L"a", L"12abc"}, {L"b", L"abc"}, {L"c", L""}},
             [](SettingsStore& s) {
                 EXPECT_EQ(

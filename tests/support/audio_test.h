@@ -5,9 +5,6 @@
 #include "support/recording.h"
 
 #include <gtest/gtest.h>
-#include <objbase.h>
-
-#include <string>
 
 namespace melodrift::test {
 
