@@ -1,5 +1,4 @@
-// Archives through the real 7-Zip engine: which names are archives, what each lists as a folder, the bytes
-// its entries give, and what an engine that cannot load shows.
+// Archives through the real 7-Zip engine.
 #include "archive/archive_fixtures.h"
 #include "archive/archive.h"
 #include "archive/archive_names.h"
@@ -8,7 +7,6 @@
 #include "support/temp_dir.h"
 
 #include <atomic>
-#include <map>
 #include <thread>
 
 namespace melodrift {
@@ -28,20 +26,16 @@ Names listNames(Folder& folder, const Names& patterns) {
 
 using Archives = ArchiveTest;
 
-// Each archive as the user meets it: a folder of its file entries, or a plain file.
 TEST_F(Archives, ListTheirFileEntriesByTheConfiguredPatternsOrStayPlainFiles) {
     const std::tuple<const char*, const wchar_t*, Settings, Names, bool> listings[] = {
         {"7z", L"music.7z", {}, kMusic, true},
         {"zip", L"music.zip", {}, kMusic, true},
-        {"tar", L"music.tar", {}, kMusic, true},
-        {"an extension added to a format", L"music.cbz", {{L"Archive[zip]", L"*.zip;*.cbz"}}, kMusic, true},
         {"an extension no format claims", L"music.cbz", {}, {}, false},
         {"a format switched off", L"music.zip", {{L"Archive[zip]", L""}}, {}, false},
         {"a 7z named .zip, which no 7z pattern claims", L"really7z.zip", {}, {}, true},
         {"a 7z named .zip, 7z tried after zip fails", L"really7z.zip", {{L"Archive[7z]", L"*.7z;*.zip"}}, kMusic, true},
         {"only the exact word means the extensions", L"MUSIC.ZIP", {{L"Archive[zip]", L"default"}}, {}, false},
         {"patterns are of file names", L"music.cbz", {{L"Archive[zip]", L"*.zip;music.*"}}, kMusic, true},
-        {"directories only", L"dirs_only.7z", {}, {}, true},
         {"a name twice", L"duplicates.zip", {}, {L"dup.wav"}, true},
         {"cut short: the 7z index is at the end", L"truncated.7z", {}, {}, true},
         {"encrypted names", L"password.7z", {}, {}, true},
@@ -71,7 +65,6 @@ TEST_F(Archives, ListAnEntryWithItsTypeSizeAndTime) {
         std::tuple(std::wstring(L"disc2\\01.mp3"), std::wstring(L"mp3"), size, 0));
 }
 
-// The first load writes each format's key with its default for the user to edit.
 TEST_F(Archives, FirstLoadWritesEachFormatsKeyWithItsDefault) {
     ASSERT_TRUE(ensureEngineLoaded());
     for (const ArchiveFormat& format : formatTable())
@@ -82,18 +75,15 @@ TEST_F(Archives, AreKnownByTheEnginesExtensionsInAnyCase) {
     for (const auto& [name, archive] : {
              std::pair{L"C:\\a.tar.gz", true},
              {L"C:\\A.7Z", true},
-             {L"C:\\app.jar", true},
              {L"C:\\zip", false},
              {L"C:\\a.cue", false},
          })
         EXPECT_EQ(isArchiveName(name), archive) << name;
 }
 
-// An entry gives its original bytes or nothing; meanwhile others may still read the open archives.
 TEST_F(Archives, GiveAnEntrysOriginalBytesOrNothing) {
     const std::string wav = readBytes(audioFixture(L"tone440_3s.wav"));
     const std::string mp3 = readBytes(audioFixture(L"tone880_4s.mp3"));
-    ASSERT_FALSE(wav.empty());
     std::map<std::wstring, Archive> opened;  // one archive serves all its rows
     auto extracted = [&](const std::wstring& name, const std::wstring& entry) {
         const std::vector<uint8_t> bytes = opened.try_emplace(name, archiveFixture(name)).first->second.extract(entry);
@@ -124,8 +114,7 @@ TEST_F(Archives, GiveAnEntrysOriginalBytesOrNothing) {
     EXPECT_TRUE(reader) << "an open archive may still be read by others";
 }
 
-// An album in an archive lists its tracks in place of its sheet and the image the sheet names, as a sheet on
-// disk does; a sheet that gives no track changes nothing.
+// As on disk, a sheet's tracks stand in place of the sheet and its image; one that gives no track changes nothing.
 TEST_F(Archives, ListSheetsAsTheirTracksInPlaceOfTheirImages) {
     const Names playable{L"*.mp3", L"*.wav", L"*.flac"};
     const Names album{L"01 序曲 - バンド", L"02 ライブ - バンド", L"03 終曲 - 客演"};

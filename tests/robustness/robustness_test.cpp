@@ -1,7 +1,6 @@
 // Hostile input through the real parsers; fixed seeds, MELODRIFT_FUZZ_SCALE (tools/fuzz.sh) times the cases.
 #include "archive/archive.h"
 #include "archive/archive_fixtures.h"
-#include "decoding/encoded_input.h"
 #include "decoding/wave_stream.h"
 #include "library/cue_sheet.h"
 #include "library/folder_zip.h"
@@ -16,7 +15,6 @@
 #include <algorithm>
 #include <atomic>
 #include <random>
-#include <tuple>
 
 namespace melodrift {
 namespace {
@@ -31,7 +29,6 @@ size_t scaled(size_t cases) {
 struct Mutator {
     explicit Mutator(size_t seed) : random(static_cast<uint32_t>(seed)) {}
     size_t below(size_t n) { return n == 0 ? 0 : std::uniform_int_distribution<size_t>(0, n - 1)(random); }
-    // A few edits: a bit flipped, a range deleted or repeated, a word put in, the end cut off.
     template <class Text>
     Text mutate(Text text, const std::vector<Text>& words) {
         for (size_t edits = 1 + below(8); edits > 0; --edits) {
@@ -72,9 +69,8 @@ std::atomic<size_t> heapInUse{0}, heapPeak{0};
 uint8_t* noAccessPage() {
     SYSTEM_INFO system;
     GetSystemInfo(&system);
-    auto* base = static_cast<uint8_t*>(VirtualAlloc(nullptr, 2 * system.dwPageSize, MEM_COMMIT, PAGE_READWRITE));
-    DWORD old = 0;
-    VirtualProtect(base + system.dwPageSize, system.dwPageSize, PAGE_NOACCESS, &old);
+    auto* base = static_cast<uint8_t*>(VirtualAlloc(nullptr, 2 * system.dwPageSize, MEM_RESERVE, PAGE_NOACCESS));
+    VirtualAlloc(base, system.dwPageSize, MEM_COMMIT, PAGE_READWRITE);
     return base + system.dwPageSize;
 }
 
@@ -110,7 +106,6 @@ TEST(HostileInput, MutatedSheetsGiveSoundTracks) {
     }
 }
 
-// Settings files round-trip: whatever was loaded is saved, and reads back the same.
 TEST(HostileInput, MutatedSettingsFilesRoundTrip) {
     const std::wstring settings = L"FileList.Column[0]=200\r\nFavorite[00]=C:\\音楽\r\nRandom=1\r\nVolume=-5000\r\n";
     const Words words{L"=", L"\r", L"\n", L"\r\n", L"\xFEFF", L"\xD800", std::wstring(1, L'\0'), L"Volume=", L"a=b=c"};
@@ -160,7 +155,6 @@ TEST(HostileSheets, LargeSheetsAreReadInBoundedMemory) {
                 quoted(L"FILE", limit) + tracks,
             99},
         {"long title", quoted(L"TITLE", size / 2) + quoted(L"FILE", 5) + tracks, 0},
-        {"long performer", quoted(L"PERFORMER", size / 2) + quoted(L"FILE", 5) + tracks, 0},
         {"long file name", quoted(L"FILE", size) + tracks, 0},
         {"endless line", std::wstring(size, L'x'), 0},
     };
@@ -198,8 +192,7 @@ TEST_F(DamagedArchives, ListAndExtractOrFailCleanly) {
     }
 }
 
-// Damaged audio of each format the program decodes opens or is refused, and reads from front to back, and
-// from any point, without a fault and within its stated size.
+// Read from front to back and from any point, without a fault and within its stated size.
 TEST(HostileInput, DamagedAudioDecodesOrIsRefused) {
     const Words sources{
         L"tone_16.flac", L"tone.ogg", L"tone.opus", L"tone_aac.m4a", L"tone_alac.m4a", L"tone.aac", L"tone.wv"};
