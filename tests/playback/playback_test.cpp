@@ -123,6 +123,7 @@ TEST_F(Playback, WhatCannotBeReadRefusesEveryCommandSilently) {
         file(L"not_audio.mp3"),
         track(0, -1, L"missing.wav"),
         entry(L"music.7z", L"notes.txt"),
+        entry(L"music.7z", L"no such entry.wav"),
         file(L"garbage.flac"),
         file(L"garbage.m4a"),
     };
