@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
 #include <thread>
 
 namespace melodrift {
@@ -48,11 +47,9 @@ TEST(Window, DispatchesFromCreationInOrderAndAThrowingHandlerLeavesTheRestQueued
     EXPECT_EQ(window.posted, (std::vector<int>{0, 1, 2, 3, 4, 5}));
 }
 
-// A standard exception thrown inside a handler ends the run with the fatal-error box (its caption
-// right in the ANSI code page 932) and exit code 1, and saves nothing.
+// The box's caption must read right in the ANSI code page 932.
 TEST(Window, HandlerExceptionShowsTheFatalErrorBoxReturnsOneAndWritesNoSettings) {
     ASSERT_EQ(GetACP(), 932u);
-    EXPECT_EQ(runGuarded([] { return 42; }), 42);
     test::TempDir dir;
     test::writeBytes(dir.file(L"melodrift-state.txt"), test::utf16le(L"Volume=-100\r\n"));
     test::ageFile(dir.file(L"melodrift-state.txt"));
@@ -86,8 +83,6 @@ TEST(Window, HandlerExceptionShowsTheFatalErrorBoxReturnsOneAndWritesNoSettings)
     EXPECT_EQ(test::snapshotTree(dir.path()), before);
 }
 
-// A WM_QUIT met by the listings' paced pump, once its drain is due, writes both stores and
-// ends the process with its code.
 TEST(WindowDeathTest, QuitMetByThePacedPumpWritesBothStoresAndEndsTheProcess) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     // The death test re-runs this program, so the files live where both runs find them.

@@ -4,13 +4,11 @@
 #include "ui/paced_pump.h"
 #include "ui/window.h"
 
-#include <windows.h>
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <functional>
 #include <map>
 #include <string>
 #include <thread>
@@ -19,8 +17,7 @@
 
 namespace melodrift::test {
 
-// A stand-in main window as parent and owner of the controls under test: messages go to the
-// handlers a test installs (WM_NOTIFY too), and actions can be posted into a listing's pump.
+// A stand-in main window: messages go to the handlers a test installs; actions can be posted into a listing's pump.
 class ControlHost : public Window {
 public:
     // Never shown: without a window manager, Wine waits for a shown window to unmap.
