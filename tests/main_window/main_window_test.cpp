@@ -206,21 +206,21 @@ TEST_F(MainWindowTest, StoredStateComesBackClampedAndGoesBackWithTheUsersChanges
     expectSaved(configStore,
         {{L"Favorite[00]", lower}, {L"Favorite[01]", rnb}, {L"Favorite[02]", L""}, {L"Favorite[04]", L"D:\\kept"}});
     expectSaved(stateStore, {{L"Volume", L"-10000"}, {L"Repeat", L"2"}, {L"Random", L"0"}});
-    // Out of range, a show command (empty reads as SW_HIDE) shows the window normally, a volume or repeat mode comes
-    // back as 0, and a Random of 65536 (low 16 bits) leaves the button unchecked and the list in column order with it.
-    const std::pair<const wchar_t*, std::wstring> starts[] = {
-        {L"MainWnd.ShowCmd=2\r\nVolume=5\r\nRepeat=3\r\n", L"2"},
-        {L"MainWnd.ShowCmd=\r\nRepeat=-1\r\n", L"1"},
-        {L"MainWnd.ShowCmd=12\r\n", L"1"},
+    // A show command no placement holds (empty reads as SW_HIDE) shows the window normally; a volume or repeat mode out
+    // of range comes back as 0; Random=65536 (low 16 bits) leaves the button unchecked and the list in column order.
+    const std::tuple<const wchar_t*, std::wstring, std::wstring> starts[] = {
+        {L"MainWnd.ShowCmd=2\r\nVolume=5\r\nRepeat=3\r\n", L"2", L"0"},
+        {L"MainWnd.ShowCmd=\r\nRepeat=-1\r\n", L"1", L"0"},
+        {L"MainWnd.ShowCmd=12\r\nVolume=-5000\r\n", L"1", L"-5000"},
     };
-    for (const auto& [stored, shown] : starts) {
+    for (const auto& [stored, shown, volume] : starts) {
         start(L"", stored + std::wstring(L"Random=65536\r\n"));
         SCOPED_TRACE(stored);
         EXPECT_TRUE(IsWindowVisible(main->window()));
         EXPECT_EQ(IsIconic(main->window()) != FALSE, shown == L"2");
         EXPECT_EQ(randomShown(), std::make_pair(false, false));
         close();
-        expectSaved(stateStore, {{L"MainWnd.ShowCmd", shown}, {L"Random", L"0"}, {L"Volume", L"0"}, {L"Repeat", L"0"}});
+        expectSaved(stateStore, {{L"MainWnd.ShowCmd", shown}, {L"Volume", volume}, {L"Repeat", L"0"}});
     }
 }
 
