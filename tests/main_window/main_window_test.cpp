@@ -1,8 +1,6 @@
 // The real main window driven as a user drives it, judged by its controls, stores and recorded sound.
 #include "library/folder.h"
 #include "main_window/main_window.h"
-#include "ui/paced_pump.h"
-#include "playback/player.h"
 #include "settings/settings_files.h"
 #include "support/audio_test.h"
 #include "support/temp_dir.h"
@@ -12,13 +10,10 @@
 #include "ui/views/splitter.h"
 #include "ui/views/status_bar.h"
 #include "ui/views/tool_bar.h"
-#include "ui/views/track_bar.h"
 #include "ui/views/volume_bar.h"
 #include "ui/views/control_host.h"
 
 #include <shlobj.h>
-
-#include <functional>
 
 namespace melodrift {
 namespace {
@@ -31,9 +26,6 @@ std::string albumSheet(const std::string& image) {
            "\" WAVE\r\nTRACK 01 AUDIO\r\nINDEX 01 00:00:00\r\n"
            "TRACK 02 AUDIO\r\nINDEX 01 00:03:00\r\nTRACK 03 AUDIO\r\nINDEX 01 00:06:00\r\n";
 }
-// The silence between two files made ready ahead: 0 to 40 ms is heard on both architectures, more only when a
-// loaded machine lets the sound system run dry.
-constexpr double kFileGapSeconds = 0.1;
 
 class MainWindowTest : public test::AudioTest {
 protected:
@@ -51,15 +43,14 @@ protected:
     void copy(const wchar_t* fixtureName, const std::wstring& name, const test::TempDir& dir) {
         test::writeBytes(dir.file(name), test::readBytes(test::audioFixture(fixtureName)));
     }
-    // Loads both stores from files of these lines, then builds and restores the window.
-    void start(const std::wstring& config, const std::wstring& state = L"", const std::wstring* path = nullptr) {
+    void start(const std::wstring& config, const std::wstring& state = L"") {
         test::writeBytes(settings.file(L"c.txt"), test::utf16le(config));
         test::writeBytes(settings.file(L"s.txt"), test::utf16le(state));
         configStore.load(settings.file(L"c.txt"));
         stateStore.load(settings.file(L"s.txt"));
         main = std::make_unique<MainWindow>();
         ASSERT_TRUE(IsWindow(main->window()));
-        main->restoreSettings(path);
+        main->restoreSettings(nullptr);
         list = main->fileListView();
     }
     void startInMusic() { start(L"", L"LastFolder=" + music.path() + L"\r\n"); }
@@ -72,11 +63,11 @@ protected:
     }
     HWND bar() const { return main->toolBar()->window(); }
     HWND seek() const { return main->seekBarControl()->window(); }
-    void click(int id) {  // in the middle of a toolbar button
-        RECT r{};
-        SendMessageW(bar(), TB_GETRECT, id, reinterpret_cast<LPARAM>(&r));
-        SendMessageW(bar(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 8, r.top + 8));
-        SendMessageW(bar(), WM_LBUTTONUP, 0, MAKELPARAM(r.left + 8, r.top + 8));
+    void click(int id) {  // inside a toolbar button, 8 pixels from its bottom-left corner
+        POINT p = main->toolBar()->buttonCorner(id);
+        ScreenToClient(bar(), &p);
+        SendMessageW(bar(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x + 8, p.y - 8));
+        SendMessageW(bar(), WM_LBUTTONUP, 0, MAKELPARAM(p.x + 8, p.y - 8));
     }
     bool checked(int id) const { return main->toolBar()->isChecked(id - main->toolBar()->baseId()); }
     std::wstring tip(int id) const {  // the text the tooltip control is given, and the button's image
@@ -124,16 +115,12 @@ protected:
         if (test::waitUntil([&] { return playing() == item; }, 60000)) return testing::AssertionSuccess();
         return testing::AssertionFailure() << "stayed on " << playing();
     }
-    // What the window shows of playback: the item, the seek bar enabled, the position timer running, Pause pressed.
     std::tuple<std::wstring, bool, bool, bool> playback() const {
         return {playing(), IsWindowEnabled(seek()) != FALSE, main->positionTimerRunning(), checked(ID_PAUSE)};
     }
-    // The item playing and the folder it plays from.
     auto playingFrom() const { return std::make_tuple(playing(), player() ? player()->folderPath() : L"-"); }
     std::wstring shownFolder() const { return main->currentFolder() ? main->currentFolder()->path() : L"-"; }
-    // Random order as the button and the list show it.
     std::pair<bool, bool> randomShown() const { return {checked(ID_RANDOM), list->randomOrder()}; }
-    // The Pause button (pressed, its tip and image) beside the state of the player.
     auto pauseShown(Player& player) const { return std::make_tuple(checked(ID_PAUSE), tip(ID_PAUSE), player.state()); }
     static RECT rect(HWND window) {
         RECT r{};
@@ -152,9 +139,8 @@ protected:
 
 TEST_F(MainWindowTest, FirstStartShowsTheDefaultsLaysOutAndSaves) {
     start(L"");
-    EXPECT_TRUE(IsWindowVisible(main->window()));
     EXPECT_EQ(playback(), std::make_tuple(L"-", false, false, false));
-    EXPECT_FALSE(TreeView_GetSelection(main->folderTree()->window()));
+    EXPECT_FALSE(main->folderTree()->selectedNode());
     EXPECT_EQ(ImageList_GetImageCount(reinterpret_cast<HIMAGELIST>(SendMessageW(bar(), TB_GETIMAGELIST, 0, 0))), 11);
     RECT client{};
     GetClientRect(main->window(), &client);
@@ -169,8 +155,6 @@ TEST_F(MainWindowTest, FirstStartShowsTheDefaultsLaysOutAndSaves) {
     const RECT seekBar = rect(seek());  // the rest of the toolbar's row
     EXPECT_GE(seekBar.left, rect(bar()).right);
     EXPECT_GT(seekBar.right - seekBar.left, 300);
-    EXPECT_GE(seekBar.top, rebar.top);
-    EXPECT_LE(seekBar.bottom, rebar.bottom);
     ShowWindow(main->window(), SW_MINIMIZE);  // minimised, the panes keep their sizes
     EXPECT_TRUE(IsIconic(main->window()));
     const RECT minimised = rect(list->window());
@@ -181,7 +165,6 @@ TEST_F(MainWindowTest, FirstStartShowsTheDefaultsLaysOutAndSaves) {
     click(ID_REPEAT);
     repeatMenu.stop();
     EXPECT_EQ(repeatMenu.texts, (Texts{L"リピートなし", L"リピート（リスト）", L"リピート（単曲）"}));
-    main->toolBar()->setRepeatMode(5);  // not a mode: nothing changes
     EXPECT_EQ(tip(ID_REPEAT), L"リピート（リスト）/7");
     close();
     expectSaved(stateStore, {{L"Volume", L"0"}, {L"Repeat", L"1"}, {L"Random", L"0"}, {L"MainWnd.Pos.right", L"900"}});
@@ -216,24 +199,28 @@ TEST_F(MainWindowTest, StoredStateComesBackClampedAndGoesBackWithTheUsersChanges
     favourites.stop();
     EXPECT_EQ(favourites.texts, (Texts{a.path(), lower, c.file(L"R&&B") + L"\\"}));
     EXPECT_EQ(shownFolder(), rnb);  // the favourite itself, not its folder in a drive
-    HWND tree = main->folderTree()->window();
-    EXPECT_TRUE(TreeView_GetItemState(tree, TreeView_GetSelection(tree), TVIS_EXPANDED) & TVIS_EXPANDED);
+    EXPECT_TRUE(main->folderTree()->isExpandedOrEmpty(main->folderTree()->selectedNode()));  // it has "inner"
     main->folderTree()->removeFavorite(main->folderTree()->favoriteNodes()[0]);
     close();
     // Beyond the first empty key nothing was read, so nothing there is touched.
     expectSaved(configStore,
         {{L"Favorite[00]", lower}, {L"Favorite[01]", rnb}, {L"Favorite[02]", L""}, {L"Favorite[04]", L"D:\\kept"}});
     expectSaved(stateStore, {{L"Volume", L"-10000"}, {L"Repeat", L"2"}, {L"Random", L"0"}});
-    // A show command that no placement holds (an empty value reads as SW_HIDE) shows the window normally;
-    // a Random of 65536 leaves the button unchecked (low 16 bits) and the list in column order with it.
-    for (const wchar_t* shown : {L"2", L"", L"12"}) {
-        start(L"", L"MainWnd.ShowCmd=" + std::wstring(shown) + L"\r\nRandom=65536\r\n");
-        SCOPED_TRACE(shown);
+    // A show command no placement holds (empty reads as SW_HIDE) shows the window normally; a volume or repeat mode out
+    // of range comes back as 0; Random=65536 (low 16 bits) leaves the button unchecked and the list in column order.
+    const std::tuple<const wchar_t*, std::wstring, std::wstring> starts[] = {
+        {L"MainWnd.ShowCmd=2\r\nVolume=5\r\nRepeat=3\r\n", L"2", L"0"},
+        {L"MainWnd.ShowCmd=\r\nRepeat=-1\r\n", L"1", L"0"},
+        {L"MainWnd.ShowCmd=12\r\nVolume=-5000\r\n", L"1", L"-5000"},
+    };
+    for (const auto& [stored, shown, volume] : starts) {
+        start(L"", stored + std::wstring(L"Random=65536\r\n"));
+        SCOPED_TRACE(stored);
         EXPECT_TRUE(IsWindowVisible(main->window()));
-        EXPECT_EQ(IsIconic(main->window()) != FALSE, shown[0] == L'2');
+        EXPECT_EQ(IsIconic(main->window()) != FALSE, shown == L"2");
         EXPECT_EQ(randomShown(), std::make_pair(false, false));
         close();
-        expectSaved(stateStore, {{L"MainWnd.ShowCmd", shown[0] == L'2' ? L"2" : L"1"}, {L"Random", L"0"}});
+        expectSaved(stateStore, {{L"MainWnd.ShowCmd", shown}, {L"Volume", volume}, {L"Repeat", L"0"}});
     }
 }
 
@@ -241,12 +228,10 @@ TEST_F(MainWindowTest, PlaybackRunsOnThroughTheListAndNextAndPreviousFollowTheRe
     start(L"Favorite[00]=" + music.path() + L"\r\n", L"LastFolder=" + music.path() + L"\r\n");
     doubleClickRow(28);
     EXPECT_EQ(playback(), std::make_tuple(L"29.wav", true, true, false));
-    ASSERT_TRUE(waitFor(L"30.wav"));
     ASSERT_TRUE(waitFor(L"-"));
     EXPECT_EQ(playback(), std::make_tuple(L"-", false, false, false));
     const std::tuple<const char*, int, int, int, const wchar_t*> steps[] = {
         {"Next after the last stops", RepeatNone, 29, ID_NEXT, L"-"},
-        {"under single repeat too", RepeatSingle, 29, ID_NEXT, L"-"},
         {"under list repeat it starts over", RepeatList, 29, ID_NEXT, L"01.wav"},
         {"Previous before the first, under list repeat, goes to the last", RepeatList, 0, ID_PREV, L"30.wav"},
         {"Previous before the first stops", RepeatNone, 0, ID_PREV, L"-"},
@@ -267,8 +252,7 @@ TEST_F(MainWindowTest, PlaybackRunsOnThroughTheListAndNextAndPreviousFollowTheRe
     }
 }
 
-// The volume pop-up opens under the toolbar, as tall as it; a scroll of its bar sets the playing item's volume, and
-// the next item's; leaving the pop-up hides it.
+// The pop-up opens under the toolbar, as tall as it, and hides when left; its bar sets the volume, the next item's too.
 TEST_F(MainWindowTest, TheVolumePopUpSetsTheVolumeOfWhatPlays) {
     startInMusic();
     doubleClickRow(0);
@@ -306,15 +290,13 @@ TEST_F(MainWindowTest, UnderRandomOrderAndListRepeatEachPassIsShuffledAnewAndPla
     EXPECT_NE(list->itemText(0) + list->itemText(1) + list->itemText(2), firstBefore);
 }
 
-// Under single repeat the same player starts over; a drag alone does not seek; messages that name no current
-// player change nothing.
 TEST_F(MainWindowTest, SeekPauseAndCompletionActOnTheCurrentPlayerOnly) {
     startInMusic();
     doubleClickRow(0);
     main->toolBar()->setRepeatMode(RepeatSingle);
     Player* first = player();
     SendMessageW(main->window(), WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, 2), reinterpret_cast<LPARAM>(seek()));
-    EXPECT_FALSE(main->positionTimerRunning());
+    EXPECT_FALSE(main->positionTimerRunning());  // a drag alone does not seek
     EXPECT_LE(first->position(), 1);
     main->seekBarControl()->setPosition(2);
     SendMessageW(main->window(), WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 2), reinterpret_cast<LPARAM>(seek()));
@@ -329,7 +311,6 @@ TEST_F(MainWindowTest, SeekPauseAndCompletionActOnTheCurrentPlayerOnly) {
     EXPECT_GE(first->position(), paused);
     // A completion of a player since replaced is ignored; this player's own restarts it.
     SendMessageW(main->window(), MSG_TRACK_END, 0, LPARAM(first->serial() + 1));
-    EXPECT_EQ(player(), first);
     EXPECT_GE(first->position(), paused);
     SendMessageW(main->window(), MSG_TRACK_END, 0, LPARAM(first->serial()));
     EXPECT_EQ(player(), first);
@@ -353,17 +334,11 @@ TEST_F(MainWindowTest, SeekPauseAndCompletionActOnTheCurrentPlayerOnly) {
 
 TEST_F(MainWindowTest, DroppedFoldersShowAndDroppedFilesPlay) {
     test::TempDir other;  // made first, so that one listing of their parent holds both
-    for (const wchar_t* name : {L"03.wav", L"04.wav"}) copy(L"tone440_3s.wav", name, other);
-    const std::wstring odd = music.file(L"R.E.M.");  // a name that path normalisation would change
-    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + odd).c_str(), nullptr));
-    test::writeBytes(L"\\\\?\\" + odd + L"\\in.wav", test::readBytes(test::audioFixture(L"tone440_3s.wav")));
-    start(L"");  // no favourite: found through the drives
-    drop(L"");   // a drop without a file changes nothing
+    start(L"");           // no favourite: found through the drives
+    drop(L"");            // a drop without a file changes nothing
     EXPECT_EQ(shownFolder(), L"-");
     drop(music.path() + L'\0');
     EXPECT_EQ(std::make_tuple(shownFolder(), list->itemCount(), playing()), std::make_tuple(music.path(), 30, L"-"));
-    drop(odd + L'\0');  // a folder shows itself
-    EXPECT_EQ(std::make_tuple(shownFolder(), list->itemCount(), playing()), std::make_tuple(odd, 1, L"-"));
     drop(music.file(L"03.wav") + L'\0' + music.file(L"01.wav") + L'\0');
     EXPECT_EQ(playing(), L"03.wav");
     std::wstring deep = other.path();  // a path longer than MAX_PATH plays too
@@ -374,18 +349,16 @@ TEST_F(MainWindowTest, DroppedFoldersShowAndDroppedFilesPlay) {
     copy(L"tone440_3s.wav", deep.substr(other.path().size() + 1) + L"\\ラ.wav", other);
     drop(deep + L"\\ラ.wav" + L'\0');
     EXPECT_EQ(playingFrom(), std::make_tuple(L"ラ.wav", deep));
-    drop(music.file(L"03.wav") + L'\0');
-    EXPECT_EQ(playing(), L"03.wav");
     // A drop into a folder not listed yet, met by a tree listing's drain, waits for that listing to end.
     ASSERT_TRUE(CreateDirectoryW(music.file(L"sub").c_str(), nullptr));
     copy(L"tone440_3s.wav", L"sub\\05.wav", music);
     HWND tree = main->folderTree()->window();
     ASSERT_TRUE(main->folderTree()->selectPath(other.path()));
-    const HTREEITEM listed = TreeView_GetSelection(tree);
+    const HTREEITEM listed = main->folderTree()->selectedNode();
     SendMessageW(tree, TVM_EXPAND, TVE_COLLAPSE | TVE_COLLAPSERESET, LPARAM(listed));
     ASSERT_TRUE(test::waitUntil(messageDrainIsDue, 10000));
     PostMessageW(main->window(), WM_DROPFILES, dropped(music.file(L"sub\\05.wav") + L'\0'), 0);
-    TreeView_Expand(tree, listed, TVE_EXPAND);
+    main->folderTree()->expand(listed);
     for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
     EXPECT_EQ(playingFrom(), std::make_tuple(L"05.wav", music.file(L"sub")));
 }
@@ -397,20 +370,17 @@ TEST_F(MainWindowTest, AFolderClickedWhileThePlayingOneFillsShowsNoPlayingRow) {
     startInMusic();
     drop(music.file(L"03.wav") + L'\0');
     HWND tree = main->folderTree()->window();
-    const HTREEITEM playingNode = TreeView_GetSelection(tree);
+    const HTREEITEM playingNode = main->folderTree()->selectedNode();
     ASSERT_TRUE(main->folderTree()->selectPath(other.path()));
-    const HTREEITEM otherNode = TreeView_GetSelection(tree);
+    const HTREEITEM otherNode = main->folderTree()->selectedNode();
     ASSERT_TRUE(test::waitUntil(messageDrainIsDue, 10000));  // the fill drains before its first entry
     PostMessageW(tree, TVM_SELECTITEM, TVGN_CARET, LPARAM(otherNode));
     SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, LPARAM(playingNode));
-    EXPECT_EQ(shownFolder(), other.path());
-    EXPECT_EQ(list->currentIndex(), -1);
     click(ID_NEXT);
     EXPECT_EQ(playingFrom(), std::make_tuple(L"03.wav", other.path()));
 }
 
-// An album in an archive: its sheet's tracks in place of the sheet and its image, played in turn; the playing track
-// is remembered, and chosen again at the next start.
+// Its sheet's tracks stand for the sheet and its image; the playing track is chosen again at the next start.
 TEST_F(MainWindowTest, AnAlbumInAnArchivePlaysOnAndItsTrackIsRemembered) {
     const std::wstring made = test::environmentVariable(L"MELODRIFT_ARCHIVES");
     startInMusic();
@@ -427,23 +397,6 @@ TEST_F(MainWindowTest, AnAlbumInAnArchivePlaysOnAndItsTrackIsRemembered) {
     expectSaved(stateStore, {{L"LastFolder", music.file(L"album.7z")}, {L"LastFile", L"03 終曲 - 客演"}});
     start(L"", L"LastFolder=" + music.file(L"album.7z") + L"\r\nLastFile=03 終曲 - 客演\r\n");
     EXPECT_EQ(list->itemText(list->currentIndex()), L"03 終曲 - 客演");
-}
-
-TEST_F(MainWindowTest, AnArchiveEntryIsHeardAndTheNextRowFollows) {
-    const std::wstring archive = music.file(L"tones.zip");
-    startInMusic();
-    ASSERT_TRUE(
-        CopyFileW((test::environmentVariable(L"MELODRIFT_ARCHIVES") + L"\\music.zip").c_str(), archive.c_str(), FALSE));
-    ASSERT_TRUE(main->folderTree()->selectPath(archive));
-    ASSERT_TRUE(list->selectName(L"B.wav"));
-    click(ID_STOP);  // the entry's sound from silence on
-    const size_t from = recording.mark();
-    click(ID_PLAY);
-    EXPECT_EQ(playing(), L"B.wav");
-    const std::wstring next = list->itemText(list->currentIndex() + 1);
-    ASSERT_NE(next, L"");
-    ASSERT_TRUE(waitFor(next));  // the next row of the sorted listing
-    EXPECT_GT(test::analyseTone(recordedSince(from, 0.5), 440).toneSeconds, 1.5);
 }
 
 // One graph plays the image through; within a second of each boundary the list and the status bar show the track.
@@ -485,28 +438,21 @@ TEST_F(MainWindowTest, AnImagesTracksPlayWithoutABreakAndTheListFollows) {
     }
 }
 
-// The next file is made ready ahead, so little silence lies between files; one that cannot play is passed over.
 TEST_F(MainWindowTest, FilesFollowReadyAheadAndOneThatCannotPlayIsPassedOver) {
     test::TempDir tones, mixed;
-    const struct {
-        const wchar_t *fixture, *name;
-        const test::TempDir& dir;
-    } files[] = {
-        {L"tone440_3s.wav", L"1.wav", tones},
-        {L"tone660_3s.wav", L"2.wav", tones},
-        {L"tone880_3s.wav", L"3.wav", tones},
-        {L"tone440_3s.wav", L"a.wav", mixed},
-        {L"not_audio.mp3", L"b.mp3", mixed},
-        {L"tone660_3s.wav", L"c.wav", mixed},
-    };
-    for (const auto& file : files) copy(file.fixture, file.name, file.dir);
+    copy(L"tone440_3s.wav", L"1.wav", tones);
+    copy(L"tone660_3s.wav", L"2.wav", tones);
+    copy(L"tone880_3s.wav", L"3.wav", tones);
+    copy(L"tone440_3s.wav", L"a.wav", mixed);
+    copy(L"not_audio.mp3", L"b.mp3", mixed);
+    copy(L"tone660_3s.wav", L"c.wav", mixed);
     start(L"");
     ASSERT_TRUE(main->folderTree()->selectPath(tones.path()));
     doubleClickRow(0);
+    // Between files made ready ahead 0 to 40 ms is silent; up to 0.1 s when a loaded machine runs the sound dry.
     for (const wchar_t* next : {L"2.wav", L"3.wav"}) {
-        ASSERT_TRUE(test::waitUntil([&] { return main->nextPlayer() && main->nextPlayer()->itemName() == next; }));
         const double silence = silenceAround(next);
-        EXPECT_LE(silence, kFileGapSeconds) << next;
+        EXPECT_LE(silence, 0.1) << next;
     }
     ASSERT_TRUE(main->folderTree()->selectPath(mixed.path()));
     const size_t from = recording.mark();
