@@ -133,8 +133,7 @@ TEST_F(Archives, ListSheetsAsTheirTracksInPlaceOfTheirImages) {
     }
 }
 
-// Runs `action` while a second thread dismisses every box captioned "melodrift" (a box blocks the thread
-// that shows it); gives the texts of the boxes that came up.
+// Runs `action` while a second thread reads and dismisses every box captioned "melodrift"; the boxes' texts.
 Names boxTextsDuring(const std::function<void()>& action) {
     std::atomic<bool> done{false};
     Names texts;

@@ -1,5 +1,4 @@
-// The shared path helpers, the path a start is given, and the name pattern match against the
-// system's own PathMatchSpecW.
+// The shared path helpers, the path a start is given, and name patterns against PathMatchSpecW.
 #include "app/command_line.h"
 #include "base/name_pattern.h"
 #include "base/paths.h"

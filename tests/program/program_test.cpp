@@ -72,8 +72,7 @@ std::wstring value(const std::wstring& file, const wchar_t* key) {
     return store.entries().count(key) ? store.getString(key, nullptr) : L"(none)";
 }
 
-// Installations in other folders, under other names and the release zip's run side by side, each with settings named
-// after its exe. An unchanged config keeps its bytes: no mark, LF ends, an unknown key, favourites after a gap.
+// Installations elsewhere, under other names and the release zip's, side by side; an unchanged config keeps its bytes.
 TEST(Program, InstallationsRunSideBySideEachWithItsOwnSettings) {
     test::TempDir dir;
     std::wstring release = test::environmentVariable(L"MELODRIFT_RELEASE_DIR");
@@ -151,8 +150,7 @@ TEST(Program, LaterStartsHandTheirPathsToTheRunningPlayer) {
     EXPECT_TRUE(test::waitUntil([&] {
         return (heard = test::analyseTone(recording.samples(from, recording.mark()), 660)).toneSeconds > 1.5;
     })) << heard.describe();
-    // The user logs off: once WM_ENDSESSION is answered the system ends the process, with no WM_DESTROY. By then
-    // both files hold what the user did.
+    // Logging off ends the process once WM_ENDSESSION is answered, with no WM_DESTROY: both files are written by then.
     DWORD_PTR answer = 0;
     EXPECT_NE(SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_BLOCK, 30000, &answer), 0);
     EXPECT_NE(answer, DWORD_PTR(0)) << "the player refuses to end the session";

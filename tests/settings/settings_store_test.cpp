@@ -95,8 +95,7 @@ TEST(SettingsStore, LoadSplitsLinesAtTheFirstEqualsAndSaveRewritesSortedOnlyAfte
     }
 }
 
-// A save that cannot complete (no folder, a folder in the file's place, a file too large to read
-// back, a full disk) fails and leaves the folder as it was; with room again it saves whole.
+// A save that cannot complete fails and leaves the folder as it was; with room again it saves whole.
 TEST(SettingsStore, ASaveThatCannotCompleteKeepsTheOldFileAndLeavesNoScraps) {
     test::TempDir dir;
     ASSERT_TRUE(CreateDirectoryW(dir.file(L"folder.txt").c_str(), nullptr));

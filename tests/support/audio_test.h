@@ -8,8 +8,7 @@
 
 namespace melodrift::test {
 
-// A test that plays real sound: COM for the graph, a window for its messages, and the
-// recording of what the sound server played.
+// A test that plays real sound: COM for the graph, a window for its messages, the sound server's recording.
 class AudioTest : public ::testing::Test {
 protected:
     void SetUp() override {

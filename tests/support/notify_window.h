@@ -6,8 +6,7 @@
 
 namespace melodrift::test {
 
-// Stands in for the main window as a player's receiver: drains the graph's events of the
-// current player on a graph-event message naming its serial, and counts completions.
+// The main window's stand-in as a player's receiver: drains its current player's events, counts completions.
 class NotifyWindow : public Window {
 public:
     static constexpr UINT kGraphEvent = WM_APP;

@@ -6,8 +6,7 @@
 
 namespace melodrift::test {
 
-// A fresh directory under the temporary folder, removed with its contents. The process id,
-// the time and a count make its name unique.
+// A fresh directory of a unique name under the temporary folder, removed with its contents.
 class TempDir {
 public:
     TempDir() {
