@@ -30,6 +30,7 @@ TEST_F(Archives, ListTheirFileEntriesByTheConfiguredPatternsOrStayPlainFiles) {
     const std::tuple<const char*, const wchar_t*, Settings, Names, bool> listings[] = {
         {"7z", L"music.7z", {}, kMusic, true},
         {"zip", L"music.zip", {}, kMusic, true},
+        {"tar", L"music.tar", {}, kMusic, true},
         {"an extension no format claims", L"music.cbz", {}, {}, false},
         {"a format switched off", L"music.zip", {{L"Archive[zip]", L""}}, {}, false},
         {"a 7z named .zip, which no 7z pattern claims", L"really7z.zip", {}, {}, true},

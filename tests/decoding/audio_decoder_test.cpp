@@ -1,4 +1,4 @@
-// The program's own decoding knows a lossless file's length before decoding it.
+// The program's own decoding of lossless files gives back their very samples, from any frame.
 #include "decoding/audio_decoder.h"
 #include "support/files.h"
 

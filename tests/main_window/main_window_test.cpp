@@ -392,6 +392,8 @@ TEST_F(MainWindowTest, AnAlbumInAnArchivePlaysOnAndItsTrackIsRemembered) {
     const Player* album = player();
     ASSERT_TRUE(waitFor(L"03 終曲 - 客演"));
     EXPECT_EQ(player(), album) << "played on in one graph from the image extracted once";
+    doubleClickRow(2);  // a player of its own, from the image the folder keeps
+    EXPECT_EQ(playing(), L"03 終曲 - 客演");
     close();
     expectSaved(stateStore, {{L"LastFolder", music.file(L"album.7z")}, {L"LastFile", L"03 終曲 - 客演"}});
     start(L"", L"LastFolder=" + music.file(L"album.7z") + L"\r\nLastFile=03 終曲 - 客演\r\n");
