@@ -14,8 +14,6 @@
 namespace melodrift {
 namespace {
 
-using namespace std::string_literals;
-
 constexpr int64_t kSecond = 10000000;
 
 // "title@file start-stop; ..." in whole seconds, else in units ("u"); "@file" left out for C:\a.wav.
@@ -79,7 +77,8 @@ TEST(CueParse, SheetTextGivesItsTracksUpToTheFirstLineItCannotTake) {
     // Each stops the parse after the first track; 4294967297 would wrap to 1 in 32 bits.
     const std::wstring stops[] = {L"TRACK AUDIO", L"TRACK 4294967298 AUDIO", L"TRACK 02", L"FILE b.wav|TRACK 2 AUDIO",
         L"FILE \"b.wav|TRACK 2 AUDIO", L"TRACK 2 AUDIO|TITLE \"Open", L"TRACK 2 AUDIO|TITLE Open",
-        L"TRACK 2 AUDIO|INDEX 03 01:00:00", L"TRACK 2 AUDIO|INDEX 4294967297 01:00:00", L"\0TRACK 2 AUDIO"s};
+        L"TRACK 2 AUDIO|INDEX 03 01:00:00", L"TRACK 2 AUDIO|INDEX 4294967297 01:00:00",
+        std::wstring(L"\0TRACK 2 AUDIO", 14)};
     for (const std::wstring& stop : stops) EXPECT_EQ(parsed(kOne + stop + L"|INDEX 01 01:00:00"), L"01 0-end") << stop;
     const std::wstring noTracks[] = {L"TRACK 01 AUDIO|INDEX 01 00:00:00|" + kOne, kBegun + L"TRACK 02 AUDIO|" + kOne,
         L"FILE \"a.wav\" WAVE|INDEX 01 00:00:00|" + kOne, L"REM " + kOne, L"PERFORMER Band|" + kOne};

@@ -24,8 +24,6 @@ Names list(Folder&& folder, const std::wstring& patterns = L"*") {
     return lines;
 }
 
-void touch(const std::wstring& path, const std::string& bytes = "x") { test::writeBytes(path, bytes); }
-
 // A PCM WAV file of silence: 8 kHz, mono, 16 bits.
 std::string silentWav(uint32_t seconds) {
     const uint32_t data = 16000 * seconds, header[] = {0x46464952, 36 + data, 0x45564157, 0x20746D66, 16, 0x00010001,
@@ -46,14 +44,14 @@ TEST(OpenFolder, DirectoriesListTheirMatchingFilesAndSheetsPlayTheTrackOfThatNam
             name, window.window(), test::NotifyWindow::kGraphEvent, test::NotifyWindow::kTrackEnd);
     };
     const std::wstring sheet = dir.file(L"Live.CUE");
-    touch(sheet,
+    test::writeBytes(sheet,
         "PERFORMER \"Band\"\r\nTITLE \"Live\"\r\nFILE \"tone.wav\" WAVE\r\n  TRACK 01 AUDIO\r\n"
         "    TITLE \"Intro\"\r\n    INDEX 01 00:00:00\r\n  TRACK 02 AUDIO\r\n    INDEX 01 00:01:00\r\n");
-    touch(dir.file(L"tone.wav"), silentWav(3));
+    test::writeBytes(dir.file(L"tone.wav"), silentWav(3));
     // Hidden files are items and directories never; only long names count (the 8.3 alias may end in ".FLA").
     for (const wchar_t* name :
         {L"I.MP3", L"a.b.mp3", L"noext", L".mp3", L"a long file name.flac", L"hidden.mp3", L"system.wav"})
-        touch(dir.file(name));
+        test::writeBytes(dir.file(name), "x");
     ASSERT_TRUE(SetFileAttributesW(dir.file(L"hidden.mp3").c_str(), FILE_ATTRIBUTE_HIDDEN));
     ASSERT_TRUE(SetFileAttributesW(dir.file(L"system.wav").c_str(), FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN));
     ASSERT_TRUE(CreateDirectoryW(dir.file(L"d.mp3").c_str(), nullptr));
@@ -68,7 +66,7 @@ TEST(OpenFolder, DirectoriesListTheirMatchingFilesAndSheetsPlayTheTrackOfThatNam
         test::writeBytes(sub + L"\\in.wav", silentWav(2));
         EXPECT_EQ(list(FolderDir(dir.file(odd))), Names{L"in.wav wav"}) << testing::PrintToString(std::wstring(odd));
         EXPECT_EQ(player(std::make_shared<FolderDir>(dir.file(odd)), L"in.wav")->duration(), 2);
-        touch(sub + L"\\s.cue", "FILE \"in.wav\" WAVE\r\nTRACK 01 AUDIO\r\nINDEX 01 00:01:00\r\n");
+        test::writeBytes(sub + L"\\s.cue", "FILE \"in.wav\" WAVE\r\nTRACK 01 AUDIO\r\nINDEX 01 00:01:00\r\n");
         const auto track = player(openFolder(dir.file(odd) + L"\\s.cue", nullptr), L"01");
         ASSERT_TRUE(track);
         EXPECT_EQ(track->duration(), 1);

@@ -109,8 +109,8 @@ TEST_F(Playback, FilesTracksAndEntriesPlayTheirWholeRangeAtTheVolumeSet) {
         EXPECT_GE(player->position(), 0);
         EXPECT_LE(player->position(), row.duration);
         const auto heard = analyseTone(samples, row.tone);
-        EXPECT_GT(heard.toneSeconds, row.least) << heard.describe();
-        EXPECT_LT(row.volume > -10000 ? heard.loudSeconds : heard.toneSeconds, row.most) << heard.describe();
+        EXPECT_GT(heard.toneSeconds, row.least) << heard;
+        EXPECT_LT(row.volume > -10000 ? heard.loudSeconds : heard.toneSeconds, row.most) << heard;
         for (const double other : row.absent) EXPECT_LT(analyseTone(samples, other).toneSeconds, 0.2) << other;
     }
     EXPECT_EQ(window.completions, int(std::size(rows))) << "one completion each";
@@ -153,8 +153,8 @@ TEST_F(Playback, ASeekMovesWhereItPlaysFromBeforeWhileAndAfterPlaying) {
     ASSERT_TRUE(wav);
     EXPECT_EQ(mp3->seek(3), 3);
     auto tone = analyseTone(playToEnd(*mp3), 880);
-    EXPECT_GT(tone.toneSeconds, 0.01) << tone.describe();
-    EXPECT_LT(tone.toneSeconds, 1.6) << tone.describe();
+    EXPECT_GT(tone.toneSeconds, 0.01) << tone;
+    EXPECT_LT(tone.toneSeconds, 1.6) << tone;
     tone = analyseTone(
         playToEnd(*wav,
             [&] {
@@ -163,8 +163,8 @@ TEST_F(Playback, ASeekMovesWhereItPlaysFromBeforeWhileAndAfterPlaying) {
                 EXPECT_EQ(disk(), before) << "nothing is written while an entry plays";
             }),
         440);
-    EXPECT_GT(tone.toneSeconds, 3.4) << tone.describe();
-    EXPECT_LT(tone.toneSeconds, 5.5) << tone.describe();
+    EXPECT_GT(tone.toneSeconds, 3.4) << tone;
+    EXPECT_LT(tone.toneSeconds, 5.5) << tone;
     const auto player = track(3 * kSecond, 9 * kSecond, L"album_3x3s.flac");  // decoded by the program itself
     EXPECT_EQ(player->seek(4), 4);
     EXPECT_EQ(player->position(), 4);

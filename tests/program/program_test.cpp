@@ -149,7 +149,7 @@ TEST(Program, LaterStartsHandTheirPathsToTheRunningPlayer) {
     test::ToneReport heard;
     EXPECT_TRUE(test::waitUntil([&] {
         return (heard = test::analyseTone(recording.samples(from, recording.mark()), 660)).toneSeconds > 1.5;
-    })) << heard.describe();
+    })) << heard;
     // Logging off ends the process once WM_ENDSESSION is answered, with no WM_DESTROY: both files are written by then.
     DWORD_PTR answer = 0;
     EXPECT_NE(SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_BLOCK, 30000, &answer), 0);

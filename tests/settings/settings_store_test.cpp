@@ -127,9 +127,7 @@ TEST(SettingsStore, ASaveThatCannotCompleteKeepsTheOldFileAndLeavesNoScraps) {
         reread.load(path);
         EXPECT_EQ(reread.getString(L"Volume", L"") + L"|" + volume, existing ? L"-300|-300" : L"|-300");
         if (!store.entry(L"k").empty()) store.entry(L"k").pop_back();
-        if (path == onTiny) {
-            ASSERT_TRUE(DeleteFileW(filler.c_str()));
-        }
+        if (path == onTiny) DeleteFileW(filler.c_str());
         EXPECT_EQ(store.save(), existing) << "one byte less, or with room again";
         reread.load(path);
         if (existing) {

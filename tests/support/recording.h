@@ -5,7 +5,7 @@
 #include "support/wait.h"
 
 #include <cmath>
-#include <cstdio>
+#include <ostream>
 
 namespace melodrift::test {
 
@@ -40,14 +40,13 @@ public:
 };
 
 struct ToneReport {
-    double toneSeconds = 0;  // time in which the frequency dominates
-    double loudSeconds = 0;  // time with any sound at all
-    std::string describe() const {
-        char text[80];
-        snprintf(text, sizeof text, "tone %.2f s, any sound %.2f s", toneSeconds, loudSeconds);
-        return text;
-    }
+    double toneSeconds = 0;            // time in which the frequency dominates
+    double loudSeconds = 0;            // time with any sound at all
+    double firstAt = -1, endsAt = -1;  // where the first frame of the tone starts and its last ends
 };
+inline std::ostream& operator<<(std::ostream& out, const ToneReport& report) {
+    return out << "tone " << report.toneSeconds << " s, any sound " << report.loudSeconds << " s";
+}
 
 // In frames (50 ms unless told): sound when clearly above the null sink's silence, tone when
 // most of the frame's energy lies at the frequency (Goertzel).
@@ -68,7 +67,10 @@ inline ToneReport analyseTone(const std::vector<int16_t>& samples, double freque
         report.loudSeconds += kFrameSeconds;
         // Power at the frequency relative to the frame's energy: 1 for a pure tone.
         const double power = 2 * (s1 * s1 + s2 * s2 - coefficient * s1 * s2) / (kFrame * energy);
-        if (power >= 0.5) report.toneSeconds += kFrameSeconds;
+        if (power < 0.5) continue;
+        report.toneSeconds += kFrameSeconds;
+        report.endsAt = double(start) / Recording::kRate + kFrameSeconds;
+        if (report.firstAt < 0) report.firstAt = report.endsAt - kFrameSeconds;
     }
     return report;
 }
