@@ -453,6 +453,7 @@ TEST_F(MainWindowTest, FilesFollowReadyAheadAndOneThatCannotPlayIsPassedOver) {
     doubleClickRow(0);
     // Between files made ready ahead 0 to 40 ms is silent; up to 0.1 s when a loaded machine runs the sound dry.
     for (const auto& [next, tone] : {std::pair{L"2.wav", 660.0}, {L"3.wav", 880.0}}) {
+        ASSERT_TRUE(test::waitUntil([&] { return main->nextPlayer() && main->nextPlayer()->itemName() == next; }));
         const double silence = silenceBefore(next, tone);
         EXPECT_LE(silence, 0.1) << next;
     }
