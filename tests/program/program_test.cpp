@@ -1,13 +1,12 @@
 // melodrift.exe as a black box: copied under various names, started, told to close, its settings files read after.
 #include "app/installation_lock.h"
+#include "base/paths.h"
 #include "settings/settings_store.h"
 #include "support/recording.h"
 #include "support/temp_dir.h"
 #include "ui/hand_over.h"
 
 #include <gtest/gtest.h>
-
-#include <algorithm>
 
 namespace melodrift {
 namespace {
@@ -75,8 +74,7 @@ std::wstring value(const std::wstring& file, const wchar_t* key) {
 // Installations elsewhere, under other names and the release zip's, side by side; an unchanged config keeps its bytes.
 TEST(Program, InstallationsRunSideBySideEachWithItsOwnSettings) {
     test::TempDir dir;
-    std::wstring release = test::environmentVariable(L"MELODRIFT_RELEASE_DIR");
-    std::replace(release.begin(), release.end(), L'/', L'\\');  // as the exe sees its own path
+    const std::wstring release = fullPath(test::environmentVariable(L"MELODRIFT_RELEASE_DIR"));  // as the exe sees it
     const Names exes{copyTo(dir.path(), L"melodrift.exe"), copyTo(dir.file(L"b"), L"melodrift.exe"),
         copyTo(dir.file(L"c"), L"my.player.exe"), copyTo(dir.file(L"d"), L"player"),
         copyTo(dir.file(L"音楽.v2"), L"プレーヤー.exe"), release + L"\\melodrift.exe"};
